@@ -1,0 +1,40 @@
+# Front door: `make test` and `make demo` do all the setup themselves.
+SHELL := /bin/bash
+.PHONY: all deps host windows test test-host test-windows fuzz setup demo clean
+
+FUZZ_SECONDS ?= 60
+PACKAGE_DIR ?= examples/sample-product
+OUT ?= out/setup.exe
+
+all: host windows
+
+deps:
+	@bash tools/install-deps.sh
+
+host: deps
+	@cmake --preset host >/dev/null
+	@cmake --build --preset host
+
+windows: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+test-host: host
+	@ctest --preset host
+
+test-windows: windows
+	@ctest --preset windows
+
+test: test-host test-windows
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@for t in build/fuzz/fuzz/fuzz_*; do \
+	  n=$${t##*/fuzz_}; mkdir -p build/fuzz/corpus/$$n; \
+	  echo "fuzzing $$n for $(FUZZ_SECONDS) s"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$n fuzz/corpus/$$n || exit 1; \
+	done
+
+clean:
+	rm -rf build/host build/windows build/fuzz out
