@@ -1,7 +1,7 @@
 # Source collection by file-name convention, so adding a file needs no CMake edit:
 #   name_win.cpp   only in the Windows build
 #   name_host.cpp  only in the native build
-#   name.cpp       in both (portable), in the core folders
+#   name.cpp       in both: the portable core, which never includes <windows.h>
 function(cx_collect_sources out)
   set(all)
   foreach(dir IN LISTS ARGN)
@@ -16,12 +16,3 @@ function(cx_collect_sources out)
   set(${out} ${all} PARENT_SCOPE)
 endfunction()
 
-# Windows-only folders: every source file belongs to the Windows build.
-function(cx_collect_win_sources out)
-  set(all)
-  foreach(dir IN LISTS ARGN)
-    file(GLOB found CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
-    list(APPEND all ${found})
-  endforeach()
-  set(${out} ${all} PARENT_SCOPE)
-endfunction()

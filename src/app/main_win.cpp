@@ -1,0 +1,4 @@
+// Process entry of cxsetup.exe.
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }

@@ -1,0 +1,33 @@
+// File reading and writing by wide path.
+#include <windows.h>
+
+#include "common/file_io.h"
+#include "platform/win_handles.h"
+
+CxResult ReadWholeFile(const char16_t* path, std::string* bytes) {
+  if (!path || !bytes) return CX_E_INVALID_ARG;
+  ScopedFileHandle file(CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size)) return GetLastError();
+  if (size.QuadPart > 0x7FFFFFFF) return CX_E_BAD_DATA;
+  std::string data(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  if (!data.empty() && (!ReadFile(file.Get(), &data[0], static_cast<DWORD>(data.size()), &got, nullptr) ||
+                        got != data.size()))
+    return GetLastError() ? GetLastError() : CX_E_BAD_DATA;
+  bytes->swap(data);
+  return CX_OK;
+}
+
+CxResult WriteWholeFile(const char16_t* path, const void* data, size_t size) {
+  if (!path || (!data && size)) return CX_E_INVALID_ARG;
+  ScopedFileHandle file(CreateFileW(AsWide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  DWORD put = 0;
+  if (size && (!WriteFile(file.Get(), data, static_cast<DWORD>(size), &put, nullptr) || put != size))
+    return GetLastError();
+  return CX_OK;
+}

@@ -1,0 +1,20 @@
+// Shared parts of the action base: template lookup and placeholder filling.
+#include "engine/action.h"
+
+CxResult Action::TemplateText(ScriptElement* templates, const char* typeName, WString* out) {
+  if (!templates || !typeName || !out) return CX_E_INVALID_ARG;
+  ScriptElement* tmpl = templates->FindChild(typeName);
+  if (!tmpl) return CX_E_TEMPLATE_MISSING;
+  WString text;
+  CxResult r = tmpl->GetText(&text);
+  if (r != CX_OK) return r;
+  *out = text;
+  return CX_OK;
+}
+
+void Action::FillPlaceholder(WString* text, const char16_t* name, const WString& value) {
+  std::u16string key = u"$[";
+  key += name;
+  key += u"]";
+  text->Replace(key.c_str(), value.Wide());
+}

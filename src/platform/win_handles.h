@@ -1,0 +1,104 @@
+// Owners for Windows resources: kernel handles, registry keys, modules,
+// find handles, GDI objects, COM pointers and heap blocks. Each is the one
+// move-only ScopedResource template with its own traits.
+#pragma once
+#include <windows.h>
+#include <objbase.h>
+
+#include "common/scoped_resource.h"
+
+struct KernelHandleTraits {  // processes, threads, mutexes, mappings (null = none)
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::CloseHandle(h); }
+};
+using ScopedHandle = ScopedResource<KernelHandleTraits>;
+
+struct FileHandleTraits {  // CreateFile results (INVALID_HANDLE_VALUE = none)
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { ::CloseHandle(h); }
+};
+using ScopedFileHandle = ScopedResource<FileHandleTraits>;
+
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { ::FindClose(h); }
+};
+using ScopedFindHandle = ScopedResource<FindHandleTraits>;
+
+struct RegKeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::RegCloseKey(h); }
+};
+using ScopedRegKey = ScopedResource<RegKeyTraits>;
+
+struct ModuleTraits {
+  using Type = HMODULE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::FreeLibrary(h); }
+};
+using ScopedModule = ScopedResource<ModuleTraits>;
+
+struct LocalMemTraits {
+  using Type = HLOCAL;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::LocalFree(h); }
+};
+using ScopedLocalMem = ScopedResource<LocalMemTraits>;
+
+template <typename T>
+struct GdiObjectTraits {
+  using Type = T;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DeleteObject(h); }
+};
+using ScopedBitmap = ScopedResource<GdiObjectTraits<HBITMAP>>;
+using ScopedFont = ScopedResource<GdiObjectTraits<HFONT>>;
+using ScopedBrush = ScopedResource<GdiObjectTraits<HBRUSH>>;
+
+struct MemoryDcTraits {
+  using Type = HDC;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DeleteDC(h); }
+};
+using ScopedMemoryDc = ScopedResource<MemoryDcTraits>;
+
+struct IconTraits {
+  using Type = HICON;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DestroyIcon(h); }
+};
+using ScopedIcon = ScopedResource<IconTraits>;
+
+template <typename I>
+struct ComPtrTraits {
+  using Type = I*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type p) { p->Release(); }
+};
+template <typename I>
+using ScopedComPtr = ScopedResource<ComPtrTraits<I>>;
+
+// COM initialised for the lifetime of the object on the calling thread.
+class ScopedComInit {
+ public:
+  ScopedComInit() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ScopedComInit() {
+    if (SUCCEEDED(hr_)) ::CoUninitialize();
+  }
+  ScopedComInit(const ScopedComInit&) = delete;
+  ScopedComInit& operator=(const ScopedComInit&) = delete;
+  HRESULT Result() const { return hr_; }
+
+ private:
+  HRESULT hr_;
+};
+
+// Views a portable UTF-16 text as the Windows wide type, and back.
+inline const wchar_t* AsWide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+inline wchar_t* AsWide(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
+inline const char16_t* AsU16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
+inline char16_t* AsU16(wchar_t* s) { return reinterpret_cast<char16_t*>(s); }
