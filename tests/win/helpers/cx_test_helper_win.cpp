@@ -1,0 +1,73 @@
+// A tiny program that Windows tests start to stand in for a product process.
+//   cx_test_helper sleep MS
+//   cx_test_helper hold PATH SHARE MS    SHARE: none | read | delete | readdelete
+//   cx_test_helper window MS [ignoreclose]
+//   cx_test_helper exit CODE
+// It prints "ready" on stdout once it holds what it was asked to hold.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+bool g_ignoreClose = false;
+
+LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CLOSE && g_ignoreClose) return 0;
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Ready() {
+  std::printf("ready\n");
+  std::fflush(stdout);
+}
+
+int RunWindow(DWORD ms) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"CxTestHelperWindow";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowW(wc.lpszClassName, L"cx test helper", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                            100, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!hwnd) return 3;
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  SetTimer(hwnd, 1, ms, nullptr);
+  Ready();
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    if (m.message == WM_TIMER) break;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return 0;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  if (!wcscmp(argv[1], L"sleep")) {
+    Ready();
+    Sleep(wcstoul(argv[2], nullptr, 10));
+    return 0;
+  }
+  if (!wcscmp(argv[1], L"exit")) return static_cast<int>(wcstol(argv[2], nullptr, 10));
+  if (!wcscmp(argv[1], L"window")) {
+    g_ignoreClose = argc > 3 && !wcscmp(argv[3], L"ignoreclose");
+    return RunWindow(wcstoul(argv[2], nullptr, 10));
+  }
+  if (!wcscmp(argv[1], L"hold") && argc >= 5) {
+    DWORD share = 0;
+    if (!wcscmp(argv[3], L"read")) share = FILE_SHARE_READ;
+    else if (!wcscmp(argv[3], L"delete")) share = FILE_SHARE_DELETE;
+    else if (!wcscmp(argv[3], L"readdelete")) share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+    HANDLE h = CreateFileW(argv[2], GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 4;
+    Ready();
+    Sleep(wcstoul(argv[4], nullptr, 10));
+    CloseHandle(h);
+    return 0;
+  }
+  return 2;
+}

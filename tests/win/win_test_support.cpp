@@ -1,0 +1,124 @@
+// Temporary folders and helper processes for the Windows tests.
+#include "win_test_support.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = dir + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full + L"\\");
+      } else {
+        SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(full.c_str());
+      }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+}  // namespace
+
+TestFolder::TestFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  for (unsigned n = GetTickCount() ^ (GetCurrentProcessId() << 16);; ++n) {
+    wchar_t name[MAX_PATH];
+    swprintf(name, MAX_PATH, L"%scxtest_%08X\\", temp, n);
+    if (CreateDirectoryW(name, nullptr)) {
+      path_ = name;
+      break;
+    }
+  }
+}
+
+TestFolder::~TestFolder() { RemoveTree(path_); }
+
+std::wstring TestFolder::Write(const wchar_t* name, const std::string& text) const {
+  std::wstring p = File(name);
+  FILE* f = _wfopen(p.c_str(), L"wb");
+  if (f) {
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+  }
+  return p;
+}
+
+std::wstring TestHelperPath(const wchar_t* fileName) {
+  std::string dir = CX_TEST_HELPER_DIR;  // a Unix path from the build
+  std::wstring w(dir.begin(), dir.end());
+  for (auto& c : w)
+    if (c == L'/') c = L'\\';
+  // Wine maps the Unix root to drive Z:.
+  return L"Z:" + w + L"\\" + fileName;
+}
+
+HelperProcess::HelperProcess(const std::wstring& args, const std::wstring& exePath) {
+  std::wstring exe = exePath.empty() ? TestHelperPath(L"cx_test_helper.exe") : exePath;
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  std::wstring cmd = L"\"" + exe + L"\" " + args;
+  std::vector<wchar_t> buf(cmd.begin(), cmd.end());
+  buf.push_back(0);
+  PROCESS_INFORMATION pi = {};
+  if (CreateProcessW(exe.c_str(), buf.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                     &pi)) {
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+  }
+  CloseHandle(writeEnd);
+  if (process_) {
+    // Wait for "ready" (or the end of output, if the helper failed).
+    char c;
+    DWORD got;
+    std::string line;
+    while (ReadFile(readEnd, &c, 1, &got, nullptr) && got == 1 && c != '\n') line += c;
+  }
+  CloseHandle(readEnd);
+}
+
+HelperProcess::~HelperProcess() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool HelperProcess::WaitEnded(DWORD ms) const {
+  return process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0;
+}
+
+std::wstring ReadFileText(const std::wstring& path) {
+  FILE* f = _wfopen(path.c_str(), L"rb");
+  if (!f) return L"";
+  std::string bytes;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+  fclose(f);
+  return std::wstring(bytes.begin(), bytes.end());
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -1,0 +1,48 @@
+// Support for Windows tests: each test gets its own temporary folder (and
+// may claim its own registry subtree), removed again afterwards.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// A fresh folder under the temporary folder, deleted with its content by the
+// destructor. Path() ends with a backslash.
+class TestFolder {
+ public:
+  TestFolder();
+  ~TestFolder();
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+  const std::wstring& Path() const { return path_; }
+  std::wstring File(const wchar_t* name) const { return path_ + name; }
+  // Writes `text` as the whole content of a file in the folder; returns its path.
+  std::wstring Write(const wchar_t* name, const std::string& text) const;
+
+ private:
+  std::wstring path_;
+};
+
+// Path of a helper program or module built for the tests.
+std::wstring TestHelperPath(const wchar_t* fileName);
+
+// A started helper process, ended (if still running) by the destructor.
+class HelperProcess {
+ public:
+  // Starts cx_test_helper.exe with `args` and waits until it prints "ready".
+  explicit HelperProcess(const std::wstring& args, const std::wstring& exePath = L"");
+  ~HelperProcess();
+  HelperProcess(const HelperProcess&) = delete;
+  HelperProcess& operator=(const HelperProcess&) = delete;
+  bool Started() const { return process_ != nullptr; }
+  DWORD Pid() const { return pid_; }
+  HANDLE Handle() const { return process_; }
+  // True when the process has ended within `ms`.
+  bool WaitEnded(DWORD ms) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+std::wstring ReadFileText(const std::wstring& path);
+bool FileExists(const std::wstring& path);
