@@ -31,3 +31,7 @@ constexpr CxResult CX_WIN_ERROR_ALREADY_EXISTS = 183;
 // Truth values returned by operations that report done / not done.
 constexpr int CX_DONE = 1;
 constexpr int CX_NOT_DONE = 0;
+
+// Reported by the ANSI conversion when the caller's buffer is too small,
+// as the platform converter does.
+constexpr CxResult CX_WIN_ERROR_INSUFFICIENT_BUFFER = 122;
