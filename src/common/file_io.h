@@ -12,3 +12,7 @@
 CxResult ReadWholeFile(const char16_t* path, std::string* bytes);
 // Creates or truncates the file and writes `size` bytes.
 CxResult WriteWholeFile(const char16_t* path, const void* data, size_t size);
+// Creates one folder level (the parent must exist). Returns 0, or the
+// platform's error code; an existing folder (or file) of that name gives
+// CX_WIN_ERROR_ALREADY_EXISTS on both platforms.
+CxResult CreateFolder(const char16_t* path);

@@ -32,3 +32,14 @@ CxResult WriteWholeFile(const char16_t* path, const void* data, size_t size) {
   ok = (std::fclose(f) == 0) && ok;
   return ok ? CX_OK : CX_E_OPEN_FAILED;
 }
+
+#include <sys/stat.h>
+
+CxResult CreateFolder(const char16_t* path) {
+  if (!path || !*path) return CX_E_INVALID_ARG;
+  if (::mkdir(Utf8Path(path).c_str(), 0777) == 0) return CX_OK;
+  if (errno == EEXIST) return CX_WIN_ERROR_ALREADY_EXISTS;
+  if (errno == ENOENT || errno == ENOTDIR) return CX_WIN_ERROR_PATH_NOT_FOUND;
+  if (errno == EACCES || errno == EPERM || errno == EROFS) return CX_WIN_ERROR_ACCESS_DENIED;
+  return CX_E_OPEN_FAILED;
+}

@@ -31,3 +31,9 @@ CxResult WriteWholeFile(const char16_t* path, const void* data, size_t size) {
     return GetLastError();
   return CX_OK;
 }
+
+CxResult CreateFolder(const char16_t* path) {
+  if (!path || !*path) return CX_E_INVALID_ARG;
+  if (CreateDirectoryW(AsWide(path), nullptr)) return CX_OK;
+  return GetLastError();
+}
