@@ -1,0 +1,80 @@
+// Portable rules for the system variables.
+#include "package/system_folders.h"
+
+#include <cstdio>
+
+namespace {
+
+// Every occurrence, left to right, without rescanning inserted text.
+std::u16string ReplaceAll(std::u16string text, const std::u16string& from,
+                          const std::u16string& to) {
+  size_t pos = 0;
+  while ((pos = text.find(from, pos)) != std::u16string::npos) {
+    text.replace(pos, from.size(), to);
+    pos += to.size();
+  }
+  return text;
+}
+
+std::u16string DecimalText(uint32_t value) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%d", static_cast<int>(value));
+  return std::u16string(digits, digits + std::char_traits<char>::length(digits));
+}
+
+}  // namespace
+
+CxResult ParentFolderOf(const std::u16string& path, std::u16string* out) {
+  if (!out) return CX_E_INVALID_ARG;
+  if (path.empty() || path.size() > 259) return CX_E_BAD_DATA;
+  std::u16string p = path;
+  if (p.back() == u'\\') p.pop_back();
+  size_t cut = p.rfind(u'\\');
+  if (cut == std::u16string::npos) return CX_E_BAD_DATA;
+  *out = p.substr(0, cut);
+  return CX_OK;
+}
+
+CxResult BuildSystemVariables(const RawSystemFolders& f, const std::u16string& packageFolder,
+                              uint32_t languageCode, SystemVariableList* out) {
+  if (!out) return CX_E_INVALID_ARG;
+  if (packageFolder.empty()) return CX_E_INVALID_ARG;
+  std::u16string userCommon;
+  CxResult r = ParentFolderOf(f.commonDesktop, &userCommon);
+  if (r != CX_OK) return r;
+
+  std::u16string pf32, pf64, sys32, sys64;
+  if (f.is64) {
+    // A 32-bit process is told the x86 folders; the real 64-bit ones are
+    // named by text replacement.
+    pf32 = f.programFilesX86;
+    pf64 = ReplaceAll(f.programFiles, u"Program Files (x86)", u"Program Files");
+    sys32 = ReplaceAll(ReplaceAll(f.systemX86, u"System32", u"SysWow64"), u"system32", u"SysWow64");
+    sys64 = ReplaceAll(f.system, u"SysWow64", u"System32");
+  } else {
+    pf32 = pf64 = f.programFiles;
+    sys32 = sys64 = f.system;
+  }
+
+  SystemVariableList list = {
+      {"pf32", pf32},
+      {"pf", pf32},
+      {"pf64", pf64},
+      {"sys32", sys32},
+      {"sys", sys32},
+      {"sys64", sys64},
+      {"win", f.windows},
+      {"userappdata", f.appData},
+      {"commonappdata", f.commonAppData},
+      {"usercommon", userCommon},
+      {"userprograms", f.programs},
+      {"commonprograms", f.commonPrograms},
+      {"srcroot", packageFolder},
+      {"userdesktop", f.desktop},
+      {"commondesktop", f.commonDesktop},
+      {"srcexe", f.exePath},
+      {"language", DecimalText(languageCode)},
+  };
+  out->swap(list);
+  return CX_OK;
+}
