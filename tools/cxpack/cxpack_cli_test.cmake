@@ -1,0 +1,81 @@
+# cxpack's command line against real files: round trip, filter, usage and
+# failure reports. Run with -DCXPACK=<tool> -DWORK=<scratch folder>.
+file(REMOVE_RECURSE "${WORK}")
+set(tree "${WORK}/tree")
+file(MAKE_DIRECTORY "${tree}/PackageFiles/Empty" "${tree}/PackageFiles/Sub/Deep")
+file(WRITE "${tree}/PackageFiles/SetupScript.xml" "<SetupScript/>")
+file(WRITE "${tree}/PackageFiles/LICENSE" "license")
+file(WRITE "${tree}/PackageFiles/zero.bin" "")
+string(REPEAT "0123456789" 4000 big)
+file(WRITE "${tree}/PackageFiles/Sub/Deep/big.bin" "${big}")
+file(WRITE "${tree}/readme.txt" "hello")
+
+function(check what)
+  if(NOT (${ARGN}))
+    message(SEND_ERROR "FAILED: ${what}")
+  endif()
+endfunction()
+
+# Runs cxpack with ARGN; sets rc, out, err in the caller.
+macro(cxpack)
+  execute_process(COMMAND "${CXPACK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+endmacro()
+
+# Round trip: list, extracted bytes and a second pack are identical.
+cxpack(pack "${tree}" -o "${WORK}/a.bin")
+check("pack succeeds: ${err}" rc EQUAL 0)
+cxpack(list "${WORK}/a.bin")
+set(expected "\\PackageFiles\\Empty\\\t8\n\\PackageFiles\\LICENSE\t7\n\\PackageFiles\\SetupScript.xml\t14\n\\PackageFiles\\Sub\\Deep\\big.bin\t40000\n\\PackageFiles\\zero.bin\t0\nreadme.txt\t5\n")
+check("list output: [${out}]" rc EQUAL 0 AND out STREQUAL expected)
+cxpack(extract "${WORK}/a.bin" "${WORK}/out")
+check("extract succeeds: ${err}" rc EQUAL 0)
+foreach(f PackageFiles/SetupScript.xml PackageFiles/LICENSE PackageFiles/zero.bin
+          PackageFiles/Sub/Deep/big.bin readme.txt)
+  file(SHA256 "${tree}/${f}" want)
+  file(SHA256 "${WORK}/out/${f}" got)
+  check("extracted ${f} equals its source" want STREQUAL got)
+endforeach()
+check("empty folder extracted" IS_DIRECTORY "${WORK}/out/PackageFiles/Empty")
+cxpack(pack "${WORK}/out" -o "${WORK}/b.bin")
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/a.bin" "${WORK}/b.bin"
+                RESULT_VARIABLE same)
+check("second pack is byte-identical" rc EQUAL 0 AND same EQUAL 0)
+
+# The filter ignores case and extracts nothing else.
+cxpack(extract "${WORK}/a.bin" "${WORK}/only" --only "\\packagefiles\\setupscript.xml")
+check("filtered extract: ${err}" rc EQUAL 0 AND EXISTS "${WORK}/only/PackageFiles/SetupScript.xml")
+check("filter extracts one file" NOT EXISTS "${WORK}/only/readme.txt")
+cxpack(extract "${WORK}/a.bin" "${WORK}/none" --only "\\PackageFiles\\missing.xml")
+check("filter without a match fails" rc EQUAL 1)
+
+# Damaged archive: status 1 and "cxpack: FILE: reason".
+file(WRITE "${WORK}/bad.bin" "not an archive at all, only text")
+cxpack(list "${WORK}/bad.bin")
+check("damaged archive reported: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: .*bad.bin: marker length 260 or more")
+cxpack(list "${WORK}/missing.bin")
+check("missing archive reported" rc EQUAL 1 AND err MATCHES "missing.bin: cannot read")
+
+# Names: non-ASCII needs a code page, and the code page must hold it.
+file(MAKE_DIRECTORY "${WORK}/latin" "${WORK}/cjk")
+file(WRITE "${WORK}/latin/café.txt" "x")
+file(WRITE "${WORK}/cjk/表.txt" "x")
+cxpack(pack "${WORK}/latin" -o "${WORK}/l.bin")
+check("non-ASCII without code page names the file: [${err}]" rc EQUAL 1 AND err MATCHES "café.txt: non-ASCII name needs --codepage")
+cxpack(pack "${WORK}/latin" -o "${WORK}/l.bin" --codepage 1252)
+check("code page 1252 stores it: ${err}" rc EQUAL 0)
+cxpack(list "${WORK}/l.bin" --codepage 1252)
+check("and reads it back" rc EQUAL 0 AND out STREQUAL "café.txt\t1\n")
+cxpack(pack "${WORK}/cjk" -o "${WORK}/c.bin" --codepage 1252)
+check("code page that cannot hold the name: [${err}]" rc EQUAL 1 AND err MATCHES "表.txt: name cannot be stored in code page 1252")
+cxpack(pack "${WORK}/cjk" -o "${WORK}/c.bin" --codepage 936)
+check("code page 936 holds it: ${err}" rc EQUAL 0)
+
+# Usage errors exit with 2; --help with 0.
+foreach(args "" "bogus" "pack;${tree}" "list" "pack;${tree};-o" "list;a;--codepage;850"
+             "list;a;--frob" "extract;${WORK}/a.bin")
+  cxpack(${args})
+  check("usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack")
+endforeach()
+cxpack(--help)
+check("--help" rc EQUAL 0 AND out MATCHES "usage: cxpack pack")
