@@ -102,3 +102,24 @@ inline const wchar_t* AsWide(const char16_t* s) { return reinterpret_cast<const 
 inline wchar_t* AsWide(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
 inline const char16_t* AsU16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
 inline char16_t* AsU16(wchar_t* s) { return reinterpret_cast<char16_t*>(s); }
+
+struct MappedViewTraits {  // MapViewOfFile results
+  using Type = void*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type view) { ::UnmapViewOfFile(view); }
+};
+using ScopedMappedView = ScopedResource<MappedViewTraits>;
+
+struct SidTraits {  // AllocateAndInitializeSid results
+  using Type = PSID;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type sid) { ::FreeSid(sid); }
+};
+using ScopedSid = ScopedResource<SidTraits>;
+
+struct ProcessHeapTraits {  // blocks from HeapAlloc(GetProcessHeap(), ...)
+  using Type = void*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type block) { ::HeapFree(::GetProcessHeap(), 0, block); }
+};
+using ScopedHeapBlock = ScopedResource<ProcessHeapTraits>;
