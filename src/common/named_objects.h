@@ -1,0 +1,36 @@
+// Named kernel objects of the library: the object-name rule and the named
+// mutex operations behind the installer's single-instance lock.
+//
+// On Windows Vista and later an object lives in the library's private
+// namespace ("<namespace>\Mutex<name>"); before Vista, with the global flag,
+// or when the namespace cannot be had, it is named "Global\Mutex<name>".
+// Windows only (named_objects_win.cpp). Handles are Windows HANDLEs.
+#pragma once
+#include <cstddef>
+
+#include "common/result_codes.h"
+
+using CxObjectHandle = void*;
+
+// prefix + typeSuffix + name into `out` (`size` bytes), cut to fit. The
+// prefix is the private namespace's alias when available, else "Global".
+// 0, CX_E_INVALID_ARG (null or empty buffer); `out` untouched on failure.
+CxResult BuildObjectName(int global, const char* typeSuffix, const char* name, char* out,
+                         size_t size);
+
+// Creates (or opens an existing) named mutex, not owned, open to everyone.
+// A null or empty name makes an unnamed mutex. `createdNew` (may be null)
+// is 0 when the mutex already existed. 0, CX_E_INVALID_ARG (null `handle`)
+// or the Windows error; `handle` untouched on failure.
+CxResult CreateNamedMutex(int global, const char* name, int* createdNew, CxObjectHandle* handle);
+// Opens an existing named mutex for synchronisation. 0, CX_E_INVALID_ARG
+// (null or empty name, null `handle`) or CX_E_OPEN_FAILED (no such object);
+// `handle` untouched on failure.
+CxResult OpenNamedMutex(int global, const char* name, CxObjectHandle* handle);
+// The installer's short forms: global flag 0, created-new not passed on.
+CxResult CreateNamedMutex(const char* name, CxObjectHandle* handle);
+CxResult OpenNamedMutex(const char* name, CxObjectHandle* handle);
+
+// 0, CX_E_INVALID_ARG (null handle) or the Windows error.
+CxResult ReleaseNamedMutex(CxObjectHandle handle);
+CxResult CloseObjectHandle(CxObjectHandle handle);
