@@ -1,0 +1,55 @@
+// The byte form of the "PendingFileRenameOperations" value (REG_MULTI_SZ
+// under HKLM\SYSTEM\CurrentControlSet\Control\Session Manager), through
+// which Windows carries out renames and deletes at the next restart, in the
+// order they were registered. Portable: building, parsing and filtering the
+// list are pure byte work; the registry and MoveFileExW are elsewhere.
+//
+// Layout: UTF-16LE strings, each NUL-terminated, read in pairs (source,
+// target) and closed by one more NUL. Paths are NT paths ("\??\C:\x"). An
+// empty target means "delete the source"; a target starting with '!' means
+// "replace an existing target".
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/result_codes.h"
+
+struct PendingRename {
+  std::u16string source;  // NT path, as stored
+  std::u16string target;  // NT path without the '!' marker; empty for a delete
+  bool replaceExisting = false;
+
+  bool IsDelete() const { return target.empty(); }
+  bool operator==(const PendingRename& o) const {
+    return source == o.source && target == o.target && replaceExisting == o.replaceExisting;
+  }
+};
+
+// Largest value accepted by ParsePendingRenames (bytes).
+constexpr size_t kMaxPendingRenameBytes = 16u * 1024u * 1024u;
+
+// Reads the value's bytes (not owned). Accepted: no bytes at all, a list
+// with or without its closing NUL, and a last string without its own NUL.
+// Refused with CX_E_BAD_DATA: an odd byte count, a source without its
+// target, more than kMaxPendingRenameBytes. On failure `out` is untouched.
+CxResult ParsePendingRenames(const uint8_t* data, size_t size, std::vector<PendingRename>* out);
+
+// The value's bytes for `entries`, closing NUL included. An empty list gives
+// the two bytes of one NUL. Entries with an empty source are skipped, since
+// Windows would read one as the end of the list.
+std::vector<uint8_t> BuildPendingRenames(const std::vector<PendingRename>& entries);
+
+// "\??\" + a DOS path, and back (a path without the prefix is returned as is).
+std::u16string ToNtPath(const std::u16string& dosPath);
+std::u16string FromNtPath(const std::u16string& ntPath);
+
+// True when the source or target of `entry`, as a DOS path, begins with
+// `folder` (compared without regard to ASCII case).
+bool PendingRenameMentions(const PendingRename& entry, const std::u16string& folder);
+
+// Removes the last delete entry of `dosPath` (source compared without regard
+// to ASCII case); used to take back a scheduled delete whose companion
+// operation could not be registered. True when one was removed.
+bool RemoveLastPendingDelete(std::vector<PendingRename>* entries, const std::u16string& dosPath);
