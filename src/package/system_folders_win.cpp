@@ -7,7 +7,7 @@
 
 namespace {
 
-CxResult Folder(int csidl, std::u16string* out) {
+CxResult ShellFolderPath(int csidl, std::u16string* out) {
   wchar_t buffer[MAX_PATH] = {};
   HRESULT hr = SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE | CSIDL_FLAG_DONT_UNEXPAND,
                                 nullptr, SHGFP_TYPE_DEFAULT, buffer);
@@ -26,21 +26,21 @@ CxResult QueryRawSystemFolders(RawSystemFolders* out) {
   CxResult r = CX_OK;
   if (f.is64) {
     ScopedFsRedirectionOff redirectionOff;
-    if (r == CX_OK) r = Folder(CSIDL_PROGRAM_FILESX86, &f.programFilesX86);
-    if (r == CX_OK) r = Folder(CSIDL_PROGRAM_FILES, &f.programFiles);
-    if (r == CX_OK) r = Folder(CSIDL_SYSTEMX86, &f.systemX86);
-    if (r == CX_OK) r = Folder(CSIDL_SYSTEM, &f.system);
+    if (r == CX_OK) r = ShellFolderPath(CSIDL_PROGRAM_FILESX86, &f.programFilesX86);
+    if (r == CX_OK) r = ShellFolderPath(CSIDL_PROGRAM_FILES, &f.programFiles);
+    if (r == CX_OK) r = ShellFolderPath(CSIDL_SYSTEMX86, &f.systemX86);
+    if (r == CX_OK) r = ShellFolderPath(CSIDL_SYSTEM, &f.system);
   } else {
-    if (r == CX_OK) r = Folder(CSIDL_PROGRAM_FILES, &f.programFiles);
-    if (r == CX_OK) r = Folder(CSIDL_SYSTEM, &f.system);
+    if (r == CX_OK) r = ShellFolderPath(CSIDL_PROGRAM_FILES, &f.programFiles);
+    if (r == CX_OK) r = ShellFolderPath(CSIDL_SYSTEM, &f.system);
   }
-  if (r == CX_OK) r = Folder(CSIDL_WINDOWS, &f.windows);
-  if (r == CX_OK) r = Folder(CSIDL_APPDATA, &f.appData);
-  if (r == CX_OK) r = Folder(CSIDL_COMMON_APPDATA, &f.commonAppData);
-  if (r == CX_OK) r = Folder(CSIDL_COMMON_DESKTOPDIRECTORY, &f.commonDesktop);
-  if (r == CX_OK) r = Folder(CSIDL_PROGRAMS, &f.programs);
-  if (r == CX_OK) r = Folder(CSIDL_COMMON_PROGRAMS, &f.commonPrograms);
-  if (r == CX_OK) r = Folder(CSIDL_DESKTOP, &f.desktop);
+  if (r == CX_OK) r = ShellFolderPath(CSIDL_WINDOWS, &f.windows);
+  if (r == CX_OK) r = ShellFolderPath(CSIDL_APPDATA, &f.appData);
+  if (r == CX_OK) r = ShellFolderPath(CSIDL_COMMON_APPDATA, &f.commonAppData);
+  if (r == CX_OK) r = ShellFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY, &f.commonDesktop);
+  if (r == CX_OK) r = ShellFolderPath(CSIDL_PROGRAMS, &f.programs);
+  if (r == CX_OK) r = ShellFolderPath(CSIDL_COMMON_PROGRAMS, &f.commonPrograms);
+  if (r == CX_OK) r = ShellFolderPath(CSIDL_DESKTOP, &f.desktop);
   if (r != CX_OK) return r;
 
   wchar_t exe[MAX_PATH] = {};
