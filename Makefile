@@ -36,5 +36,16 @@ fuzz: deps
 	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$n fuzz/corpus/$$n || exit 1; \
 	done
 
+# Writes a setup program carrying PACKAGE_DIR's contents as its package.
+setup: deps
+	@test -d "$(PACKAGE_DIR)" || { echo "make setup: PACKAGE_DIR=<folder> names no folder ($(PACKAGE_DIR))" >&2; exit 2; }
+	@cmake --preset host >/dev/null
+	@cmake --build --preset host --target cxpack
+	@cmake --preset windows -DCX_SETUP_PACKAGE_DIR="$(abspath $(PACKAGE_DIR))" >/dev/null
+	@cmake --build --preset windows --target cxsetup_package
+	@mkdir -p "$(dir $(abspath $(OUT)))"
+	@cp build/windows/setup/setup.exe "$(OUT)"
+	@echo "wrote $(OUT) from $(PACKAGE_DIR)"
+
 clean:
 	rm -rf build/host build/windows build/fuzz out
