@@ -1,0 +1,268 @@
+// The wizard dialog's template and the dialog layer's modal loop, in this
+// process: controls, styles and places in dialog units; how the loop ends;
+// keys reaching PreTranslateMessage first; a worker that talks to the
+// controls while the dialog closes.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/resource_ids.h"
+#include "ui/dialog_base.h"
+
+namespace {
+
+// Windows need a display (an X server under Wine); without one these tests
+// have nothing to look at.
+bool CanCreateWindows() {
+  HWND probe = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+  if (!probe) return false;
+  ::DestroyWindow(probe);
+  return true;
+}
+
+#define SKIP_WITHOUT_DISPLAY() \
+  if (!CanCreateWindows()) GTEST_SKIP() << "no display for windows"
+
+constexpr UINT kInspect = WM_APP + 1;
+
+struct ControlSeen {
+  int id = 0;
+  std::wstring className;
+  std::wstring text;
+  LONG style = 0;
+  RECT rect{};      // client coordinates of the dialog
+  RECT expected{};  // the template's dialog units, mapped
+};
+
+// The real template, inspected once the window is up, then ended.
+class TemplateProbe : public DialogBase {
+ public:
+  TemplateProbe() : DialogBase(IDD_SETUP_DIALOG) {}
+  std::vector<ControlSeen> controls;
+  std::wstring caption, fontFace;
+  LONG style = 0, exStyle = 0;
+  RECT client{}, expectedClient{};
+  bool wasVisible = false;
+
+ protected:
+  BOOL OnInitDialog() override {
+    ::PostMessageW(Hwnd(), kInspect, 0, 0);
+    return TRUE;
+  }
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT*) override {
+    if (msg != kInspect) return false;
+    Inspect();
+    EndDialog(42);
+    return true;
+  }
+
+ private:
+  void Inspect() {
+    HWND dlg = Hwnd();
+    wchar_t buffer[256];
+    ::GetWindowTextW(dlg, buffer, 256);
+    caption = buffer;
+    style = static_cast<LONG>(::GetWindowLongPtrW(dlg, GWL_STYLE));
+    exStyle = static_cast<LONG>(::GetWindowLongPtrW(dlg, GWL_EXSTYLE));
+    wasVisible = ::IsWindowVisible(dlg) != FALSE;
+    ::GetClientRect(dlg, &client);
+    expectedClient = {0, 0, 292, 200};
+    ::MapDialogRect(dlg, &expectedClient);
+    LOGFONTW font{};
+    HFONT hfont = reinterpret_cast<HFONT>(::SendMessageW(dlg, WM_GETFONT, 0, 0));
+    if (hfont && ::GetObjectW(hfont, sizeof(font), &font)) fontFace = font.lfFaceName;
+
+    const struct { int id; RECT units; } places[] = {
+        {IDC_LOGO_AREA, {0, 0, 292, 60}},       {IDC_MESSAGE_TEXT, {4, 85, 286, 130}},
+        {IDC_BTN_INSTALL, {52, 165, 112, 185}}, {IDC_BTN_UNINSTALL, {52, 165, 112, 185}},
+        {IDC_BTN_CANCEL, {178, 165, 238, 185}}, {IDC_BTN_FINISH, {178, 165, 238, 185}},
+        {IDC_PROGRESS, {1, 135, 291, 151}},
+    };
+    for (const auto& place : places) {
+      ControlSeen seen;
+      seen.id = place.id;
+      HWND item = ::GetDlgItem(dlg, place.id);
+      if (item) {
+        ::GetClassNameW(item, buffer, 256);
+        seen.className = buffer;
+        ::GetWindowTextW(item, buffer, 256);
+        seen.text = buffer;
+        seen.style = static_cast<LONG>(::GetWindowLongPtrW(item, GWL_STYLE));
+        ::GetWindowRect(item, &seen.rect);
+        ::MapWindowPoints(HWND_DESKTOP, dlg, reinterpret_cast<POINT*>(&seen.rect), 2);
+      }
+      seen.expected = place.units;
+      ::MapDialogRect(dlg, &seen.expected);
+      controls.push_back(seen);
+    }
+  }
+};
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+TEST(SetupDialogTemplate, ControlsStylesAndPlaces) {
+  SKIP_WITHOUT_DISPLAY();
+  TemplateProbe probe;
+  ASSERT_EQ(probe.DoModal(), 42);
+  EXPECT_EQ(probe.Hwnd(), nullptr);  // destroyed when the loop ended
+
+  EXPECT_EQ(probe.caption, L"CxSetupNew");
+  EXPECT_EQ(probe.fontFace, L"Tahoma");
+  EXPECT_TRUE(probe.wasVisible);
+  const LONG wantStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  EXPECT_EQ(probe.style & wantStyle, wantStyle);
+  EXPECT_TRUE(probe.exStyle & WS_EX_APPWINDOW);
+  EXPECT_TRUE(SameRect(probe.client, probe.expectedClient));
+
+  struct Want {
+    const wchar_t* className;
+    const wchar_t* text;
+    bool visible, tabStop;
+  };
+  const Want wants[] = {
+      {L"Static", L"", false, false},  {L"Static", nullptr, true, false},
+      {L"Button", L"\u5B89\u88C5", true, true},  {L"Button", L"\u5378\u8F7D", false, true},
+      {L"Button", L"\u53D6\u6D88", true, true},  {L"Button", L"\u5B8C\u6210", false, false},
+      {L"msctls_progress32", L"", false, false},
+  };
+  ASSERT_EQ(probe.controls.size(), sizeof(wants) / sizeof(wants[0]));
+  for (size_t i = 0; i < probe.controls.size(); ++i) {
+    const ControlSeen& seen = probe.controls[i];
+    const Want& want = wants[i];
+    SCOPED_TRACE(seen.id);
+    EXPECT_EQ(_wcsicmp(seen.className.c_str(), want.className), 0) << seen.className;
+    if (want.text) {
+      EXPECT_EQ(seen.text, want.text);
+    }
+    EXPECT_EQ((seen.style & WS_VISIBLE) != 0, want.visible);
+    EXPECT_EQ((seen.style & WS_TABSTOP) != 0, want.tabStop);
+    EXPECT_TRUE(SameRect(seen.rect, seen.expected))
+        << seen.rect.left << "," << seen.rect.top << "," << seen.rect.right << ","
+        << seen.rect.bottom << " want " << seen.expected.left << "," << seen.expected.top << ","
+        << seen.expected.right << "," << seen.expected.bottom;
+  }
+  EXPECT_EQ(probe.controls[0].style & SS_TYPEMASK, SS_BLACKFRAME);
+  EXPECT_EQ(probe.controls[1].style & SS_TYPEMASK, SS_LEFT);
+  for (size_t i = 2; i <= 5; ++i) EXPECT_EQ(probe.controls[i].style & BS_TYPEMASK, BS_PUSHBUTTON);
+  EXPECT_TRUE(probe.controls[6].style & WS_BORDER);
+
+  HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                               MAKEINTRESOURCEW(IDI_SETUP_ICON), IMAGE_ICON, 0,
+                                               0, LR_DEFAULTSIZE));
+  EXPECT_NE(icon, nullptr);
+  if (icon) ::DestroyIcon(icon);
+}
+
+// A dialog on the real template whose steps are driven by posted messages.
+class LoopProbe : public DialogBase {
+ public:
+  enum class Plan { kEndInInit, kQuit, kKeys, kWorkerSendsWhileClosing };
+  explicit LoopProbe(Plan plan) : DialogBase(IDD_SETUP_DIALOG), plan_(plan) {}
+  bool initEnded = false;
+  std::vector<UINT> keysSeen;       // WM_KEYDOWN keys PreTranslateMessage saw
+  std::vector<WORD> commandsSeen;   // WM_COMMAND ids that reached the dialog
+  HANDLE sending = nullptr;         // set by the worker just before it sends
+
+ protected:
+  BOOL OnInitDialog() override {
+    switch (plan_) {
+      case Plan::kEndInInit:
+        EndDialog(7);
+        break;
+      case Plan::kQuit:
+        ::PostMessageW(Hwnd(), WM_QUIT, 0, 0);
+        break;
+      case Plan::kKeys: {
+        HWND button = Item(IDC_BTN_INSTALL);
+        ::SetFocus(button);
+        ::PostMessageW(button, WM_KEYDOWN, VK_ESCAPE, 0);
+        ::PostMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
+        ::PostMessageW(Hwnd(), kInspect, 0, 0);
+        break;
+      }
+      case Plan::kWorkerSendsWhileClosing:
+        ::PostMessageW(Hwnd(), kInspect, 0, 0);
+        break;
+    }
+    return FALSE;
+  }
+  bool PreTranslateMessage(MSG* msg) override {
+    if (msg->message == WM_KEYDOWN) {
+      keysSeen.push_back(static_cast<UINT>(msg->wParam));
+      return msg->wParam == VK_ESCAPE;  // consumed: the dialog manager never sees it
+    }
+    return false;
+  }
+  bool OnCommand(WORD id, WORD, HWND) override {
+    commandsSeen.push_back(id);
+    return true;
+  }
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT*) override {
+    if (msg != kInspect) return false;
+    if (plan_ == Plan::kWorkerSendsWhileClosing) {
+      ::ResetEvent(sending);
+      EXPECT_TRUE(StartWorker(&LoopProbe::Worker, this));
+      EXPECT_FALSE(StartWorker(&LoopProbe::Worker, this));  // one at a time
+      ::WaitForSingleObject(sending, INFINITE);
+      // Wait until the worker's message is really queued for this thread,
+      // then close without answering it: only the join can answer it now.
+      while (!(HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE)) ::Sleep(1);
+    }
+    EndDialog(9);
+    return true;
+  }
+
+ private:
+  static unsigned __stdcall Worker(void* arg) {
+    auto* self = static_cast<LoopProbe*>(arg);
+    HWND text = self->Item(IDC_MESSAGE_TEXT);
+    ::SetEvent(self->sending);
+    ::SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"from the worker"));
+    return 0;
+  }
+  Plan plan_;
+};
+
+TEST(DialogLayer, ModalLoopEndsByEndDialogOrQuit) {
+  SKIP_WITHOUT_DISPLAY();
+  LoopProbe early(LoopProbe::Plan::kEndInInit);
+  EXPECT_EQ(early.DoModal(), 7);
+  EXPECT_EQ(early.Hwnd(), nullptr);
+
+  LoopProbe quit(LoopProbe::Plan::kQuit);
+  EXPECT_EQ(quit.DoModal(), DialogBase::kModalQuit);
+  EXPECT_EQ(quit.Hwnd(), nullptr);
+  MSG left;  // the quit message was the loop's own, not left for the caller
+  EXPECT_FALSE(::PeekMessageW(&left, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(DialogLayer, KeysReachPreTranslateMessageFirst) {
+  SKIP_WITHOUT_DISPLAY();
+  LoopProbe probe(LoopProbe::Plan::kKeys);
+  EXPECT_EQ(probe.DoModal(), 9);
+  ASSERT_EQ(probe.keysSeen.size(), 2u);
+  EXPECT_EQ(probe.keysSeen[0], static_cast<UINT>(VK_ESCAPE));
+  EXPECT_EQ(probe.keysSeen[1], static_cast<UINT>(VK_RETURN));
+  // Escape was consumed, so the dialog manager made no IDCANCEL of it;
+  // Enter went on to the dialog manager.
+  for (WORD id : probe.commandsSeen) EXPECT_NE(id, IDCANCEL);
+}
+
+TEST(DialogLayer, ClosingAnswersAWorkerThatTalksToTheControls) {
+  SKIP_WITHOUT_DISPLAY();
+  LoopProbe probe(LoopProbe::Plan::kWorkerSendsWhileClosing);
+  probe.sending = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(probe.sending, nullptr);
+  // Returns only if the join delivers the worker's pending message.
+  EXPECT_EQ(probe.DoModal(), 9);
+  ::CloseHandle(probe.sending);
+}
+
+}  // namespace
