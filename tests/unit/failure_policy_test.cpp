@@ -15,10 +15,8 @@ struct Case {
 
 const Case kCases[] = {
     {u"File", 0, 0, false, kProgressGoOn},                      // before Execute
-    {u"File", 1, 0, false, kProgressGoOn},                      // success
     {u"File", 1, 5, false, kProgressStop},                      // ordinary failure stops
     {u"File", 0, 0, true, kProgressStop},                       // cancel wins before Execute
-    {u"KillProcess", 1, 0, true, kProgressStop},                // cancel wins after success
     {u"KillProcess", 1, 0x80004005, false, kProgressGoOn},      // tolerated
     {u"AddTrustedSite", 1, 0x80004001, false, kProgressGoOn},   // tolerated
     {u"DelTrustedSite", 1, 2, false, kProgressGoOn},            // tolerated
@@ -28,7 +26,6 @@ const Case kCases[] = {
     {u"DelRegister", 1, 5, false, kProgressStop},               // any other failure stops
     {u"DelRegister", 1, 3, false, kProgressStop},               // path not found is not "gone"
     {u"Unknown", 1, kResultNoAction, false, kProgressStop},     // element without action
-    {u"", 1, 1, false, kProgressStop},                          // no name
 };
 
 TEST(FailurePolicy, AnswersByNameAndResult) {
