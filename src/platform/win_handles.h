@@ -123,3 +123,10 @@ struct ProcessHeapTraits {  // blocks from HeapAlloc(GetProcessHeap(), ...)
   static void Close(Type block) { ::HeapFree(::GetProcessHeap(), 0, block); }
 };
 using ScopedHeapBlock = ScopedResource<ProcessHeapTraits>;
+
+struct MenuTraits {  // LoadMenu / CreateMenu results (not menus owned by a window)
+  using Type = HMENU;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DestroyMenu(h); }
+};
+using ScopedMenu = ScopedResource<MenuTraits>;
