@@ -11,6 +11,9 @@
 
 namespace {
 
+// Longer than any UTF-8 sequence TinyXML steps over.
+constexpr size_t kTerminatorPadding = 8;
+
 // Finds `token` at or after `from`; returns the index after it, or `end`.
 size_t SkipPast(const char* s, size_t from, size_t end, const char* token) {
   size_t n = std::strlen(token);
@@ -65,7 +68,11 @@ CxResult XmlParse(const char* text, size_t length, std::unique_ptr<TiXmlDocument
   while (end < length && text[end]) ++end;
   if (!NestingWithinLimit(text, end)) return CX_E_NOT_WELL_FORMED;
   try {
-    std::string terminated(text, end);  // TinyXML reads up to a zero byte
+    // TinyXML steps over a whole UTF-8 sequence even when the text ends
+    // inside it, landing past the terminator; the spare zero bytes keep
+    // that step inside the buffer, where it meets the end again.
+    std::string terminated(text, end);
+    terminated.append(kTerminatorPadding, '\0');
     std::unique_ptr<TiXmlDocument> doc(new TiXmlDocument());
     doc->Parse(terminated.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     if (doc->Error()) return CX_E_NOT_WELL_FORMED;
