@@ -12,6 +12,9 @@
 
 namespace {
 
+// Largest field width or precision honoured.
+constexpr int kMaxField = 1 << 20;
+
 // Capacities this large are taken for a negative size passed by mistake.
 constexpr size_t kMaxCapacity = 0x80000000u;
 
@@ -243,16 +246,13 @@ size_t FormatWide(char16_t* dest, size_t limit, const char16_t* format, va_list*
     }
     if (*p == u'*') {
       const int w = va_arg(*args, int);
-      if (w < 0) {
-        spec.left = true;
-        spec.width = w == INT32_MIN ? INT32_MAX : -w;
-      } else {
-        spec.width = w;
-      }
+      if (w < 0) spec.left = true;
+      // Widths and precisions beyond any buffer only cost time; cap them.
+      spec.width = w < 0 ? (w < -kMaxField ? kMaxField : -w) : (w > kMaxField ? kMaxField : w);
       ++p;
     } else {
       while (*p >= u'0' && *p <= u'9') {
-        if (spec.width < 100000) spec.width = spec.width * 10 + (*p - u'0');
+        if (spec.width < kMaxField) spec.width = spec.width * 10 + (*p - u'0');
         ++p;
       }
     }
@@ -261,15 +261,17 @@ size_t FormatWide(char16_t* dest, size_t limit, const char16_t* format, va_list*
       spec.precision = 0;
       if (*p == u'*') {
         const int pr = va_arg(*args, int);
-        spec.precision = pr < 0 ? -1 : pr;
+        spec.precision = pr < 0 ? -1 : (pr > kMaxField ? kMaxField : pr);
         ++p;
       } else {
         while (*p >= u'0' && *p <= u'9') {
-          if (spec.precision < 100000) spec.precision = spec.precision * 10 + (*p - u'0');
+          if (spec.precision < kMaxField) spec.precision = spec.precision * 10 + (*p - u'0');
           ++p;
         }
       }
     }
+    if (spec.width > kMaxField) spec.width = kMaxField;
+    if (spec.precision > kMaxField) spec.precision = kMaxField;
     if (*p == u'h') {
       spec.length = Spec::kH;
       if (p[1] == u'h') spec.length = Spec::kHH, ++p;
