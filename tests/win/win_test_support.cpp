@@ -33,7 +33,7 @@ TestFolder::TestFolder() {
   GetTempPathW(MAX_PATH, temp);
   for (unsigned n = GetTickCount() ^ (GetCurrentProcessId() << 16);; ++n) {
     wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"%scxtest_%08X\\", temp, n);
+    swprintf(name, MAX_PATH, L"%lscxtest_%08X\\", temp, n);
     if (CreateDirectoryW(name, nullptr)) {
       path_ = name;
       break;
