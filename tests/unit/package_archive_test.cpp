@@ -9,6 +9,7 @@
 #include "common/file_io.h"
 #include "package/package_archive.h"
 #include "package/package_writer.h"
+#include "package/temp_folder.h"
 
 namespace {
 
@@ -267,6 +268,38 @@ TEST(PackageWriter, RejectsNamesItCannotStore) {
   EXPECT_TRUE(bytes.empty());
   EXPECT_EQ(PackFolder(u"/nonexistent/cx_archive", kPackAsciiOnly, &bytes, &error), CX_E_BAD_DATA);
   EXPECT_NE(error.find("not a folder"), std::string::npos);
+}
+
+const std::vector<std::u16string>* g_existing = nullptr;
+bool Exists(const std::u16string& path) {
+  for (const auto& p : *g_existing)
+    if (p == path) return true;
+  return false;
+}
+
+TEST(TempFolderChoice, FirstExistingCandidateWins) {
+  const TempFolderCandidates all{u"C:\\USERS~1\\Temp\\", u"C:\\users\\me\\Temp\\", u"C:\\windows",
+                                 u"C:\\ProgramData"};
+  struct Case {
+    const char* what;
+    std::vector<std::u16string> existing;
+    const char16_t* chosen;  // null: none
+  } cases[] = {
+      {"temp path exists", {all.tempPath, all.longTempPath}, u"C:\\USERS~1\\Temp\\"},
+      // short form missing, long form present
+      {"long form", {all.longTempPath}, u"C:\\users\\me\\Temp\\"},
+      {"Windows Temp", {u"C:\\windows", u"C:\\windows\\Temp\\", u"C:\\ProgramData\\"}, u"C:\\windows\\Temp\\"},
+      {"common app data", {u"C:\\windows", u"C:\\ProgramData\\"}, u"C:\\ProgramData\\"},
+      // Temp missing below Windows: the Windows folder itself is the last resort
+      {"Windows folder", {u"C:\\windows"}, u"C:\\windows\\"},
+      {"nothing exists", {}, nullptr},
+  };
+  for (const Case& c : cases) {
+    g_existing = &c.existing;
+    std::u16string folder = u"untouched";
+    EXPECT_EQ(ChooseTempFolder(all, Exists, &folder), c.chosen ? 1 : 0) << c.what;
+    EXPECT_EQ(folder, c.chosen ? c.chosen : u"untouched") << c.what;
+  }
 }
 
 }  // namespace
