@@ -208,26 +208,6 @@ class PackageExtract : public ::testing::Test {
   std::filesystem::path dir_;
 };
 
-TEST_F(PackageExtract, RoundTripsThroughTheFileSystem) {
-  std::string big(40000, '\0');
-  for (size_t i = 0; i < big.size(); ++i) big[i] = char(i * 7);
-  const std::string bytes = Build({Folder("PackageFiles", {Folder("Empty", {}), File("LICENSE", "no point"),
-                                                           Folder("a", {Folder("b", {File("big.bin", big)})}),
-                                                           File("zero", "")}),
-                                   File("readme.txt", "hello")});
-  ASSERT_TRUE(Extract(bytes, u""));
-  EXPECT_EQ(Content("PackageFiles/a/b/big.bin"), big);
-  EXPECT_EQ(Content("PackageFiles/LICENSE"), "no point");  // a name without a point is a file
-  EXPECT_EQ(Content("PackageFiles/zero"), "");
-  EXPECT_EQ(Content("readme.txt"), "hello");
-  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "PackageFiles/Empty"));
-  // Extracting over an existing tree overwrites; packing it again gives the same bytes.
-  ASSERT_TRUE(Extract(bytes, u""));
-  std::string again, error;
-  ASSERT_EQ(PackFolder(Dest(), kPackAsciiOnly, &again, &error), CX_OK) << error;
-  EXPECT_EQ(again, bytes);
-}
-
 TEST_F(PackageExtract, FilterAndRefusals) {
   const std::string bytes = Build({Folder("PackageFiles", {File("SetupScript.xml", "<s/>"), File("b", "b")})});
   ASSERT_TRUE(Extract(bytes, u"\\packagefiles\\SETUPSCRIPT.xml"));
