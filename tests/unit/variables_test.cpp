@@ -89,19 +89,6 @@ TEST(ExpandVariableText, ChainsResolveUpToThePassBound) {
   EXPECT_EQ(ExpandVariableText(text, chain(kMaxExpansionPasses), &out), CX_E_BUFFER_TOO_SMALL);
 }
 
-TEST(VariableDictionary, AddKeepsFirstSetChangesFirst) {
-  VariableDictionary d(0);
-  d.Add("X", "1");
-  d.Add("X", "2");
-  EXPECT_EQ(*d.Find("X"), "1");
-  d.Set("X", "3");
-  EXPECT_EQ(*d.Find("X"), "3");
-  EXPECT_EQ(d.Size(), 2u);
-  d.Set("Y", "4");
-  EXPECT_EQ(*d.Find("Y"), "4");
-  EXPECT_EQ(d.Find("x"), nullptr);
-}
-
 TEST(ParentFolderOf, Table) {
   struct Case { std::u16string in; CxResult result; const char16_t* out; };
   const Case cases[] = {
