@@ -48,78 +48,49 @@ class TrayIconTest : public ::testing::Test {
   HiddenWindow window_;
 };
 
-TEST_F(TrayIconTest, AddFillsTheRecordAndCutsTheTip) {
-  CTrayIcon tray(RecordingShell);
-  const std::u16string tip(200, u't');
-  HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32516));  // IDI_INFORMATION
-  ASSERT_TRUE(tray.Add(window_.Get(), kTrayNotifyMessage, tip.c_str(), icon, 7));
-  EXPECT_TRUE(tray.IsAdded());
-  ASSERT_EQ(g_calls.size(), 1u);
-  const ShellCall& c = g_calls[0];
-  EXPECT_EQ(c.message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(c.data.cbSize, 936u);
-  EXPECT_EQ(c.data.hWnd, window_.Get());
-  EXPECT_EQ(c.data.uID, 7u);
-  EXPECT_EQ(c.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-  EXPECT_EQ(c.data.uCallbackMessage, 1135u);
-  EXPECT_EQ(c.data.hIcon, icon);
-  EXPECT_EQ(std::wstring(c.data.szTip).size(), 127u);
-}
-
-TEST_F(TrayIconTest, AddNeedsALiveOwnerAndFollowsTheShell) {
-  CTrayIcon tray(RecordingShell);
-  EXPECT_FALSE(tray.Add(nullptr, kTrayNotifyMessage, u"", nullptr, 0));
-  HWND dead = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  ASSERT_NE(dead, nullptr);
-  DestroyWindow(dead);
-  EXPECT_FALSE(tray.Add(dead, kTrayNotifyMessage, u"", nullptr, 0));
-  EXPECT_TRUE(g_calls.empty());
-  g_answer = FALSE;
-  EXPECT_FALSE(tray.Add(window_.Get(), kTrayNotifyMessage, nullptr, nullptr, 0));
-  EXPECT_FALSE(tray.IsAdded());
-  tray.Remove();  // nothing added: the shell is not asked to delete
-  EXPECT_EQ(g_calls.size(), 1u);
-}
-
-TEST_F(TrayIconTest, BalloonCutsTextsAndRemoveDeletesOnce) {
+TEST_F(TrayIconTest, AddBalloonRemoveFillTheRecord) {
   {
     CTrayIcon tray(RecordingShell);
-    ASSERT_TRUE(tray.Add(window_.Get(), kTrayNotifyMessage, u"", nullptr, 0));
-    const std::u16string body(300, u'b'), title(100, u'T');
+    const std::u16string tip(200, u't'), body(300, u'b'), title(100, u'T');
+    HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32516));  // IDI_INFORMATION
+    ASSERT_TRUE(tray.Add(window_.Get(), kTrayNotifyMessage, tip.c_str(), icon, 7));
     EXPECT_TRUE(tray.ShowBalloon(body.c_str(), title.c_str(), 0, NIIF_INFO));
-    ASSERT_EQ(g_calls.size(), 2u);
-    const ShellCall& c = g_calls[1];
-    EXPECT_EQ(c.message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(c.data.uFlags, static_cast<UINT>(NIF_INFO));
-    EXPECT_EQ(c.data.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
-    EXPECT_EQ(std::wstring(c.data.szInfo).size(), 255u);
-    EXPECT_EQ(std::wstring(c.data.szInfoTitle).size(), 63u);
-    EXPECT_EQ(std::wstring(tray.Record().szTip), L"");  // the record beyond stays intact
     tray.Remove();
-    tray.Remove();
-    ASSERT_EQ(g_calls.size(), 3u);
-    EXPECT_EQ(g_calls[2].message, static_cast<DWORD>(NIM_DELETE));
-  }
-  EXPECT_EQ(g_calls.size(), 3u);  // the destructor does not delete again
-
-  // A balloon without an icon still asks the shell, with empty texts for null.
-  g_calls.clear();
-  g_answer = FALSE;
-  CTrayIcon lone(RecordingShell);
-  EXPECT_FALSE(lone.ShowBalloon(nullptr, nullptr, 0, NIIF_INFO));
-  ASSERT_EQ(g_calls.size(), 1u);
-  EXPECT_EQ(g_calls[0].data.szInfo[0], L'\0');
+    tray.Remove();  // a second remove does not reach the shell
+  }  // nor does the destructor after a remove
+  ASSERT_EQ(g_calls.size(), 3u);
+  const NOTIFYICONDATAW& add = g_calls[0].data;
+  EXPECT_EQ(g_calls[0].message, static_cast<DWORD>(NIM_ADD));
+  EXPECT_EQ(add.cbSize, 936u);
+  EXPECT_EQ(add.hWnd, window_.Get());
+  EXPECT_EQ(add.uID, 7u);
+  EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(add.uCallbackMessage, 1135u);
+  EXPECT_EQ(std::wstring(add.szTip).size(), 127u);  // cut, not written past
+  const NOTIFYICONDATAW& balloon = g_calls[1].data;
+  EXPECT_EQ(g_calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+  EXPECT_EQ(std::wstring(balloon.szInfo).size(), 255u);
+  EXPECT_EQ(std::wstring(balloon.szInfoTitle).size(), 63u);
+  EXPECT_EQ(g_calls[2].message, static_cast<DWORD>(NIM_DELETE));
 }
 
-TEST_F(TrayIconTest, DestructorRemovesAnAddedIcon) {
+TEST_F(TrayIconTest, FailedAddStillShowsBalloonAndNeverDeletes) {
   {
     CTrayIcon tray(RecordingShell);
-    ASSERT_TRUE(tray.Add(window_.Get(), kTrayNotifyMessage, u"", nullptr, 3));
+    EXPECT_FALSE(tray.Add(nullptr, kTrayNotifyMessage, u"", nullptr, 0));
+    HWND dead = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    DestroyWindow(dead);
+    EXPECT_FALSE(tray.Add(dead, kTrayNotifyMessage, u"", nullptr, 0));
+    EXPECT_TRUE(g_calls.empty());  // no owner: the shell is not asked
+    g_answer = FALSE;
+    EXPECT_FALSE(tray.Add(window_.Get(), kTrayNotifyMessage, nullptr, nullptr, 0));
+    EXPECT_FALSE(tray.ShowBalloon(nullptr, nullptr, 0, NIIF_INFO));
   }
-  ASSERT_EQ(g_calls.size(), 2u);
-  EXPECT_EQ(g_calls[1].message, static_cast<DWORD>(NIM_DELETE));
-  EXPECT_EQ(g_calls[1].data.uID, 3u);
+  ASSERT_EQ(g_calls.size(), 2u);  // add and balloon; no delete, not even by the destructor
+  EXPECT_EQ(g_calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(g_calls[1].data.szInfo[0], L'\0');
 }
 
 TEST_F(TrayIconTest, NotificationsWithoutMenuResource) {
