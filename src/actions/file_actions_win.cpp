@@ -1,0 +1,197 @@
+// File, DelFile and DelDir: attribute reading, the progress line, and the
+// calls into the file services.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <new>
+
+#include "actions/file_actions.h"
+#include "platform/file_system.h"
+#include "platform/win_handles.h"
+
+namespace {
+// A required text attribute: CX_E_ATTR_MISSING when absent, CX_E_INVALID_ARG
+// when empty.
+CxResult ReadRequired(ScriptElement* element, const char* name, WString* out) {
+  out->Clear();
+  CxResult r = element->GetAttr(name, out);
+  if (r != CX_OK) return r;
+  return out->IsEmpty() ? CX_E_INVALID_ARG : CX_OK;
+}
+
+uint32_t ReadFlag(ScriptElement* element, const char* name, bool defaultValue) {
+  return element->GetAttrBool(name, defaultValue) ? 1u : 0u;
+}
+
+// The "os" filter: "os64" (exactly) limits an action to a 64-bit Windows.
+bool SkippedByOsFilter(const WString& osFilter) {
+  return osFilter == WString(u"os64") && IsOs64Bit() != 1;
+}
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// Seam for module registration: registering a copied COM server arrives
+// with the registry services. Until then a copied module is left
+// unregistered and the copy reports success.
+CxResult RegisterCopiedModule(const WString& path, int use64BitTool) {
+  (void)path;
+  (void)use64BitTool;
+  return CX_OK;
+}
+}  // namespace
+
+// ---- File ----
+
+CxResult FileAction::Parse(int force) {
+  if (parsed_ == 1 && force != 1) return CX_OK;
+  parsed_ = 0;
+  if (!element_) return CX_E_INVALID_ARG;
+  CxResult r = ReadRequired(element_, "Dest", &destination_);
+  if (r != CX_OK) return r;
+  r = ReadRequired(element_, "Src", &source_);
+  if (r != CX_OK) return r;
+  register_ = ReadFlag(element_, "Register", false);
+  compareVersion_ = ReadFlag(element_, "CmpVer", false);
+  osFilter_.Clear();
+  element_->GetAttr("os", &osFilter_);  // absent: runs everywhere
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult FileAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  WString text;
+  r = TemplateText(templates, "File", &text);
+  if (r != CX_OK) return r;
+  FillPlaceholder(&text, u"src", source_);
+  FillPlaceholder(&text, u"dest", destination_);
+  if (register_) text.Append(u"Register=\"True\"");
+  if (compareVersion_) text.Append(u"CmpVer=\"True\"");
+  *out = text;
+  return CX_OK;
+}
+
+CxResult FileAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  if (SkippedByOsFilter(osFilter_)) return CX_OK;
+  const int use64BitTool = osFilter_ == WString(u"os64") ? 1 : 0;
+
+  std::u16string src = source_.Str();
+  std::u16string dst = destination_.Str();
+  if (src.back() == u'*' || src.back() == u'\\') {
+    // Tree copy. The stored values keep the shortened form, so a retry takes
+    // the same branch. Only a trailing '*' is cut from the destination: any
+    // other last character belongs to the folder name.
+    if (src.back() == u'*') {
+      src.pop_back();
+      source_.Assign(src.c_str());
+      if (!dst.empty() && dst.back() == u'*') {
+        dst.pop_back();
+        destination_.Assign(dst.c_str());
+      }
+    }
+    if (dst.empty()) return CX_E_INVALID_ARG;
+    // The destination is a folder whatever its name holds ("Tool 2.0").
+    if (!IsDirectoryPath(dst.c_str())) {
+      r = CreateFolderPath(dst.c_str());
+      if (r != CX_OK) return r;
+    }
+    return CopyDirectoryTree(src.c_str(), dst.c_str());
+  }
+
+  size_t cut = dst.size();
+  while (cut > 0 && !IsSeparator(dst[cut - 1])) --cut;
+  if (cut == 0) return CX_E_BAD_DATA;  // no folder part
+  std::u16string parent = dst.substr(0, cut);
+  while (parent.size() > 1 && IsSeparator(parent.back()) &&
+         !(parent.size() == 3 && parent[1] == u':'))
+    parent.pop_back();
+  // The parent is a folder whatever its name holds.
+  if (!IsDirectoryPath(parent.c_str())) {
+    r = CreateFolderPath(parent.c_str());
+    if (r != CX_OK) return r;
+  }
+  r = ReplaceFile(src.c_str(), dst.c_str(), static_cast<int>(compareVersion_), nullptr);
+  if (r != CX_OK) return r;
+  if (register_) return RegisterCopiedModule(destination_, use64BitTool);
+  return CX_OK;
+}
+
+// ---- DelFile ----
+
+CxResult DelFileAction::Parse(int force) {
+  if (parsed_ == 1 && force != 1) return CX_OK;
+  parsed_ = 0;
+  if (!element_) return CX_E_INVALID_ARG;
+  CxResult r = ReadRequired(element_, "Src", &source_);
+  if (r != CX_OK) return r;
+  unregister_ = ReadFlag(element_, "Unregister", false);
+  osFilter_.Clear();
+  element_->GetAttr("os", &osFilter_);
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult DelFileAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  WString text;
+  r = TemplateText(templates, "DelFile", &text);
+  if (r != CX_OK) return r;
+  FillPlaceholder(&text, u"src", source_);
+  if (unregister_) text.Append(u" UnRegister=\"True\"");
+  *out = text;
+  return CX_OK;
+}
+
+CxResult DelFileAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  if (SkippedByOsFilter(osFilter_)) return CX_OK;
+  return DeleteFileOrSchedule(source_.Wide(), nullptr);
+}
+
+// ---- DelDir ----
+
+CxResult DelDirAction::Parse(int force) {
+  if (parsed_ == 1 && force != 1) return CX_OK;
+  parsed_ = 0;
+  if (!element_) return CX_E_INVALID_ARG;
+  CxResult r = ReadRequired(element_, "Src", &source_);
+  if (r != CX_OK) return r;
+  checkIsEmpty_ = ReadFlag(element_, "CheckIsEmpty", true);
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult DelDirAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  WString text;
+  r = TemplateText(templates, "DelDir", &text);
+  if (r != CX_OK) return r;
+  FillPlaceholder(&text, u"src", source_);
+  if (checkIsEmpty_) text.Append(u" CheckIsEmpty=\"True\"");
+  *out = text;
+  return CX_OK;
+}
+
+CxResult DelDirAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  // Also false for a missing path or a file: nothing to delete then.
+  if (checkIsEmpty_ == 1 && !::PathIsDirectoryEmptyW(source_.W())) return CX_OK;
+  return DeleteDirectoryTree(source_.Wide(), nullptr);
+}
+
+// ---- factories ----
+
+Action* CreateFileAction(ScriptElement* element) { return new (std::nothrow) FileAction(element); }
+Action* CreateDelFileAction(ScriptElement* element) {
+  return new (std::nothrow) DelFileAction(element);
+}
+Action* CreateDelDirAction(ScriptElement* element) {
+  return new (std::nothrow) DelDirAction(element);
+}
