@@ -80,3 +80,20 @@ function(cx_add_configured_setup)
   endif()
 endfunction()
 cmake_language(DEFER CALL cx_add_configured_setup)
+
+# Packs `dir` into `archive` at build time, repacking when one of `inputs`
+# changes. For tests that embed packages in programs of their own.
+function(cx_pack_command dir archive inputs)
+  if(EXISTS "${CX_HOST_CXPACK}")
+    set(packer "${CX_HOST_CXPACK}")
+    set(packer_dep "${CX_HOST_CXPACK}")
+  else()
+    set(packer ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:cxpack>)
+    set(packer_dep cxpack)
+  endif()
+  add_custom_command(OUTPUT "${archive}"
+    COMMAND ${packer} pack "${dir}" -o "${archive}"
+    DEPENDS ${inputs} ${packer_dep} "${dir}"
+    COMMENT "Packing ${dir}"
+    VERBATIM)
+endfunction()

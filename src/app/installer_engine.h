@@ -1,0 +1,97 @@
+// InstallerEngine: the one object that holds everything a run needs: the
+// run mode and flags from the command line, the setup script, the action
+// registry, the context handed to every action, the package folder and the
+// single-instance lock. One per process (GetEngine); its destructor does
+// the final clean-up.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/wstring.h"
+#include "engine/action_registry.h"
+#include "engine/install_context.h"
+#include "engine/progress.h"
+#include "package/setup_script.h"
+#include "platform/win_handles.h"
+
+class InstallerEngine {
+ public:
+  InstallerEngine();
+  virtual ~InstallerEngine();
+  InstallerEngine(const InstallerEngine&) = delete;
+  InstallerEngine& operator=(const InstallerEngine&) = delete;
+
+  // Extracts the embedded package (resource type 256, `resourceId`) into a
+  // fresh folder under the temporary folder, loads and expands the script at
+  // `scriptPath` inside it and reads the product's identity. With
+  // `scriptOnly` only the script is extracted. 1 on success, 0 on failure.
+  int LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly);
+
+  // Runs the mode's main list with progress reports; 1 when it all succeeded.
+  int RunActions(ProgressCallback callback, void* userData);
+  // Runs the mode's finish list without reports; 1 on success.
+  int RunFinishActions();
+  // Asks the runners to stop before their next action.
+  void Stop() { stop_.store(1, std::memory_order_relaxed); }
+
+  // 1 with the expanded script's value, 0 (out untouched) when undefined.
+  int GetString(const char* key, WString* out) const;
+  // 1; the package folder (ends with a backslash), empty before LoadPackage.
+  int GetPackageFolder(WString* out) const;
+
+  int32_t Mode() const { return mode_; }
+  uint32_t IsSilent() const { return silent_; }
+  uint32_t IsUninstallCopy() const { return isUninstallCopy_; }
+  uint32_t SelfDeleteAllowed() const { return selfDeleteAllowed_; }
+  const InstallContext& Context() const { return context_; }
+  const SetupScript& Script() const { return script_; }
+
+  // Sets mode and flags, in the engine and its context.
+  void SetRunFlags(int32_t mode, uint32_t silent, uint32_t isUninstallCopy,
+                   uint32_t selfDeleteAllowed);
+
+  // The single-instance lock (see CheckSingleInstance).
+  ScopedHandle& InstanceLock() { return instanceLock_; }
+
+ private:
+  // Creates CxKeyPackage_%08X\ under the temporary folder; 1 or 0.
+  int CreatePackageFolder();
+
+  SetupScript script_;
+  std::unique_ptr<ActionRegistry> registry_;
+  InstallContext context_;
+  ScopedHandle instanceLock_;
+  std::atomic<uint32_t> stop_{0};
+  uint32_t selfDeleteAllowed_ = 1;
+  uint32_t isUninstallCopy_ = 0;
+  int32_t mode_ = kModeUnset;
+  WString idText_;
+  uint32_t silent_ = 0;
+};
+
+// The process's one engine, created on first use (thread-safe).
+InstallerEngine* GetEngine();
+
+// Parses the process command line into the engine's mode and flags. Sets
+// `exitNow` to 1 when the program must end at once because a relaunched
+// uninstaller copy took over (or failed to). 1 to go on, 0 on failure.
+int HandleCmdLine(InstallerEngine* engine, int* exitNow);
+// The same with the argument vector (after the program name) and the module
+// path given, for tests.
+int HandleCmdLineWith(InstallerEngine* engine, const std::vector<std::u16string>& args,
+                      const char16_t* modulePath, int* exitNow);
+
+// Copies the running program to a new Uninstallation_%08X.exe in the
+// temporary folder and starts it with "/UNINSTALL_COPY". 1 when started.
+int RelaunchUninstallCopy(InstallerEngine* engine);
+// Takes the instance lock named `name` (UTF-8; null or empty: the product
+// code). 1 when held, 0 when another instance holds it or it failed.
+int CheckSingleInstance(InstallerEngine* engine, const char* name);
+// Releases the lock, deletes the package folder, and after an uninstall
+// arranges the deletion of the program file. Safe to call more than once.
+int Cleanup(InstallerEngine* engine);
+// 1 when nothing had to be done or the deletion was arranged, 0 otherwise.
+int DeleteSelf(InstallerEngine* engine);

@@ -1,0 +1,139 @@
+// InstallerEngine: construction, package loading, runs and lookups.
+#include "app/installer_engine.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "common/common_lib.h"
+#include "common/strings.h"
+#include "common/sysinfo.h"
+#include "common/version_number.h"
+#include "engine/action_runner.h"
+#include "engine/admin_check.h"
+#include "engine/builtin_actions.h"
+#include "engine/error_message.h"
+#include "package/package_archive.h"
+#include "package/package_resource.h"
+#include "package/temp_folder.h"
+
+namespace {
+// A folder under the shared temporary folder may belong to someone else, so
+// the package folder must be one this process created; a few draws, then give up.
+constexpr int kPackageFolderTries = 16;
+}  // namespace
+
+InstallerEngine::InstallerEngine() {
+  CommonLibInit();
+  selfDeleteAllowed_ = 1;
+  isUninstallCopy_ = 0;
+  registry_ = std::make_unique<ActionRegistry>();
+  RegisterBuiltinActions(registry_.get());
+  // Relative paths of the run (e.g. the uninstaller copy without a temporary
+  // folder) resolve in the temporary folder.
+  std::u16string temp;
+  if (GetTempFolder(&temp) == 1) SetCurrentDirectoryW(AsWide(temp.c_str()));
+  stop_ = 0;
+  char uuid[64];
+  UuidString(uuid, sizeof uuid);
+  idText_.Assign(uuid);
+  context_.idText = idText_;
+}
+
+InstallerEngine::~InstallerEngine() {
+  registry_.reset();
+  Cleanup(this);
+  CommonLibUninit();
+}
+
+void InstallerEngine::SetRunFlags(int32_t mode, uint32_t silent, uint32_t isUninstallCopy,
+                                  uint32_t selfDeleteAllowed) {
+  mode_ = mode;
+  silent_ = silent;
+  isUninstallCopy_ = isUninstallCopy;
+  selfDeleteAllowed_ = selfDeleteAllowed;
+  context_.mode = mode;
+  context_.silent = silent;
+}
+
+int InstallerEngine::CreatePackageFolder() {
+  std::u16string temp;
+  if (GetTempFolder(&temp) != 1) return 0;
+  std::srand(static_cast<unsigned>(std::time(nullptr)) ^ GetCurrentProcessId());
+  for (int i = 0; i < kPackageFolderTries; ++i) {
+    char16_t name[MAX_PATH];
+    if (!StrFormatW(name, MAX_PATH, u"%sCxKeyPackage_%08X\\", temp.c_str(),
+                    static_cast<unsigned>(std::rand())))
+      return 0;
+    if (CreateDirectoryW(AsWide(name), nullptr)) {
+      context_.packageFolder.Assign(name);
+      return 1;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return 0;
+  }
+  return 0;
+}
+
+int InstallerEngine::LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly) {
+  if (!scriptPath || !*scriptPath) return 0;
+  bool haveFolder = !context_.packageFolder.IsEmpty() &&
+                    GetFileAttributesW(context_.packageFolder.W()) != INVALID_FILE_ATTRIBUTES;
+  if (!haveFolder && !CreatePackageFolder()) return 0;
+
+  std::string bytes;
+  if (ReadPackageResource(resourceId, &bytes) != CX_OK) return 0;
+  PackageArchive archive;
+  if (!archive.Attach(bytes.data(), bytes.size())) return 0;
+  std::vector<PackageEntry> entries;
+  if (!archive.ReadFileTable(&entries)) return 0;
+  if (!archive.Extract(entries, scriptOnly == 1 ? std::u16string(scriptPath) : std::u16string(),
+                       context_.packageFolder.Str()))
+    return 0;
+
+  WString scriptFile(context_.packageFolder);
+  scriptFile.Append(scriptPath);
+  if (script_.Load(scriptFile.Wide()) != CX_OK) return 0;
+  if (script_.SetSystemVariables(context_.packageFolder.Ansi()) != 1) return 0;
+  if (script_.ExpandVariables() != CX_OK) return 0;
+
+  WString version;
+  if (script_.GetString("ProductCode", &context_.productCode) != CX_OK ||
+      script_.GetString("ProductName", &context_.productName) != CX_OK ||
+      script_.GetString("Publisher", &context_.publisher) != CX_OK ||
+      script_.GetString("Version", &version) != CX_OK)
+    return 0;
+  uint64_t parsed = 0;
+  if (ParseVersionString(version.Wide(), &parsed) != CX_DONE) return 0;
+  VersionParts(parsed, context_.version);
+  if (script_.GetString("InstallDir", &context_.installDir) != CX_OK) return 0;
+  return 1;
+}
+
+int InstallerEngine::GetString(const char* key, WString* out) const {
+  return script_.GetString(key, out) == CX_OK ? 1 : 0;
+}
+
+int InstallerEngine::GetPackageFolder(WString* out) const {
+  if (!out) return 0;
+  *out = context_.packageFolder;
+  return 1;
+}
+
+int InstallerEngine::RunActions(ProgressCallback callback, void* userData) {
+  RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin, &ShowErrorMessage};
+  return ::RunActions(env, callback, userData, nullptr);
+}
+
+int InstallerEngine::RunFinishActions() {
+  RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin, &ShowErrorMessage};
+  return ::RunFinishActions(env, nullptr);
+}
+
+InstallerEngine* GetEngine() {
+  // A function-local static is created once, even under concurrent first
+  // use, and destroyed at process exit, which runs the final clean-up.
+  static InstallerEngine engine;
+  return &engine;
+}

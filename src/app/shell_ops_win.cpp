@@ -1,0 +1,138 @@
+// The shell's own operations: command line, uninstaller relaunch, the
+// single-instance lock, clean-up and self-deletion.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/command_line.h"
+#include "app/installer_engine.h"
+#include "common/named_objects.h"
+#include "common/strings.h"
+#include "package/temp_folder.h"
+#include "platform/file_system.h"
+#include "platform/process_control.h"
+
+namespace {
+// Fresh names drawn for the uninstaller copy before giving up.
+constexpr int kRelaunchCopyTries = 16;
+
+std::vector<std::u16string> ProcessArguments() {
+  std::vector<std::u16string> args;
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv) return args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(AsU16(argv[i]));
+  LocalFree(argv);
+  return args;
+}
+
+std::u16string ModulePath() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return AsU16(path);
+}
+}  // namespace
+
+int HandleCmdLineWith(InstallerEngine* engine, const std::vector<std::u16string>& args,
+                      const char16_t* modulePath, int* exitNow) {
+  if (!engine || !exitNow) return 0;
+  *exitNow = 0;
+  CommandLineFlags flags = ParseCommandLine(args, modulePath);
+  engine->SetRunFlags(flags.mode, flags.silent, flags.isUninstallCopy, flags.selfDeleteAllowed);
+  if (!flags.relaunch) return 1;
+  *exitNow = 1;
+  return RelaunchUninstallCopy(engine);
+}
+
+int HandleCmdLine(InstallerEngine* engine, int* exitNow) {
+  return HandleCmdLineWith(engine, ProcessArguments(), ModulePath().c_str(), exitNow);
+}
+
+int RelaunchUninstallCopy(InstallerEngine* engine) {
+  if (!engine) return 0;
+  std::u16string self = ModulePath();
+  std::u16string temp;
+  bool haveTemp = GetTempFolder(&temp) == 1;
+  std::srand(static_cast<unsigned>(std::time(nullptr)) ^ GetCurrentProcessId());
+  char16_t target[MAX_PATH];
+  bool copied = false;
+  for (int i = 0; i < kRelaunchCopyTries && !copied; ++i) {
+    if (!StrFormatW(target, MAX_PATH, u"%sUninstallation_%08X.exe", haveTemp ? temp.c_str() : u"",
+                    static_cast<unsigned>(std::rand())))
+      return 0;
+    // Never overwrite or follow a file someone else placed in the shared
+    // temporary folder: copy only to a name that does not exist yet.
+    if (CopyFileW(AsWide(self.c_str()), AsWide(target), TRUE)) {
+      copied = true;
+    } else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+      return 0;
+    }
+  }
+  if (!copied) return 0;
+  std::u16string params = RelaunchParameters(engine->IsSilent());
+  return RunProgram(target, params.c_str(), engine->IsSilent() ? 1 : 0, 0) == CX_OK ? 1 : 0;
+}
+
+int CheckSingleInstance(InstallerEngine* engine, const char* name) {
+  if (!engine) return 0;
+  WString lockName;
+  if (name && *name) lockName.Assign(name, CX_CP_UTF8);
+  else lockName = engine->Context().productCode;
+  CxObjectHandle existing = nullptr;
+  if (OpenNamedMutex(lockName.Ansi(), &existing) == CX_OK && existing) {
+    CloseObjectHandle(existing);
+    return 0;
+  }
+  CxObjectHandle created = nullptr;
+  if (CreateNamedMutex(lockName.Ansi(), &created) != CX_OK || !created) return 0;
+  engine->InstanceLock().Reset(static_cast<HANDLE>(created));
+  return 1;
+}
+
+int Cleanup(InstallerEngine* engine) {
+  if (!engine) return 0;
+  ScopedHandle& lock = engine->InstanceLock();
+  if (lock) {
+    ReleaseNamedMutex(lock.Get());
+    lock.Reset();
+  }
+  WString folder;
+  engine->GetPackageFolder(&folder);
+  if (!folder.IsEmpty()) DeleteDirectoryTree(folder.Wide(), nullptr);
+  return DeleteSelf(engine);
+}
+
+int DeleteSelf(InstallerEngine* engine) {
+  if (!engine) return 0;
+  if (engine->Mode() != kModeUninstall ||
+      (engine->IsUninstallCopy() != 1 && engine->SelfDeleteAllowed() != 1))
+    return 1;
+  wchar_t path[MAX_PATH] = {};
+  wchar_t comspec[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return 0;
+  DWORD c = GetEnvironmentVariableW(L"COMSPEC", comspec, MAX_PATH);
+  if (c == 0 || c >= MAX_PATH) return 0;
+  // The fallback: Windows removes the file at the next restart.
+  MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (GetShortPathNameW(path, path, MAX_PATH) == 0) return 0;
+  char16_t command[520];
+  if (!StrFormatW(command, 520, u"%s /c del %s", AsU16(comspec), AsU16(path))) return 0;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, AsWide(command), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      nullptr, &si, &pi))
+    return 0;
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  // The deleting shell waits at idle priority until this process has ended.
+  SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+  SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+  SetPriorityClass(process.Get(), IDLE_PRIORITY_CLASS);
+  ResumeThread(thread.Get());
+  return 1;
+}

@@ -1,0 +1,53 @@
+// Run modes from the command line and the executable's name.
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace {
+struct Case {
+  std::vector<std::u16string> args;
+  const char16_t* module;
+  int32_t mode;
+  uint32_t silent, copy, selfDelete;
+  bool relaunch;
+  const char* why;
+};
+
+const Case kCases[] = {
+    {{u"/s", u"/repair", u"/uninstall"}, u"C:\\d\\setup.exe", kModeRepair, 1, 0, 1, false,
+     "first mode switch wins, silent anywhere"},
+    {{u"/Uninstall_Copy"}, u"C:\\t\\Uninstallation_0000ABCD.exe", kModeUninstall, 0, 1, 1, false,
+     "the relaunched copy"},
+    {{u"-S"}, u"C:\\d\\setup.exe", kModeInstall, 1, 0, 1, false, "dash form of silent"},
+    {{u"/silent=1"}, u"C:\\d\\setup.exe", kModeInstall, 0, 0, 1, false, "not a whole switch"},
+    {{u"SILENT"}, u"C:\\d\\setup.exe", kModeInstall, 0, 0, 1, false, "no slash"},
+    {{}, u"C:\\Program Files\\V\\Uninstall.exe", kModeUninstallLauncher, 0, 0, 0, true,
+     "installed uninstaller relaunches"},
+    {{u"/SILENT"}, u"C:\\Program Files\\V\\Uninstall.exe", kModeUninstallLauncher, 1, 0, 0, true,
+     "silent launcher"},
+    {{}, u"C:\\x\\MyUninstall.exe.bak", kModeUninstallLauncher, 0, 0, 0, true, "substring match"},
+    {{}, u"C:\\t\\Uninstallation_0000ABCD.exe", kModeInstall, 0, 0, 1, false,
+     "copy name is not an uninstaller"},
+    {{u"/UNINSTALL"}, u"C:\\Program Files\\V\\Uninstall.exe", kModeUninstall, 0, 0, 1, false,
+     "direct uninstall keeps self-delete"},
+    {{u"/UPGRADE", u"/s"}, u"C:\\d\\setup.exe", kModeUpgrade, 1, 0, 1, false, "upgrade"},
+    {{}, u"C:\\Uninstall.exe\\setup.exe", kModeInstall, 0, 0, 1, false,
+     "only the file name counts"},
+};
+}  // namespace
+
+TEST(CommandLine, ModesAndFlags) {
+  for (const Case& c : kCases) {
+    CommandLineFlags f = ParseCommandLine(c.args, c.module);
+    EXPECT_EQ(f.mode, c.mode) << c.why;
+    EXPECT_EQ(f.silent, c.silent) << c.why;
+    EXPECT_EQ(f.isUninstallCopy, c.copy) << c.why;
+    EXPECT_EQ(f.selfDeleteAllowed, c.selfDelete) << c.why;
+    EXPECT_EQ(f.relaunch, c.relaunch) << c.why;
+  }
+}
+
+TEST(CommandLine, RelaunchParametersCarrySilent) {
+  EXPECT_EQ(RelaunchParameters(0), u"/UNINSTALL_COPY");
+  EXPECT_EQ(RelaunchParameters(1), u"/UNINSTALL_COPY /S");
+}

@@ -1,0 +1,21 @@
+# The installer engine's tests load real packages from resources of the test
+# program itself: 170 a complete package, 172 one whose SetupInfo lacks
+# "Publisher".
+set(engine_rc "${CMAKE_CURRENT_BINARY_DIR}/engine_packages.rc")
+set(engine_rc_text "")
+foreach(entry "good=170" "nopublisher=172")
+  string(REPLACE "=" ";" parts "${entry}")
+  list(GET parts 0 name)
+  list(GET parts 1 id)
+  set(dir "${CMAKE_SOURCE_DIR}/tests/data/engine/${name}")
+  set(archive "${CMAKE_CURRENT_BINARY_DIR}/engine_${name}.bin")
+  file(GLOB_RECURSE inputs CONFIGURE_DEPENDS "${dir}/*")
+  cx_pack_command("${dir}" "${archive}" "${inputs}")
+  list(APPEND engine_archives "${archive}")
+  string(APPEND engine_rc_text "${id} 256 \"${archive}\"\n")
+endforeach()
+file(CONFIGURE OUTPUT "${engine_rc}" CONTENT "${engine_rc_text}")
+set_source_files_properties("${engine_rc}" PROPERTIES OBJECT_DEPENDS "${engine_archives}")
+add_custom_target(cx_engine_test_packages DEPENDS ${engine_archives})
+add_dependencies(cx_win_tests cx_engine_test_packages)
+target_sources(cx_win_tests PRIVATE "${engine_rc}")
