@@ -138,16 +138,30 @@ TEST(ReplaceFile, CopiesNewAndOverwritesReadOnly) {
   EXPECT_EQ(ReadFileText(dst), L"new");
   EXPECT_FALSE(FileExists(dst + L"_Discard_1"));  // the old file is gone, not parked
   EXPECT_EQ(restart, 0u);
+
+  EXPECT_EQ(ReplaceFile(U(dir.File(L"missing")), U(dst), 0, nullptr), CX_WIN_ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(ReplaceFile(U(dir.Path()), U(dst), 0, nullptr), CX_E_INVALID_ARG);  // folder source
+  EXPECT_EQ(ReplaceFile(U(src), U(dir.Path()), 0, nullptr), CX_E_INVALID_ARG);
+  EXPECT_EQ(ReplaceFile(u"", U(dst), 0, nullptr), CX_E_INVALID_ARG);
 }
 
-TEST(ReplaceFile, RefusesBadArguments) {
+TEST(ReplaceFile, PutsTheOldFileBackWhenTheCopyFails) {
   TestFolder dir;
-  std::wstring src = dir.Write(L"a.txt", "a");
-  EXPECT_EQ(ReplaceFile(U(dir.File(L"missing")), U(dir.File(L"b")), 0, nullptr),
-            CX_WIN_ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(ReplaceFile(U(dir.Path()), U(dir.File(L"b")), 0, nullptr), CX_E_INVALID_ARG);
-  EXPECT_EQ(ReplaceFile(U(src), U(dir.Path()), 0, nullptr), CX_E_INVALID_ARG);
-  EXPECT_EQ(ReplaceFile(u"", U(src), 0, nullptr), CX_E_INVALID_ARG);
+  PendingRenamesGuard pending(dir);
+  std::wstring src = dir.Write(L"new.txt", "new");
+  std::wstring dst = dir.Write(L"dst.txt", "old");
+  HelperProcess sourceLocked(L"hold \"" + src + L"\" none 60000");
+  ASSERT_TRUE(sourceLocked.Started());
+  // Renamed aside, the copy fails: the old file returns to its name.
+  EXPECT_EQ(ReplaceFile(U(src), U(dst), 0, nullptr), CX_WIN_ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ReadFileText(dst), L"old");
+  EXPECT_FALSE(FileExists(dst + L"_Discard_1"));
+  // Not even renamable: no half-made side file and nothing scheduled.
+  HelperProcess destLocked(L"hold \"" + dst + L"\" none 60000");
+  ASSERT_TRUE(destLocked.Started());
+  EXPECT_EQ(ReplaceFile(U(src), U(dst), 0, nullptr), CX_WIN_ERROR_SHARING_VIOLATION);
+  EXPECT_FALSE(FileExists(dst + L"_Discard_1"));
+  EXPECT_TRUE(pending.Mine().empty());
 }
 
 TEST(ReplaceFile, InUseWithDeleteSharingIsMovedAside) {
@@ -283,12 +297,6 @@ TEST(DeleteFileOrSchedule, DeletesOrSchedulesALockedFile) {
   EXPECT_EQ(DeleteFileOrSchedule(u"C:\\", nullptr), CX_E_INVALID_ARG);  // too short
   EXPECT_EQ(DeleteFileOrSchedule(U(dir.Path()), nullptr), CX_E_INVALID_ARG);  // a folder
 
-  std::wstring plain = dir.Write(L"plain.txt", "x");
-  SetFileAttributesW(plain.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(DeleteFileOrSchedule(U(plain), &restart), CX_OK);
-  EXPECT_FALSE(FileExists(plain));
-  EXPECT_EQ(restart, 0u);
-
   std::wstring locked = dir.Write(L"locked.txt", "x");
   HelperProcess holder(L"hold \"" + locked + L"\" none 60000");
   ASSERT_TRUE(holder.Started());
@@ -310,9 +318,14 @@ TEST(DeleteDirectoryTree, RemovesAllButTheLockedFileAndSchedulesTheRest) {
   HelperProcess holder(L"hold \"" + locked + L"\" none 60000");
   ASSERT_TRUE(holder.Started());
 
-  uint32_t restart = 0;
-  EXPECT_EQ(DeleteDirectoryTree(U(root), &restart), CX_OK);
-  EXPECT_EQ(restart, 1u);
+  // Through the DelDir action, as a script removes an install folder.
+  char xml[MAX_PATH * 3];
+  WideCharToMultiByte(CP_UTF8, 0, (L"<DelDir Src=\"" + root + L"\" CheckIsEmpty=\"false\"/>").c_str(),
+                      -1, xml, sizeof xml, nullptr, nullptr);
+  TiXmlDocument doc;
+  doc.Parse(xml);
+  ScriptElement element(doc.RootElement(), 0, 1);
+  EXPECT_EQ(DelDirAction(&element).Execute(nullptr), CX_OK);
   EXPECT_FALSE(FileExists(root + L"\\a.txt"));
   EXPECT_FALSE(FileExists(root + L"\\sub\\b.txt"));
   EXPECT_TRUE(FileExists(locked));
@@ -320,35 +333,13 @@ TEST(DeleteDirectoryTree, RemovesAllButTheLockedFileAndSchedulesTheRest) {
   std::vector<PendingRename> expected = {Delete(locked), Delete(root + L"\\sub"), Delete(root)};
   EXPECT_EQ(pending.Mine(), expected);
 
+  uint32_t restart = 7;
   EXPECT_EQ(DeleteDirectoryTree(U(dir.File(L"missing")), &restart), CX_OK);
   EXPECT_EQ(restart, 0u);
   // A file is not a folder tree: refused rather than deleted at restart.
   std::wstring file = dir.Write(L"file.txt", "x");
   EXPECT_EQ(DeleteDirectoryTree(U(file), nullptr), CX_E_INVALID_ARG);
   EXPECT_TRUE(FileExists(file));
-}
-
-TEST(DelDirAction, DeletesATreeWithAFileInUse) {
-  TestFolder dir;
-  PendingRenamesGuard pending(dir);
-  std::wstring root = dir.File(L"app");
-  ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
-  dir.Write(L"app\\a.txt", "a");
-  std::wstring locked = dir.Write(L"app\\locked.dll", "x");
-  HelperProcess holder(L"hold \"" + locked + L"\" none 60000");
-  ASSERT_TRUE(holder.Started());
-
-  char xml[MAX_PATH * 3];
-  WideCharToMultiByte(CP_UTF8, 0, (L"<DelDir Src=\"" + root + L"\" CheckIsEmpty=\"false\"/>").c_str(),
-                      -1, xml, sizeof xml, nullptr, nullptr);
-  TiXmlDocument doc;
-  doc.Parse(xml);
-  ScriptElement element(doc.RootElement(), 0, 1);
-  DelDirAction action(&element);
-  EXPECT_EQ(action.Execute(nullptr), CX_OK);
-  EXPECT_FALSE(FileExists(root + L"\\a.txt"));
-  std::vector<PendingRename> expected = {Delete(locked), Delete(root)};
-  EXPECT_EQ(pending.Mine(), expected);
 }
 
 // ---- folders ----
