@@ -43,18 +43,7 @@ function(cx_add_setup target package_dir)
   file(GLOB_RECURSE inputs CONFIGURE_DEPENDS LIST_DIRECTORIES true "${dir}/*")
   set(work "${CMAKE_CURRENT_BINARY_DIR}/${target}_package")
   set(archive "${work}/package.bin")
-  if(EXISTS "${CX_HOST_CXPACK}")
-    set(packer "${CX_HOST_CXPACK}")
-    set(packer_dep "${CX_HOST_CXPACK}")
-  else()
-    set(packer ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:cxpack>)
-    set(packer_dep cxpack)
-  endif()
-  add_custom_command(OUTPUT "${archive}"
-    COMMAND ${packer} pack "${dir}" -o "${archive}" ${codepage}
-    DEPENDS ${inputs} ${packer_dep} "${dir}"
-    COMMENT "Packing ${dir} for ${target}"
-    VERBATIM)
+  cx_pack_command("${dir}" "${archive}" "${inputs}" ${codepage})
   add_custom_target(${target}_archive DEPENDS "${archive}")
 
   set(rc "${work}/package.rc")
@@ -82,7 +71,7 @@ endfunction()
 cmake_language(DEFER CALL cx_add_configured_setup)
 
 # Packs `dir` into `archive` at build time, repacking when one of `inputs`
-# changes. For tests that embed packages in programs of their own.
+# changes; further arguments go to `cxpack pack` (e.g. --codepage 936).
 function(cx_pack_command dir archive inputs)
   if(EXISTS "${CX_HOST_CXPACK}")
     set(packer "${CX_HOST_CXPACK}")
@@ -92,7 +81,7 @@ function(cx_pack_command dir archive inputs)
     set(packer_dep cxpack)
   endif()
   add_custom_command(OUTPUT "${archive}"
-    COMMAND ${packer} pack "${dir}" -o "${archive}"
+    COMMAND ${packer} pack "${dir}" -o "${archive}" ${ARGN}
     DEPENDS ${inputs} ${packer_dep} "${dir}"
     COMMENT "Packing ${dir}"
     VERBATIM)
