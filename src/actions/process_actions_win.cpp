@@ -1,0 +1,99 @@
+// KillProcess and StartProcess: attribute reading, the progress line, and the
+// calls into process control.
+#include "actions/process_actions.h"
+
+#include <new>
+
+#include "platform/process_control.h"
+
+namespace {
+const char16_t* TrueFalse(bool value) { return value ? u"true" : u"false"; }
+}  // namespace
+
+CxResult KillProcessAction::Parse(int force) {
+  if (parsed_ == 1 && force != 1) return CX_OK;
+  parsed_ = 0;
+  if (!element_) return CX_E_INVALID_ARG;
+  name_.Clear();
+  pid_ = 0;
+  if (element_->GetAttr("Name", &name_) == CX_OK) {
+    if (name_.IsEmpty()) return CX_E_INVALID_ARG;
+  } else {
+    pid_ = element_->GetAttrInt("Pid", 0);
+    if (pid_ == 0) return CX_E_TEMPLATE_MISSING;
+  }
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult KillProcessAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  WString text;
+  r = TemplateText(templates, "KillProcess", &text);
+  if (r != CX_OK) return r;
+  WString pname = name_;
+  if (pname.IsEmpty()) pname.AssignInt(pid_);
+  FillPlaceholder(&text, u"pname", pname);
+  *out = text;
+  return CX_OK;
+}
+
+CxResult KillProcessAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  if (!name_.IsEmpty()) return KillProcessesByImage(name_.Wide());
+  return KillProcessById(static_cast<uint32_t>(pid_)) == CX_DONE ? CX_OK : CX_E_FAIL;
+}
+
+CxResult StartProcessAction::Parse(int force) {
+  if (parsed_ == 1 && force != 1) return CX_OK;
+  parsed_ = 0;
+  if (!element_) return CX_E_INVALID_ARG;
+  source_.Clear();
+  CxResult sourceResult = element_->GetAttr("Src", &source_);
+  if (sourceResult == CX_OK && source_.IsEmpty()) return CX_E_INVALID_ARG;
+  cmdLine_.Clear();
+  element_->GetAttr("CmdLine", &cmdLine_);  // absent: no parameters
+  silent_ = element_->GetAttrBool("Silent", true);
+  wait_ = element_->GetAttrBool("Wait", true);
+  if (sourceResult != CX_OK) return sourceResult;
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult StartProcessAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  WString text;
+  r = TemplateText(templates, "StartProcess", &text);
+  if (r != CX_OK) return r;
+  FillPlaceholder(&text, u"src", source_);
+  if (!cmdLine_.IsEmpty()) {
+    text.Append(u" CmdLine=\"");
+    text.Append(cmdLine_);
+    text.Append(u"\"");
+  }
+  text.Append(u" Silent=\"");
+  text.Append(TrueFalse(silent_));
+  text.Append(u"\" Wait=\"");
+  text.Append(TrueFalse(wait_));
+  text.Append(u"\"");
+  *out = text;
+  return CX_OK;
+}
+
+CxResult StartProcessAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  return RunProgram(source_.Wide(), cmdLine_.Wide(), silent_ ? 1 : 0,
+                    wait_ ? CX_WAIT_FOREVER : CX_WAIT_NONE);
+}
+
+Action* CreateKillProcessAction(ScriptElement* element) {
+  return new (std::nothrow) KillProcessAction(element);
+}
+
+Action* CreateStartProcessAction(ScriptElement* element) {
+  return new (std::nothrow) StartProcessAction(element);
+}
