@@ -1,6 +1,6 @@
 # Front door: `make test` and `make demo` do all the setup themselves.
 SHELL := /bin/bash
-.PHONY: all deps host windows test test-host test-windows fuzz setup demo clean
+.PHONY: all deps host windows test test-host test-windows fuzz bench setup demo clean
 
 FUZZ_SECONDS ?= 60
 PACKAGE_DIR ?= examples/sample-product
@@ -46,6 +46,9 @@ setup: deps
 	@mkdir -p "$(dir $(abspath $(OUT)))"
 	@cp build/windows/setup/setup.exe "$(OUT)"
 	@echo "wrote $(OUT) from $(PACKAGE_DIR)"
+
+bench: host
+	@build/host/bench/cx_bench_package
 
 clean:
 	rm -rf build/host build/windows build/fuzz out
