@@ -59,10 +59,8 @@ CxResult FileAction::Parse(int force) {
 }
 
 CxResult FileAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
   WString text;
-  r = TemplateText(templates, "File", &text);
+  CxResult r = BeginDescription(templates, "File", &text);
   if (r != CX_OK) return r;
   FillPlaceholder(&text, u"src", source_);
   FillPlaceholder(&text, u"dest", destination_);
@@ -135,10 +133,8 @@ CxResult DelFileAction::Parse(int force) {
 }
 
 CxResult DelFileAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
   WString text;
-  r = TemplateText(templates, "DelFile", &text);
+  CxResult r = BeginDescription(templates, "DelFile", &text);
   if (r != CX_OK) return r;
   FillPlaceholder(&text, u"src", source_);
   if (unregister_) text.Append(u" UnRegister=\"True\"");
@@ -167,10 +163,8 @@ CxResult DelDirAction::Parse(int force) {
 }
 
 CxResult DelDirAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
   WString text;
-  r = TemplateText(templates, "DelDir", &text);
+  CxResult r = BeginDescription(templates, "DelDir", &text);
   if (r != CX_OK) return r;
   FillPlaceholder(&text, u"src", source_);
   if (checkIsEmpty_) text.Append(u" CheckIsEmpty=\"True\"");

@@ -27,10 +27,8 @@ CxResult KillProcessAction::Parse(int force) {
 }
 
 CxResult KillProcessAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
   WString text;
-  r = TemplateText(templates, "KillProcess", &text);
+  CxResult r = BeginDescription(templates, "KillProcess", &text);
   if (r != CX_OK) return r;
   WString pname = name_;
   if (pname.IsEmpty()) pname.AssignInt(pid_);
@@ -63,10 +61,8 @@ CxResult StartProcessAction::Parse(int force) {
 }
 
 CxResult StartProcessAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
   WString text;
-  r = TemplateText(templates, "StartProcess", &text);
+  CxResult r = BeginDescription(templates, "StartProcess", &text);
   if (r != CX_OK) return r;
   FillPlaceholder(&text, u"src", source_);
   if (!cmdLine_.IsEmpty()) {
