@@ -124,10 +124,13 @@ void DialogBase::JoinWorker() {
   if (!worker_) return;
   HANDLE thread = worker_.Get();
   for (;;) {
-    const DWORD woke = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-    if (woke != WAIT_OBJECT_0 + 1) break;  // ended, or the wait itself failed
+    // Answers the messages already sent to this thread; the wait below
+    // would not wake for those it has seen before.
     MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // delivers the sent messages
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    const DWORD woke =
+        ::MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+    if (woke != WAIT_OBJECT_0 + 1) break;  // ended, or the wait itself failed
   }
   worker_.Reset();
 }

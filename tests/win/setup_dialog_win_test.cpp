@@ -78,10 +78,11 @@ class TemplateProbe : public DialogBase {
     if (hfont && ::GetObjectW(hfont, sizeof(font), &font)) fontFace = font.lfFaceName;
 
     const struct { int id; RECT units; } places[] = {
-        {IDC_LOGO_AREA, {0, 0, 292, 60}},       {IDC_MESSAGE_TEXT, {4, 85, 286, 130}},
-        {IDC_BTN_INSTALL, {52, 165, 112, 185}}, {IDC_BTN_UNINSTALL, {52, 165, 112, 185}},
-        {IDC_BTN_CANCEL, {178, 165, 238, 185}}, {IDC_BTN_FINISH, {178, 165, 238, 185}},
-        {IDC_PROGRESS, {1, 135, 291, 151}},
+        // x, y, width, height
+        {IDC_LOGO_AREA, {0, 0, 292, 60}},      {IDC_MESSAGE_TEXT, {4, 85, 282, 45}},
+        {IDC_BTN_INSTALL, {52, 165, 60, 20}},  {IDC_BTN_UNINSTALL, {52, 165, 60, 20}},
+        {IDC_BTN_CANCEL, {178, 165, 60, 20}},  {IDC_BTN_FINISH, {178, 165, 60, 20}},
+        {IDC_PROGRESS, {1, 135, 290, 16}},
     };
     for (const auto& place : places) {
       ControlSeen seen;
@@ -96,8 +97,12 @@ class TemplateProbe : public DialogBase {
         ::GetWindowRect(item, &seen.rect);
         ::MapWindowPoints(HWND_DESKTOP, dlg, reinterpret_cast<POINT*>(&seen.rect), 2);
       }
-      seen.expected = place.units;
-      ::MapDialogRect(dlg, &seen.expected);
+      // The dialog manager maps the place and the size separately.
+      RECT origin = {place.units.left, place.units.top, 0, 0};
+      RECT size = {place.units.right, place.units.bottom, 0, 0};
+      ::MapDialogRect(dlg, &origin);
+      ::MapDialogRect(dlg, &size);
+      seen.expected = {origin.left, origin.top, origin.left + size.left, origin.top + size.top};
       controls.push_back(seen);
     }
   }
@@ -151,7 +156,6 @@ TEST(SetupDialogTemplate, ControlsStylesAndPlaces) {
   EXPECT_EQ(probe.controls[0].style & SS_TYPEMASK, SS_BLACKFRAME);
   EXPECT_EQ(probe.controls[1].style & SS_TYPEMASK, SS_LEFT);
   for (size_t i = 2; i <= 5; ++i) EXPECT_EQ(probe.controls[i].style & BS_TYPEMASK, BS_PUSHBUTTON);
-  EXPECT_TRUE(probe.controls[6].style & WS_BORDER);
 
   HICON icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
                                                MAKEINTRESOURCEW(IDI_SETUP_ICON), IMAGE_ICON, 0,
@@ -169,6 +173,7 @@ class LoopProbe : public DialogBase {
   std::vector<UINT> keysSeen;       // WM_KEYDOWN keys PreTranslateMessage saw
   std::vector<WORD> commandsSeen;   // WM_COMMAND ids that reached the dialog
   HANDLE sending = nullptr;         // set by the worker just before it sends
+  HWND target = nullptr;            // a window of this thread the worker sends to
 
  protected:
   BOOL OnInitDialog() override {
@@ -222,9 +227,8 @@ class LoopProbe : public DialogBase {
  private:
   static unsigned __stdcall Worker(void* arg) {
     auto* self = static_cast<LoopProbe*>(arg);
-    HWND text = self->Item(IDC_MESSAGE_TEXT);
     ::SetEvent(self->sending);
-    ::SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"from the worker"));
+    ::SendMessageW(self->target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"from the worker"));
     return 0;
   }
   Plan plan_;
@@ -255,13 +259,22 @@ TEST(DialogLayer, KeysReachPreTranslateMessageFirst) {
   for (WORD id : probe.commandsSeen) EXPECT_NE(id, IDCANCEL);
 }
 
-TEST(DialogLayer, ClosingAnswersAWorkerThatTalksToTheControls) {
+TEST(DialogLayer, ClosingAnswersAWorkerThatTalksToThisThread) {
   SKIP_WITHOUT_DISPLAY();
   LoopProbe probe(LoopProbe::Plan::kWorkerSendsWhileClosing);
   probe.sending = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ASSERT_NE(probe.sending, nullptr);
+  // Outlives the dialog, so the worker's message stays pending until the
+  // closing dialog's thread answers it.
+  probe.target = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(probe.target, nullptr);
   // Returns only if the join delivers the worker's pending message.
   EXPECT_EQ(probe.DoModal(), 9);
+  wchar_t text[32] = {};
+  ::GetWindowTextW(probe.target, text, 32);
+  EXPECT_STREQ(text, L"from the worker");
+  ::DestroyWindow(probe.target);
   ::CloseHandle(probe.sending);
 }
 
