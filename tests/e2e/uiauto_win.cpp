@@ -1,0 +1,325 @@
+// cx_uiauto: drives the setup dialog from outside, for the end-to-end tests
+// and the demo. Runs under Wine in the same prefix and X display as the
+// setup; one command per start, UTF-8 on stdout, nonzero exit with a message
+// on stderr when the command fails.
+//
+// The target of the window commands is the setup dialog: a visible top-level
+// "#32770" window that has a Finish button (1005). A message box is a
+// "#32770" too and may carry the same title, so --msgbox selects one without
+// that button instead. --title narrows either to titles containing a text.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFinishButtonId = 1005;
+constexpr DWORD kSendTimeoutMs = 15000;
+constexpr DWORD kPollMs = 100;
+
+enum class Kind { kDialog, kMsgBox, kAny };
+
+struct Options {
+  Kind kind = Kind::kDialog;
+  std::wstring title;  // substring; empty or "*" matches every title
+};
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                      nullptr);
+  return out;
+}
+
+// The console may be a pipe: write UTF-8 bytes, never through the console code page.
+void Write(HANDLE stream, const std::string& text) {
+  DWORD written = 0;
+  WriteFile(stream, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+void Out(const std::wstring& line) { Write(GetStdHandle(STD_OUTPUT_HANDLE), Utf8(line) + "\n"); }
+int Fail(const std::wstring& message) {
+  Write(GetStdHandle(STD_ERROR_HANDLE), "cx_uiauto: " + Utf8(message) + "\n");
+  return 1;
+}
+
+std::wstring Hex(const void* handle) {
+  wchar_t buf[32];
+  swprintf(buf, 32, L"0x%08lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(handle)));
+  return buf;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+// WM_GETTEXT through a timeout, so a hung target cannot hang the tests.
+std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &length))
+    return std::wstring();
+  std::vector<wchar_t> buf(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
+                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
+    return std::wstring();
+  return std::wstring(buf.data(), copied);
+}
+
+bool Matches(HWND window, const Options& options) {
+  if (!IsWindowVisible(window) || ClassOf(window) != L"#32770") return false;
+  bool hasFinish = GetDlgItem(window, kFinishButtonId) != nullptr;
+  if (options.kind == Kind::kDialog && !hasFinish) return false;
+  if (options.kind == Kind::kMsgBox && hasFinish) return false;
+  if (options.title.empty() || options.title == L"*") return true;
+  return TextOf(window).find(options.title) != std::wstring::npos;
+}
+
+struct Search {
+  const Options* options;
+  HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  if (!Matches(window, *search->options)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindTarget(const Options& options) {
+  Search search{&options, nullptr};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+const wchar_t* KindName(Kind kind) {
+  switch (kind) {
+    case Kind::kDialog: return L"setup dialog";
+    case Kind::kMsgBox: return L"message box";
+    default: return L"#32770 window";
+  }
+}
+
+HWND RequireTarget(const Options& options) {
+  HWND window = FindTarget(options);
+  if (!window) Fail(std::wstring(L"no visible ") + KindName(options.kind) + L" found");
+  return window;
+}
+
+bool ParseNumber(const wchar_t* text, unsigned long* out) {
+  if (!text || !*text) return false;
+  wchar_t* end = nullptr;
+  *out = wcstoul(text, &end, 0);
+  return end && *end == L'\0';
+}
+
+// Waits until `ready` holds or the time runs out; true when it held.
+template <typename Pred>
+bool WaitFor(unsigned long timeoutMs, Pred ready) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (ready()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(kPollMs);
+  }
+}
+
+HWND Control(HWND dialog, const wchar_t* idText, unsigned long* id) {
+  if (!ParseNumber(idText, id)) {
+    Fail(std::wstring(L"not a control id: ") + (idText ? idText : L"(none)"));
+    return nullptr;
+  }
+  HWND control = GetDlgItem(dialog, static_cast<int>(*id));
+  if (!control) Fail(L"the window has no control " + std::to_wstring(*id));
+  return control;
+}
+
+std::wstring StateOf(HWND control) {
+  return std::wstring(L"visible=") + (IsWindowVisible(control) ? L"1" : L"0") + L" enabled=" +
+         (IsWindowEnabled(control) ? L"1" : L"0");
+}
+
+BOOL CALLBACK ListProc(HWND window, LPARAM) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  Out(Hex(window) + L" pid=" + std::to_wstring(pid) + L" visible=" +
+      (IsWindowVisible(window) ? L"1" : L"0") + L" class=" + ClassOf(window) + L" title=" +
+      TextOf(window));
+  return TRUE;
+}
+
+BOOL CALLBACK DumpProc(HWND child, LPARAM) {
+  Out(std::to_wstring(GetDlgCtrlID(child)) + L" class=" + ClassOf(child) + L" " +
+      StateOf(child) + L" text=" + TextOf(child));
+  return TRUE;
+}
+
+// Processes whose executable name contains `part`, case-insensitively.
+int CountProcesses(const std::wstring& part, bool print) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  std::wstring wanted(part);
+  CharLowerBuffW(&wanted[0], static_cast<DWORD>(wanted.size()));
+  int count = 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+    std::wstring name(entry.szExeFile);
+    CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
+    if (!wanted.empty() && name.find(wanted) == std::wstring::npos) continue;
+    ++count;
+    if (print) Out(std::to_wstring(entry.th32ProcessID) + L" " + entry.szExeFile);
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+int Usage() {
+  Fail(L"usage: cx_uiauto [--msgbox|--any] [--title TEXT] COMMAND [ARGS]\n"
+       L"  wait-window TITLE|* TIMEOUT-MS   wait for the window; prints handle and title\n"
+       L"  wait-gone TIMEOUT-MS             wait until no such window is left\n"
+       L"  text ID | state ID | click ID    a control's text, visibility/enabled, press it\n"
+       L"  wait-ready ID TIMEOUT-MS         wait until the control is visible and enabled\n"
+       L"  key escape|enter | close         keyboard key, WM_CLOSE\n"
+       L"  dump | list                      the window's controls; all top-level windows\n"
+       L"  procs [NAME]                     running processes (name substring)\n"
+       L"  wait-process NAME TIMEOUT-MS | wait-no-process NAME TIMEOUT-MS\n"
+       L"  sleep MS");
+  return 2;
+}
+
+int Run(int argc, wchar_t** argv) {
+  Options options;
+  int i = 1;
+  for (; i < argc && argv[i][0] == L'-' && argv[i][1] == L'-'; ++i) {
+    std::wstring flag(argv[i]);
+    if (flag == L"--msgbox") {
+      options.kind = Kind::kMsgBox;
+    } else if (flag == L"--any") {
+      options.kind = Kind::kAny;
+    } else if (flag == L"--title" && i + 1 < argc) {
+      options.title = argv[++i];
+    } else {
+      return Usage();
+    }
+  }
+  if (i >= argc) return Usage();
+  std::wstring command(argv[i]);
+  const wchar_t* a1 = i + 1 < argc ? argv[i + 1] : nullptr;
+  const wchar_t* a2 = i + 2 < argc ? argv[i + 2] : nullptr;
+  unsigned long number = 0;
+
+  if (command == L"list") {
+    EnumWindows(ListProc, 0);
+    return 0;
+  }
+  if (command == L"procs") {
+    return CountProcesses(a1 ? a1 : L"", true) < 0 ? Fail(L"no process list") : 0;
+  }
+  if (command == L"sleep") {
+    if (!ParseNumber(a1, &number)) return Usage();
+    Sleep(number);
+    return 0;
+  }
+  if (command == L"wait-process" || command == L"wait-no-process") {
+    if (!a1 || !ParseNumber(a2, &number)) return Usage();
+    bool present = command == L"wait-process";
+    if (WaitFor(number, [&] { return (CountProcesses(a1, false) > 0) == present; })) return 0;
+    return Fail(std::wstring(present ? L"no process " : L"still running: ") + a1);
+  }
+  if (command == L"wait-window") {
+    if (!a1 || !ParseNumber(a2, &number)) return Usage();
+    options.title = a1;
+    HWND found = nullptr;
+    if (!WaitFor(number, [&] { return (found = FindTarget(options)) != nullptr; }))
+      return Fail(std::wstring(L"no visible ") + KindName(options.kind) + L" titled \"" + a1 +
+                  L"\" within " + a2 + L" ms");
+    Out(Hex(found) + L" " + TextOf(found));
+    return 0;
+  }
+  if (command == L"wait-gone") {
+    if (!ParseNumber(a1, &number)) return Usage();
+    if (WaitFor(number, [&] { return FindTarget(options) == nullptr; })) return 0;
+    return Fail(std::wstring(L"the ") + KindName(options.kind) + L" is still there after " + a1 +
+                L" ms");
+  }
+
+  HWND window = RequireTarget(options);
+  if (!window) return 1;
+  if (command == L"title") {
+    Out(TextOf(window));
+    return 0;
+  }
+  if (command == L"dump") {
+    EnumChildWindows(window, DumpProc, 0);
+    return 0;
+  }
+  if (command == L"close") {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == L"key") {
+    std::wstring key(a1 ? a1 : L"");
+    WPARAM vk = key == L"escape" ? VK_ESCAPE : key == L"enter" ? VK_RETURN : 0;
+    if (!vk) return Usage();
+    // Posted, so that the dialog's message loop (and its key filter) sees
+    // it, aimed at the control with the keyboard focus when there is one.
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND target = window;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus)
+      target = info.hwndFocus;
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
+    return 0;
+  }
+
+  HWND control = Control(window, a1, &number);
+  if (!control) return 1;
+  if (command == L"text") {
+    Out(TextOf(control));
+    return 0;
+  }
+  if (command == L"state") {
+    Out(StateOf(control));
+    return 0;
+  }
+  if (command == L"wait-ready") {
+    unsigned long timeout = 0;
+    if (!ParseNumber(a2, &timeout)) return Usage();
+    if (WaitFor(timeout, [&] { return IsWindowVisible(control) && IsWindowEnabled(control); }))
+      return 0;
+    return Fail(L"control " + std::to_wstring(number) + L" not visible and enabled after " + a2 +
+                L" ms (" + StateOf(control) + L")");
+  }
+  if (command == L"click") {
+    // BM_CLICK does nothing unless the dialog is the active window, so the
+    // button's notification goes to the dialog directly, as a click would send it.
+    if (!IsWindowVisible(control) || !IsWindowEnabled(control))
+      return Fail(L"control " + std::to_wstring(number) + L" cannot be clicked (" +
+                  StateOf(control) + L")");
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(control), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &ignored) &&
+        IsWindow(window))
+      return Fail(L"the window did not take the click on " + std::to_wstring(number));
+    return 0;
+  }
+  return Usage();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) { return Run(argc, argv); }
