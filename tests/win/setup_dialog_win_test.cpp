@@ -12,6 +12,7 @@
 
 #include "app/resource_ids.h"
 #include "ui/dialog_base.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -276,6 +277,141 @@ TEST(DialogLayer, ClosingAnswersAWorkerThatTalksToThisThread) {
   EXPECT_STREQ(text, L"from the worker");
   ::DestroyWindow(probe.target);
   ::CloseHandle(probe.sending);
+}
+
+// A setup program with a package of its own (tests/data/dialog), driven
+// from outside as a user or an automation tool would: find its #32770
+// window, read the controls, send the buttons' commands.
+class SetupRun {
+ public:
+  explicit SetupRun(const wchar_t* args) {
+    std::wstring cmd = L"\"" + TestHelperPath(L"cx_dialog_setup.exe") + L"\" " + args;
+    std::vector<wchar_t> buffer(cmd.begin(), cmd.end());
+    buffer.push_back(0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    if (::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                         &info_))
+      ::CloseHandle(info_.hThread);
+    else
+      info_ = {};
+  }
+  ~SetupRun() {
+    if (!info_.hProcess) return;
+    if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(info_.hProcess, 99);
+    ::CloseHandle(info_.hProcess);
+  }
+  bool Started() const { return info_.hProcess != nullptr; }
+
+  // The wizard window (not a message box: it has the text control), once
+  // it is visible; null when the program ended first or never showed it.
+  HWND WaitForDialog() const {
+    for (int i = 0; i < 3000; ++i) {
+      Search search{info_.dwProcessId, nullptr};
+      ::EnumWindows(&SetupRun::Match, reinterpret_cast<LPARAM>(&search));
+      if (search.found) return search.found;
+      if (::WaitForSingleObject(info_.hProcess, 20) != WAIT_TIMEOUT) return nullptr;
+    }
+    return nullptr;
+  }
+  // The exit code, or 259 (still active) when it did not end in a minute.
+  DWORD WaitExit() const {
+    ::WaitForSingleObject(info_.hProcess, 60000);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  struct Search {
+    DWORD pid;
+    HWND found;
+  };
+  static BOOL CALLBACK Match(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[64] = {};
+    ::GetClassNameW(hwnd, cls, 64);
+    if (pid == search->pid && wcscmp(cls, L"#32770") == 0 && ::IsWindowVisible(hwnd) &&
+        ::GetDlgItem(hwnd, IDC_MESSAGE_TEXT)) {
+      search->found = hwnd;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  PROCESS_INFORMATION info_ = {};
+};
+
+bool Visible(HWND dialog, int id) { return ::IsWindowVisible(::GetDlgItem(dialog, id)) != FALSE; }
+bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+std::wstring TextOf(HWND window) {
+  wchar_t buffer[256] = {};
+  ::GetWindowTextW(window, buffer, 256);
+  return buffer;
+}
+void Press(HWND dialog, int id) {
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+TEST(SetupDialogRun, WelcomePageInTheScriptsTextsThenCancel) {
+  SKIP_WITHOUT_DISPLAY();
+  SetupRun run(L"");
+  ASSERT_TRUE(run.Started());
+  HWND dialog = run.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring title = TextOf(dialog);
+  EXPECT_TRUE(title == L"Dialog Test Setup" || title == L"\u5BF9\u8BDD\u6846\u6D4B\u8BD5 \u5B89\u88C5" ||
+              title == L"\u5C0D\u8A71\u6846\u6E2C\u8A66 \u5B89\u88DD")
+      << "title is the script's install title";
+  EXPECT_TRUE(Visible(dialog, IDC_BTN_INSTALL) && Enabled(dialog, IDC_BTN_INSTALL));
+  EXPECT_FALSE(Visible(dialog, IDC_BTN_UNINSTALL));
+  EXPECT_TRUE(Visible(dialog, IDC_BTN_CANCEL) && Enabled(dialog, IDC_BTN_CANCEL));
+  EXPECT_FALSE(Visible(dialog, IDC_BTN_FINISH));
+  EXPECT_FALSE(Visible(dialog, IDC_PROGRESS));
+  EXPECT_FALSE(TextOf(::GetDlgItem(dialog, IDC_MESSAGE_TEXT)).empty());
+  EXPECT_NE(TextOf(::GetDlgItem(dialog, IDC_MESSAGE_TEXT)), L"Setup");  // the placeholder
+
+  // Escape and the dialog manager's IDOK/IDCANCEL never close it.
+  ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ::SendMessageW(dialog, WM_NULL, 0, 0);  // both handled once this returns
+  EXPECT_TRUE(::IsWindow(dialog));
+
+  Press(dialog, IDC_BTN_CANCEL);
+  EXPECT_EQ(run.WaitExit(), 1u);  // no run, no success
+}
+
+TEST(SetupDialogRun, InstallRunsToTheFinishedPageAndFinishEndsWithSuccess) {
+  SKIP_WITHOUT_DISPLAY();
+  SetupRun run(L"");
+  ASSERT_TRUE(run.Started());
+  HWND dialog = run.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring welcome = TextOf(::GetDlgItem(dialog, IDC_MESSAGE_TEXT));
+  Press(dialog, IDC_BTN_INSTALL);
+  Press(dialog, IDC_BTN_INSTALL);  // a second press must not start a second run
+  for (int i = 0; i < 3000 && ::IsWindow(dialog) && !Visible(dialog, IDC_BTN_FINISH); ++i) ::Sleep(20);
+  ASSERT_TRUE(Visible(dialog, IDC_BTN_FINISH));
+  EXPECT_TRUE(Enabled(dialog, IDC_BTN_FINISH));
+  EXPECT_FALSE(Visible(dialog, IDC_BTN_INSTALL));
+  EXPECT_FALSE(Visible(dialog, IDC_BTN_CANCEL));
+  EXPECT_TRUE(Visible(dialog, IDC_PROGRESS));
+  EXPECT_EQ(::SendMessageW(::GetDlgItem(dialog, IDC_PROGRESS), PBM_GETPOS, 0, 0), 100);
+  const std::wstring result = TextOf(::GetDlgItem(dialog, IDC_MESSAGE_TEXT));
+  EXPECT_FALSE(result.empty());
+  EXPECT_NE(result, welcome);
+
+  Press(dialog, IDC_BTN_FINISH);
+  EXPECT_EQ(run.WaitExit(), 0u);  // the tolerated KillProcess failure left the run a success
+}
+
+TEST(SetupDialogRun, SilentInstallEndsByItselfWithSuccess) {
+  SKIP_WITHOUT_DISPLAY();
+  SetupRun run(L"/S");
+  ASSERT_TRUE(run.Started());
+  EXPECT_EQ(run.WaitExit(), 0u);
 }
 
 }  // namespace
