@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# A second setup while the first waits at its welcome page: the second shows
+# IDS_INSTANCE_EXISTED in a message box and ends; the first is unaffected.
+. "$(dirname "$0")/lib.sh"
+e2e_begin second_instance zh_CN.UTF-8
+SCRIPT=$CX_SAMPLE_SCRIPT
+setup=$(install_setup "$CX_SAMPLE_SETUP" CorvexaSetup.exe)
+
+start_program FIRST_PID "$setup"
+wait_dialog
+start_program SECOND_PID "$setup"
+line=$(ui --msgbox wait-window '*' 60000) || fail "no message box from the second setup"
+expect_eq "message box title" "$(script_text "$SCRIPT" IDS_MAIN_UI_INSTALL_TITLE)" "${line#* }"
+want=$(script_text "$SCRIPT" IDS_INSTANCE_EXISTED)
+ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [$want]: $(ui --msgbox dump)"
+echo "  ok: the message box says [$want]"
+# Escape closes a message box: also proof that the keys cx_uiauto sends arrive
+# (the dialog itself must ignore them, see welcome_page_exits.sh).
+ui --msgbox key escape
+wait_exit "$SECOND_PID" 30
+expect_eq "second setup's exit code" 1 "$EXIT_CODE"
+ui --msgbox wait-gone 5000 || fail "the message box is still there"
+
+still_running "$FIRST_PID" || fail "the first setup ended"
+expect_control 1001 IDS_WELCOME_INSTALL
+expect_state 1002 "visible=1 enabled=1"
+expect_eq "package folders while the first runs" 1 "$(package_folders)"
+ui click 1003
+wait_exit "$FIRST_PID" 30
+expect_eq "first setup's exit code" 1 "$EXIT_CODE"
+expect_no_package_folder
