@@ -50,5 +50,10 @@ setup: deps
 bench: host
 	@build/host/bench/cx_bench_package
 
+# Installs the sample product silently into a clean Wine prefix under Xvfb,
+# shows what landed, and uninstalls it through its Uninstall.exe.
+demo: deps
+	@bash tools/demo.sh
+
 clean:
 	rm -rf build/host build/windows build/fuzz out

@@ -10,7 +10,7 @@ SUDO=""
 want=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64
-  xvfb x11-utils imagemagick fonts-wqy-zenhei
+  xvfb x11-utils imagemagick fonts-wqy-zenhei libxml2-utils locales
   cmake ninja-build make g++ clang
   libtinyxml-dev libstb-dev libgtest-dev googletest
   libclang-rt-14-dev dpkg-dev

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The product end to end, for a person to watch: builds the sample setup,
+# installs it silently into a clean Wine prefix under Xvfb, shows what
+# landed, then uninstalls it through the installed Uninstall.exe (its
+# relaunched copy shows the uninstall page, which is clicked through) and
+# shows that the product is gone. Leaves nothing running.
+#
+# DEMO_LANG=zh_CN.UTF-8 (or zh_TW.UTF-8) shows the Chinese texts.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+
+# Other build folders (both already configured) for trying the demo out:
+# CX_DEMO_HOST_BUILD, CX_DEMO_WINDOWS_BUILD.
+host_dir=${CX_DEMO_HOST_BUILD:-build/host}
+win_dir=${CX_DEMO_WINDOWS_BUILD:-build/windows}
+echo "== building (host packer, Windows setup)"
+if [ -z "${CX_DEMO_HOST_BUILD:-}" ]; then cmake --preset host >/dev/null; fi
+cmake --build "$host_dir" --target cxpack >/dev/null
+if [ -z "${CX_DEMO_WINDOWS_BUILD:-}" ]; then cmake --preset windows >/dev/null; fi
+cmake --build "$win_dir" --target CorvexaSetup cx_uiauto >/dev/null
+
+# The end-to-end tests' work folder: its pristine prefix (made once) is
+# copied into a clean prefix for the demo.
+export CX_E2E_WORK="$here/$win_dir/tests/e2e/work"
+export CX_E2E_ARTIFACTS="$here/$win_dir/demo"
+export CX_UIAUTO="$here/$win_dir/tests/e2e/cx_uiauto.exe"
+SETUP="$here/$win_dir/examples/CorvexaSetup.exe"
+SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
+# shellcheck source=../tests/e2e/lib.sh
+. "$here/tests/e2e/lib.sh"
+
+echo "== a clean Wine prefix and display"
+e2e_begin demo "${DEMO_LANG:-en_US.UTF-8}"
+dir="$DRIVE_C/$INSTALL_DIR_REL"
+
+echo
+echo "== silent install: CorvexaSetup.exe /S"
+setup=$(install_setup "$SETUP" CorvexaSetup.exe)
+start_program SETUP_PID "$setup" /S
+wait_exit "$SETUP_PID" 120
+echo "setup ended with exit code $EXIT_CODE"
+[ "$EXIT_CODE" -eq 0 ] || fail "the silent install failed"
+
+echo
+echo "== files in C:\\${INSTALL_DIR_REL//\//\\}"
+(cd "$dir" && find . -type f -printf '  %-28P %9s bytes\n' | sort)
+
+echo
+echo "== registry"
+# Registry values and certificates: the sample script writes none yet.
+# When it does (the product's uninstall entry, its settings, its root
+# certificate in the ROOT store), list them here.
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KOVA_ZAVOzu'
+if entry=$(wine reg query "$uninstall_key" /reg:32 2>/dev/null); then
+  sed 's/^/  /' <<<"$entry"
+else
+  echo "  (no uninstall entry $uninstall_key yet: the script has no registry actions)"
+fi
+echo
+echo "== certificates"
+echo "  (none yet: the script has no certificate actions)"
+
+echo
+echo "== running programs of the product"
+ui procs TokenManager.exe | sed 's/^/  /'
+
+echo
+echo "== uninstall: C:\\${INSTALL_DIR_REL//\//\\}\\Uninstall.exe"
+start_program LAUNCHER_PID 'C:\Program Files (x86)\KOVA\Corvexa\Uninstall.exe'
+wait_exit "$LAUNCHER_PID" 60
+echo "Uninstall.exe ended at once (exit code $EXIT_CODE), having started its copy:"
+wait_dialog
+copy=$(ui procs Uninstallation_ | awk '{print $2}')
+echo "  $copy shows \"$DIALOG_TITLE\": $(ui text 1001)"
+screenshot demo-uninstall-page
+echo "clicking \"$(ui text 1004)\""
+ui click 1004
+ui wait-ready 1005 120000 || fail "the uninstall did not finish"
+echo "  $(ui text 1001)"
+echo "clicking \"$(ui text 1005)\""
+ui click 1005
+ui wait-no-process Uninstallation_ 60000 || fail "the uninstaller copy did not end"
+
+echo
+echo "== after the uninstall"
+[ ! -e "$dir" ] || fail "the install folder is still there: $(find "$dir")"
+echo "  C:\\${INSTALL_DIR_REL//\//\\} is gone"
+[ ! -e "$DRIVE_C/Program Files (x86)/KOVA" ] && echo "  the empty vendor folder KOVA is gone too"
+ui wait-no-process TokenManager.exe 10000 && echo "  the token manager is no longer running"
+if [ -e "$TEMP_DIR/$copy" ]; then
+  echo "  $copy is listed for deletion at the next restart"
+else
+  echo "  $copy has deleted itself"
+fi
+echo
+echo "demo finished: installed, inspected and removed Corvexa"
