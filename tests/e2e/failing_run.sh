@@ -20,11 +20,11 @@ expect_control 1001 IDS_TIP_INSTALLING_PRODUCT
 expect_state 1002 "visible=1 enabled=0"
 expect_state 1003 "visible=1 enabled=0"
 ui close
+# Only meaningful if the run was still going when the close came.
+[ "$(ui procs e2e_sleeper.exe | wc -l)" -gt 0 ] || fail "the slow step ended too early to tell"
 ui sleep 1500
 still_running "$SETUP_PID" || fail "the setup ended on WM_CLOSE while running"
 ui wait-window '*' 1000 >/dev/null || fail "the dialog went away on WM_CLOSE while running"
-# Only meaningful if the run was still going when the close came.
-[ "$(ui procs e2e_sleeper.exe | wc -l)" -gt 0 ] || fail "the slow step ended too early to tell"
 echo "  ok: WM_CLOSE ignored while running"
 
 log "the failure"
