@@ -23,7 +23,7 @@ test-host: host
 	@ctest --preset host
 
 test-windows: windows
-	@ctest --preset windows
+	@tools/with-xvfb.sh ctest --preset windows
 
 test: test-host test-windows
 

@@ -10,9 +10,10 @@ file(CONFIGURE OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/archive_probe_extra.rc"
 
 # The program's own resources arrive through CX_SETUP_RC_FILES; here an
 # small type-256 resource stands in for them.
+set(saved_rc_files "${CX_SETUP_RC_FILES}")
 set(CX_SETUP_RC_FILES "${CMAKE_CURRENT_BINARY_DIR}/archive_probe_extra.rc")
 cx_add_setup(cx_archive_probe "${probe_package}" MAIN archive/probe_main_win.cpp)
-unset(CX_SETUP_RC_FILES)
+set(CX_SETUP_RC_FILES "${saved_rc_files}")
 set_target_properties(cx_archive_probe PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/helpers)
 

@@ -4,8 +4,6 @@ target_sources(cx_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/src/app/cxsetup.rc)
 
 # A setup program around a small package of its own, started by the tests to
 # see the wizard's pages as a user would.
-# An earlier fragment may have replaced the program's resource list here.
-set(CX_SETUP_RC_FILES ${CMAKE_SOURCE_DIR}/src/app/cxsetup.rc)
 cx_add_setup(cx_dialog_setup "${CMAKE_SOURCE_DIR}/tests/data/dialog")
 set_target_properties(cx_dialog_setup PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/helpers)
