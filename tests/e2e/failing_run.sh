@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A run that fails half way (the checks package): failing KillProcess
-# actions do not stop it, the close box is ignored while it runs, a File
-# action with a missing source stops it, the page shows the failure text and
-# the action after it never ran.
+# A run that fails half way (the checks package), started with Enter on the
+# focused Install button: failing KillProcess actions do not stop it, the
+# close box is ignored while it runs, a File action with a missing source
+# stops it, the page shows the failure text and the action after it never
+# ran.
 . "$(dirname "$0")/lib.sh"
 e2e_begin failing_run en_US.UTF-8
 SCRIPT=$CX_CHECKS_SCRIPT
@@ -13,8 +14,11 @@ start_program SETUP_PID "$setup"
 wait_dialog
 expect_eq "title" "$(script_text "$SCRIPT" IDS_MAIN_UI_INSTALL_TITLE)" "$DIALOG_TITLE"
 
-log "install, then the close box while the slow step runs"
-ui click 1002
+log "install (Enter on the focused Install button), then the close box while the slow step runs"
+ui focus 1002
+# Enter presses the focused button; left to the dialog manager it would end
+# the dialog instead.
+ui key enter
 ui wait-process e2e_sleeper.exe 30000 || fail "the slow step did not start"
 expect_control 1001 IDS_TIP_INSTALLING_PRODUCT
 expect_state 1002 "visible=1 enabled=0"

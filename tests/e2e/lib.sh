@@ -172,7 +172,7 @@ install_setup() {
 start_program() {
   local var=$1
   shift
-  wine "$@" >>"$CX_E2E_WORK/prefixes/$TEST_NAME.programs.log" 2>&1 &
+  wine "$@" >>"$WINEPREFIX/e2e-programs.log" 2>&1 &
   printf -v "$var" '%s' "$!"
 }
 

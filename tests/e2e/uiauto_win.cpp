@@ -190,6 +190,7 @@ int Usage() {
        L"  wait-window TITLE|* TIMEOUT-MS   wait for the window; prints handle and title\n"
        L"  wait-gone TIMEOUT-MS             wait until no such window is left\n"
        L"  text ID | state ID | click ID    a control's text, visibility/enabled, press it\n"
+       L"  focus ID                         move the keyboard focus to the control\n"
        L"  wait-ready ID TIMEOUT-MS         wait until the control is visible and enabled\n"
        L"  key escape|enter | close         keyboard key, WM_CLOSE\n"
        L"  dump | list                      the window's controls; all top-level windows\n"
@@ -302,6 +303,18 @@ int Run(int argc, wchar_t** argv) {
       return 0;
     return Fail(L"control " + std::to_wstring(number) + L" not visible and enabled after " + a2 +
                 L" ms (" + StateOf(control) + L")");
+  }
+  if (command == L"focus") {
+    // The dialog moves the focus itself; SetFocus does not cross threads.
+    PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (WaitFor(5000, [&] {
+          GUITHREADINFO info = {};
+          info.cbSize = sizeof info;
+          return GetGUIThreadInfo(thread, &info) && info.hwndFocus == control;
+        }))
+      return 0;
+    return Fail(L"control " + std::to_wstring(number) + L" did not take the focus");
   }
   if (command == L"click") {
     // BM_CLICK does nothing unless the dialog is the active window, so the
