@@ -6,7 +6,9 @@ e2e_begin silent_install en_US.UTF-8
 
 setup=$(install_setup "$CX_SAMPLE_SETUP" CorvexaSetup.exe)
 start_program SETUP_PID "$setup" /S
-# Nothing to click: the balloon's few seconds and the run are all it takes.
+# Nothing to click: the run, then the balloon for a few seconds.
+line=$(ui wait-class tooltips_class32 90000) || fail "no balloon appeared"
+expect_eq "balloon text" "$(script_text "$CX_SAMPLE_SCRIPT" IDS_SILENT_INSTALL_SUCCESSFULLY)" "${line#* }"
 wait_exit "$SETUP_PID" 120
 expect_eq "exit code" 0 "$EXIT_CODE"
 

@@ -189,6 +189,7 @@ int Usage() {
   Fail(L"usage: cx_uiauto [--msgbox|--any] [--title TEXT] COMMAND [ARGS]\n"
        L"  wait-window TITLE|* TIMEOUT-MS   wait for the window; prints handle and title\n"
        L"  wait-gone TIMEOUT-MS             wait until no such window is left\n"
+       L"  wait-class CLASS TIMEOUT-MS      wait for a visible top-level window of a class\n"
        L"  text ID | state ID | click ID    a control's text, visibility/enabled, press it\n"
        L"  focus ID                         move the keyboard focus to the control\n"
        L"  wait-ready ID TIMEOUT-MS         wait until the control is visible and enabled\n"
@@ -246,6 +247,27 @@ int Run(int argc, wchar_t** argv) {
     if (!WaitFor(number, [&] { return (found = FindTarget(options)) != nullptr; }))
       return Fail(std::wstring(L"no visible ") + KindName(options.kind) + L" titled \"" + a1 +
                   L"\" within " + a2 + L" ms");
+    Out(Hex(found) + L" " + TextOf(found));
+    return 0;
+  }
+  if (command == L"wait-class") {
+    // Any visible top-level window of a class (a balloon is a tooltip window),
+    // optionally with --title.
+    if (!a1 || !ParseNumber(a2, &number)) return Usage();
+    HWND found = nullptr;
+    std::wstring wanted(a1);
+    if (!WaitFor(number, [&] {
+          for (HWND w = FindWindowExW(nullptr, nullptr, wanted.c_str(), nullptr); w;
+               w = FindWindowExW(nullptr, w, wanted.c_str(), nullptr)) {
+            if (!IsWindowVisible(w)) continue;
+            if (!options.title.empty() && TextOf(w).find(options.title) == std::wstring::npos)
+              continue;
+            found = w;
+            return true;
+          }
+          return false;
+        }))
+      return Fail(L"no visible window of class " + wanted + L" within " + a2 + L" ms");
     Out(Hex(found) + L" " + TextOf(found));
     return 0;
   }
