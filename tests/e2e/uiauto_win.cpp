@@ -194,7 +194,7 @@ int Usage() {
        L"  focus ID                         move the keyboard focus to the control\n"
        L"  wait-ready ID TIMEOUT-MS         wait until the control is visible and enabled\n"
        L"  key escape|enter | close         keyboard key, WM_CLOSE\n"
-       L"  dump | list                      the window's controls; all top-level windows\n"
+       L"  title | dump | list              the window's title; its controls; all top-level windows\n"
        L"  procs [NAME]                     running processes (name substring)\n"
        L"  wait-process NAME TIMEOUT-MS | wait-no-process NAME TIMEOUT-MS\n"
        L"  sleep MS");
@@ -218,6 +218,13 @@ int Run(int argc, wchar_t** argv) {
   }
   if (i >= argc) return Usage();
   std::wstring command(argv[i]);
+  static const wchar_t* const kCommands[] = {
+      L"list", L"procs", L"sleep", L"wait-process", L"wait-no-process", L"wait-window",
+      L"wait-class", L"wait-gone", L"title", L"dump", L"close", L"key", L"text", L"state",
+      L"wait-ready", L"focus", L"click"};
+  bool known = false;
+  for (const wchar_t* name : kCommands) known = known || command == name;
+  if (!known) return Usage();
   const wchar_t* a1 = i + 1 < argc ? argv[i + 1] : nullptr;
   const wchar_t* a2 = i + 2 < argc ? argv[i + 2] : nullptr;
   unsigned long number = 0;
