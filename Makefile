@@ -47,8 +47,11 @@ setup: deps
 	@cp build/windows/setup/setup.exe "$(OUT)"
 	@echo "wrote $(OUT) from $(PACKAGE_DIR)"
 
-bench: host
-	@build/host/bench/cx_bench_package
+bench: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench
+	@build/bench/bench/cx_bench_package
+	@bench/pack_extract_bench.sh build/bench/tools/cxpack/cxpack
 
 # Installs the sample product silently into a clean Wine prefix under Xvfb,
 # shows what landed, and uninstalls it through its Uninstall.exe.

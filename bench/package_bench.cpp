@@ -18,13 +18,22 @@ double Seconds(Clock::time_point start) {
 }
 
 // A product-like tree: 40 folders of 50 files of 4 KiB each (8 MiB).
+PackNode Node(const std::string& name, bool isFolder) {
+  PackNode node;
+  node.name = name;
+  node.isFolder = isFolder;
+  return node;
+}
+
 std::vector<PackNode> ProductTree() {
-  PackNode top{"PackageFiles", true, {}, {}, 0};
+  PackNode top = Node("PackageFiles", true);
   for (int f = 0; f < 40; ++f) {
-    PackNode folder{"Folder" + std::to_string(f), true, {}, {}, 0};
-    for (int i = 0; i < 50; ++i)
-      folder.children.push_back({"file" + std::to_string(i) + ".dll", false,
-                                 std::string(4096, static_cast<char>('a' + i % 26)), {}, 0});
+    PackNode folder = Node("Folder" + std::to_string(f), true);
+    for (int i = 0; i < 50; ++i) {
+      PackNode file = Node("file" + std::to_string(i) + ".dll", false);
+      file.data.assign(4096, static_cast<char>('a' + i % 26));
+      folder.children.push_back(file);
+    }
     top.children.push_back(folder);
   }
   return {top};

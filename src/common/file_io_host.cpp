@@ -1,4 +1,9 @@
 // Native file reading and writing for tools and tests.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -9,11 +14,25 @@ namespace {
 std::string Utf8Path(const char16_t* path) { return Utf16ToUtf8(std::u16string(path ? path : u"")); }
 }  // namespace
 
+std::FILE* OpenFileStream(const char16_t* path, const char* mode, CxResult* error) {
+  std::FILE* f = path ? std::fopen(Utf8Path(path).c_str(), mode) : nullptr;
+  if (!f && error) {
+    if (!path) *error = CX_E_INVALID_ARG;
+    else if (errno == ENOENT) *error = mode[0] == 'r' ? CX_WIN_ERROR_FILE_NOT_FOUND : CX_WIN_ERROR_PATH_NOT_FOUND;
+    else *error = CX_E_OPEN_FAILED;
+  }
+  return f;
+}
+
 CxResult ReadWholeFile(const char16_t* path, std::string* bytes) {
   if (!path || !bytes) return CX_E_INVALID_ARG;
-  FILE* f = std::fopen(Utf8Path(path).c_str(), "rb");
-  if (!f) return errno == ENOENT ? CX_WIN_ERROR_FILE_NOT_FOUND : CX_E_OPEN_FAILED;
+  CxResult error = CX_OK;
+  FILE* f = OpenFileStream(path, "rb", &error);
+  if (!f) return error;
+  // One allocation of the final size: archives run to hundreds of MiB.
   std::string data;
+  struct stat st;
+  if (::fstat(::fileno(f), &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
   char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
@@ -26,14 +45,12 @@ CxResult ReadWholeFile(const char16_t* path, std::string* bytes) {
 
 CxResult WriteWholeFile(const char16_t* path, const void* data, size_t size) {
   if (!path || (!data && size)) return CX_E_INVALID_ARG;
-  FILE* f = std::fopen(Utf8Path(path).c_str(), "wb");
-  if (!f) return errno == ENOENT ? CX_WIN_ERROR_PATH_NOT_FOUND : CX_E_OPEN_FAILED;
-  bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-  ok = (std::fclose(f) == 0) && ok;
-  return ok ? CX_OK : CX_E_OPEN_FAILED;
+  FileWriter writer;
+  CxResult r = writer.Open(path);
+  if (r == CX_OK) r = writer.Write(data, size);
+  CxResult closed = writer.Close();
+  return r != CX_OK ? r : closed;
 }
-
-#include <sys/stat.h>
 
 CxResult CreateFolder(const char16_t* path) {
   if (!path || !*path) return CX_E_INVALID_ARG;
@@ -42,4 +59,31 @@ CxResult CreateFolder(const char16_t* path) {
   if (errno == ENOENT || errno == ENOTDIR) return CX_WIN_ERROR_PATH_NOT_FOUND;
   if (errno == EACCES || errno == EPERM || errno == EROFS) return CX_WIN_ERROR_ACCESS_DENIED;
   return CX_E_OPEN_FAILED;
+}
+
+MappedFile::~MappedFile() {
+  if (view_) ::munmap(view_, size_);
+}
+
+CxResult MappedFile::Open(const char16_t* path) {
+  if (!path || view_ || size_) return CX_E_INVALID_ARG;
+  int fd = ::open(Utf8Path(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? CX_WIN_ERROR_FILE_NOT_FOUND : CX_E_OPEN_FAILED;
+  struct stat st;
+  CxResult result = CX_OK;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    result = CX_E_OPEN_FAILED;
+  } else if (st.st_size > 0) {
+    void* view = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (view == MAP_FAILED) {
+      result = CX_E_OPEN_FAILED;
+    } else {
+      // Read ahead: archives are walked front to back.
+      ::madvise(view, static_cast<size_t>(st.st_size), MADV_SEQUENTIAL | MADV_WILLNEED);
+      view_ = view;
+      size_ = static_cast<size_t>(st.st_size);
+    }
+  }
+  ::close(fd);
+  return result;
 }

@@ -1,8 +1,23 @@
 // File reading and writing by wide path.
 #include <windows.h>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "common/file_io.h"
 #include "platform/win_handles.h"
+
+std::FILE* OpenFileStream(const char16_t* path, const char* mode, CxResult* error) {
+  if (!path || !mode) {
+    if (error) *error = CX_E_INVALID_ARG;
+    return nullptr;
+  }
+  wchar_t wideMode[8] = {};
+  for (int i = 0; i < 7 && mode[i]; ++i) wideMode[i] = static_cast<wchar_t>(mode[i]);
+  std::FILE* f = _wfopen(AsWide(path), wideMode);
+  if (!f && error) *error = GetLastError() ? GetLastError() : CX_E_OPEN_FAILED;
+  return f;
+}
 
 CxResult ReadWholeFile(const char16_t* path, std::string* bytes) {
   if (!path || !bytes) return CX_E_INVALID_ARG;
@@ -36,4 +51,26 @@ CxResult CreateFolder(const char16_t* path) {
   if (!path || !*path) return CX_E_INVALID_ARG;
   if (CreateDirectoryW(AsWide(path), nullptr)) return CX_OK;
   return GetLastError();
+}
+
+MappedFile::~MappedFile() {
+  if (view_) UnmapViewOfFile(view_);
+}
+
+CxResult MappedFile::Open(const char16_t* path) {
+  if (!path || view_ || size_) return CX_E_INVALID_ARG;
+  ScopedFileHandle file(CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size)) return GetLastError();
+  if (size.QuadPart == 0) return CX_OK;
+  if (size.QuadPart > 0x7FFFFFFF) return CX_E_BAD_DATA;
+  ScopedHandle mapping(CreateFileMappingW(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping) return GetLastError();
+  void* view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0);
+  if (!view) return GetLastError();
+  view_ = view;
+  size_ = static_cast<size_t>(size.QuadPart);
+  return CX_OK;
 }

@@ -13,55 +13,113 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void PutU32(std::string* out, uint64_t value) {
-  for (int i = 0; i < 4; ++i) out->push_back(char((value >> (8 * i)) & 0xFF));
-}
+// Where archive bytes go: memory or a file. Tracks how many were written.
+class Sink {
+ public:
+  virtual ~Sink() = default;
+  bool Put(const void* data, size_t size) {
+    size_ += size;
+    return Write(data, size);
+  }
+  bool Put(const std::string& bytes) { return Put(bytes.data(), bytes.size()); }
+  bool PutU32(uint64_t value) {
+    const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF),
+                           char((value >> 16) & 0xFF), char((value >> 24) & 0xFF)};
+    return Put(bytes, 4);
+  }
+  uint64_t Size() const { return size_; }
+
+ private:
+  virtual bool Write(const void* data, size_t size) = 0;
+  uint64_t size_ = 0;
+};
+
+class StringSink : public Sink {
+ public:
+  std::string& Bytes() { return bytes_; }
+
+ private:
+  bool Write(const void* data, size_t size) override {
+    bytes_.append(static_cast<const char*>(data), size);
+    return true;
+  }
+  std::string bytes_;
+};
+
+class FileSink : public Sink {
+ public:
+  explicit FileSink(FileWriter* writer) : writer_(writer) {}
+
+ private:
+  bool Write(const void* data, size_t size) override {
+    return writer_->Write(data, size) == CX_OK;
+  }
+  FileWriter* writer_;
+};
 
 class ArchiveBuilder {
  public:
-  explicit ArchiveBuilder(std::string* error) : error_(error) {}
-  std::string& Bytes() { return out_; }
+  ArchiveBuilder(Sink* out, std::string* error) : out_(out), error_(error) {}
 
   // Writes the children and the table of one folder; `base` is 0 for the
   // top level, else the region's start.
   bool WriteFolder(const std::vector<PackNode>& children, bool topLevel) {
-    const uint64_t start = out_.size();
+    const uint64_t start = out_->Size();
     std::vector<uint64_t> offsets, sizes;
     for (const PackNode& child : children) {
       if (child.name.empty() || child.name.size() > kPackageMaxTextLength)
         return Fail("name empty or 260 bytes or longer: " + child.name);
-      offsets.push_back(out_.size());
+      offsets.push_back(out_->Size());
       if (child.isFolder) {
         if (!WriteFolder(child.children, false)) return false;
-      } else {
-        out_ += child.data;
+      } else if (!WriteFile(child)) {
+        return false;
       }
-      sizes.push_back(out_.size() - offsets.back());
-      if (out_.size() >= kLimit) return Fail("archive would reach 4 GiB");
+      sizes.push_back(out_->Size() - offsets.back());
+      if (out_->Size() >= kLimit) return Fail("archive would reach 4 GiB");
     }
     const uint64_t base = topLevel ? 0 : start;
     // Entry 0 is read first, so it sits nearest the table's end.
     for (size_t i = children.size(); i-- > 0;) {
       const PackNode& child = children[i];
-      PutU32(&out_, offsets[i] - base);
-      PutU32(&out_, sizes[i]);
-      out_.push_back(char(child.flags ? child.flags : child.isFolder ? kPackageFolderFlag : 0));
-      out_ += child.name;
-      PutU32(&out_, child.name.size());
+      const char flags =
+          char(child.flags ? child.flags : child.isFolder ? kPackageFolderFlag : 0);
+      if (!out_->PutU32(offsets[i] - base) || !out_->PutU32(sizes[i]) || !out_->Put(&flags, 1) ||
+          !out_->Put(child.name) || !out_->PutU32(child.name.size()))
+        return Fail("cannot write the archive");
     }
-    PutU32(&out_, base);
-    PutU32(&out_, children.size());
-    if (out_.size() >= kLimit) return Fail("archive would reach 4 GiB");
+    if (!out_->PutU32(base) || !out_->PutU32(children.size()))
+      return Fail("cannot write the archive");
+    if (out_->Size() >= kLimit) return Fail("archive would reach 4 GiB");
     return true;
+  }
+
+  bool WriteMarker() {
+    const size_t markerLength = sizeof kPackageMarker - 1;
+    return (out_->Put(kPackageMarker, markerLength) && out_->PutU32(markerLength)) ||
+           Fail("cannot write the archive");
   }
 
  private:
   static constexpr uint64_t kLimit = 0xFFFFFFFFull;
+
+  bool WriteFile(const PackNode& file) {
+    if (file.sourcePath.empty()) return out_->Put(file.data) || Fail("cannot write the archive");
+    bool sinkFailed = false;
+    CxResult r = ReadFileChunks(file.sourcePath.c_str(), [&](const char* data, size_t size) {
+      sinkFailed = !out_->Put(data, size);
+      return !sinkFailed && out_->Size() < kLimit;
+    });
+    if (sinkFailed) return Fail("cannot write the archive");
+    if (out_->Size() >= kLimit) return Fail("archive would reach 4 GiB");
+    return r == CX_OK || Fail(Utf16ToUtf8(file.sourcePath) + ": cannot read");
+  }
+
   bool Fail(const std::string& text) {
     if (error_) *error_ = text;
     return false;
   }
-  std::string out_;
+  Sink* out_;
   std::string* error_;
 };
 
@@ -139,10 +197,7 @@ bool LoadFolder(const fs::path& dir, uint32_t codePage, int depth, std::vector<P
       node.isFolder = true;
       if (!LoadFolder(item, codePage, depth + 1, &node.children, error)) return false;
     } else if (fs::is_regular_file(st)) {
-      if (ReadWholeFile(item.u16string().c_str(), &node.data) != CX_OK) {
-        *error = Display(item) + ": cannot read";
-        return false;
-      }
+      node.sourcePath = item.u16string();
     } else {
       *error = Display(item) + ": neither a regular file nor a folder";
       return false;
@@ -164,13 +219,10 @@ bool LoadFolder(const fs::path& dir, uint32_t codePage, int depth, std::vector<P
 CxResult BuildPackageArchive(const std::vector<PackNode>& topLevel, std::string* archive,
                              std::string* error) {
   if (!archive) return CX_E_INVALID_ARG;
-  ArchiveBuilder builder(error);
-  if (!builder.WriteFolder(topLevel, true)) return CX_E_BAD_DATA;
-  std::string& bytes = builder.Bytes();
-  const size_t markerLength = sizeof kPackageMarker - 1;
-  bytes.append(kPackageMarker, markerLength);
-  PutU32(&bytes, markerLength);
-  archive->swap(bytes);
+  StringSink sink;
+  ArchiveBuilder builder(&sink, error);
+  if (!builder.WriteFolder(topLevel, true) || !builder.WriteMarker()) return CX_E_BAD_DATA;
+  archive->swap(sink.Bytes());
   return CX_OK;
 }
 
@@ -205,4 +257,28 @@ CxResult PackFolder(const std::u16string& dir, uint32_t codePage, std::string* a
   CxResult rc = LoadPackTree(dir, codePage, &tree, error);
   if (rc != CX_OK) return rc;
   return BuildPackageArchive(tree, archive, error);
+}
+
+CxResult PackFolderToFile(const std::u16string& dir, uint32_t codePage,
+                          const std::u16string& output, std::string* error) {
+  std::vector<PackNode> tree;
+  CxResult rc = LoadPackTree(dir, codePage, &tree, error);
+  if (rc != CX_OK) return rc;
+  FileWriter writer;
+  if (writer.Open(output.c_str()) != CX_OK) {
+    if (error) *error = "cannot create";
+    return CX_E_OPEN_FAILED;
+  }
+  FileSink sink(&writer);
+  ArchiveBuilder builder(&sink, error);
+  CxResult result = builder.WriteFolder(tree, true) && builder.WriteMarker() ? CX_OK : CX_E_BAD_DATA;
+  if (writer.Close() != CX_OK && result == CX_OK) {
+    result = CX_E_OPEN_FAILED;
+    if (error) *error = "cannot write";
+  }
+  if (result != CX_OK) {
+    std::error_code ec;
+    fs::remove(fs::path(output), ec);  // never leave half an archive behind
+  }
+  return result;
 }

@@ -17,7 +17,8 @@
 struct PackNode {
   std::string name;
   bool isFolder = false;
-  std::string data;               // a file's bytes
+  std::string data;               // a file's bytes, unless sourcePath is set
+  std::u16string sourcePath;      // a file read while the archive is written
   std::vector<PackNode> children; // a folder's entries, entry 0 first
   uint8_t flags = 0;              // 0: 0x80 for folders, 0 for files; else stored as given
 };
@@ -31,7 +32,8 @@ constexpr uint32_t kPackAsciiOnly = 0;
 CxResult BuildPackageArchive(const std::vector<PackNode>& topLevel, std::string* archive,
                              std::string* error);
 
-// Reads the folder `dir` (its contents become the top level) into a tree,
+// Reads the folder `dir` (its contents become the top level) into a tree of
+// names and source paths (file bytes are read when the archive is written),
 // names encoded in `codePage` (kPackAsciiOnly, 936, 1252, ...), each folder
 // sorted bytewise. Only regular files and folders are accepted. A name that
 // needs a code page and got none, that the code page cannot hold, that is
@@ -43,3 +45,9 @@ CxResult LoadPackTree(const std::u16string& dir, uint32_t codePage, std::vector<
 // LoadPackTree followed by BuildPackageArchive.
 CxResult PackFolder(const std::u16string& dir, uint32_t codePage, std::string* archive,
                     std::string* error);
+// The same written straight to the file `output`, streaming each packaged
+// file from disk, so memory use stays small whatever the package's size.
+// On failure the partly written output is removed; CX_E_OPEN_FAILED means
+// the output could not be created or written, CX_E_BAD_DATA the tree.
+CxResult PackFolderToFile(const std::u16string& dir, uint32_t codePage,
+                          const std::u16string& output, std::string* error);

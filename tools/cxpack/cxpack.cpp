@@ -79,13 +79,14 @@ std::string ParseOptions(const std::vector<std::string>& args, Options* o) {
 
 std::u16string Wide(const std::string& utf8) { return Utf8ToUtf16(utf8); }
 
-bool ReadArchive(const std::string& file, uint32_t codePage, std::string* bytes,
+// The archive is mapped, not read: packages run to hundreds of MiB.
+bool ReadArchive(const std::string& file, uint32_t codePage, MappedFile* bytes,
                  std::vector<PackageEntry>* entries, PackageArchive* archive, std::string* reason) {
-  if (ReadWholeFile(Wide(file).c_str(), bytes) != CX_OK) {
+  if (bytes->Open(Wide(file).c_str()) != CX_OK) {
     *reason = "cannot read";
     return false;
   }
-  if (!archive->Attach(bytes->data(), bytes->size())) {
+  if (!archive->Attach(bytes->Data(), bytes->Size())) {
     *reason = "empty file";
     return false;
   }
@@ -97,18 +98,18 @@ bool ReadArchive(const std::string& file, uint32_t codePage, std::string* bytes,
 int Pack(const Options& o) {
   if (o.positional.size() != 2 || o.output.empty() || !o.only.empty())
     return Usage("pack takes DIR and -o FILE");
-  std::string archive, error;
-  if (PackFolder(Wide(o.positional[1]), o.codePage, &archive, &error) != CX_OK)
-    return Failed(o.positional[1], error);
-  if (WriteWholeFile(Wide(o.output).c_str(), archive.data(), archive.size()) != CX_OK)
-    return Failed(o.output, "cannot write");
+  std::string error;
+  CxResult r = PackFolderToFile(Wide(o.positional[1]), o.codePage, Wide(o.output), &error);
+  if (r == CX_E_OPEN_FAILED) return Failed(o.output, error);
+  if (r != CX_OK) return Failed(o.positional[1], error);
   return 0;
 }
 
 int List(const Options& o) {
   if (o.positional.size() != 2 || !o.output.empty() || !o.only.empty())
     return Usage("list takes FILE");
-  std::string bytes, reason;
+  MappedFile bytes;
+  std::string reason;
   std::vector<PackageEntry> entries;
   PackageArchive archive;
   if (!ReadArchive(o.positional[1], o.codePage, &bytes, &entries, &archive, &reason))
@@ -120,7 +121,8 @@ int List(const Options& o) {
 
 int ExtractCommand(const Options& o) {
   if (o.positional.size() != 3 || !o.output.empty()) return Usage("extract takes FILE and DEST");
-  std::string bytes, reason;
+  MappedFile bytes;
+  std::string reason;
   std::vector<PackageEntry> entries;
   PackageArchive archive;
   if (!ReadArchive(o.positional[1], o.codePage, &bytes, &entries, &archive, &reason))

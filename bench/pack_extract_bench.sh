@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Packs and extracts a product-sized tree (about 512 MiB in 2000 files) with
+# cxpack and prints each time divided by the time `cp -r` takes to copy the
+# same tree in the same run. Target: both ratios at most 1.3.
+#   bench/pack_extract_bench.sh PATH/TO/cxpack [WORK_DIR]
+set -euo pipefail
+cxpack=$(readlink -f "$1")
+work=${2:-$(mktemp -d /tmp/cxpack-bench.XXXXXX)}
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# 40 folders of 50 files of 256 KiB, incompressible like real binaries.
+mkdir -p tree/PackageFiles
+for f in $(seq 1 40); do
+  d=tree/PackageFiles/Folder$f
+  mkdir -p "$d"
+  head -c $((50 * 262144)) /dev/urandom | split -b 262144 -a 2 - "$d/file_"
+done
+size=$(du -sm tree | cut -f1)
+
+# Median of three runs of a command, in seconds; `prep` runs before each.
+median() {
+  local prep=$1; shift
+  local times=()
+  for _ in 1 2 3; do
+    eval "$prep"
+    sync
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null
+    sync
+    end=$(date +%s.%N)
+    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
+  done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 2p
+}
+
+cp_time=$(median 'rm -rf copy' cp -r tree copy)
+pack_time=$(median 'rm -f package.bin' "$cxpack" pack tree -o package.bin)
+extract_time=$(median 'rm -rf out; mkdir out' "$cxpack" extract package.bin out)
+cmp -s tree/PackageFiles/Folder7/file_aq out/PackageFiles/Folder7/file_aq ||
+  { echo "bench: extracted bytes differ" >&2; exit 1; }
+
+printf 'tree: %s MiB in 2000 files\n' "$size"
+printf 'cp -r:   %.2f s\n' "$cp_time"
+printf 'pack:    %.2f s  ratio %.2f (target <= 1.3)\n' "$pack_time" "$(awk -v a="$pack_time" -v b="$cp_time" 'BEGIN { print a / b }')"
+printf 'extract: %.2f s  ratio %.2f (target <= 1.3)\n' "$extract_time" "$(awk -v a="$extract_time" -v b="$cp_time" 'BEGIN { print a / b }')"
