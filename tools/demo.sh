@@ -24,7 +24,7 @@ cmake --build "$win_dir" --target CorvexaSetup cx_uiauto >/dev/null
 # copied into a clean prefix for the demo.
 export CX_E2E_WORK="$here/$win_dir/tests/e2e/work"
 export CX_E2E_ARTIFACTS="$here/$win_dir/demo"
-export CX_UIAUTO="$here/$win_dir/tests/e2e/cx_uiauto.exe"
+export CX_UIAUTO="$here/$win_dir/tools/cx_uiauto.exe"
 SETUP="$here/$win_dir/examples/CorvexaSetup.exe"
 SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
 # shellcheck source=../tests/e2e/lib.sh
