@@ -1,5 +1,5 @@
-# Base library: the second process for the named-mutex tests, and the
-# system-language check under several Wine locales.
+# The second process for the named-mutex tests, and the system-language
+# check under several Wine locales (Wine takes them from LANG/LC_ALL).
 add_executable(cx_mutex_probe ${CMAKE_CURRENT_SOURCE_DIR}/helpers/cx_mutex_probe_win.cpp)
 target_link_libraries(cx_mutex_probe PRIVATE cx_core)
 target_link_options(cx_mutex_probe PRIVATE -municode -mconsole)
@@ -7,7 +7,6 @@ set_target_properties(cx_mutex_probe PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/helpers)
 add_dependencies(cx_win_tests cx_mutex_probe)
 
-# Wine takes the system default language from the Unix locale variables.
 foreach(entry "zh_CN=0" "zh_TW=2" "en_US=1" "de_DE=7")
   string(REPLACE "=" ";" parts "${entry}")
   list(GET parts 0 locale)
@@ -17,6 +16,5 @@ foreach(entry "zh_CN=0" "zh_TW=2" "en_US=1" "de_DE=7")
                    --gtest_filter=SysInfoWinLanguage.FollowsSystemLocale)
   set_tests_properties(win.base.SystemLanguage.${locale} PROPERTIES
     ENVIRONMENT "LANG=${locale}.UTF-8;LC_ALL=${locale}.UTF-8;CX_EXPECTED_LANGUAGE_CODE=${expected}"
-    # Exactly the one test must have run and passed (not skipped, not absent).
-    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")  # exactly the one, run and passed
 endforeach()

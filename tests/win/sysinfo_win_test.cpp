@@ -18,82 +18,54 @@ TEST(SysInfoWinLanguage, FollowsSystemLocale) {
     GTEST_SKIP() << "run through the locale entries of base.cmake";
   uint32_t code = 99;
   ASSERT_EQ(GetSystemLanguageCode(&code), CX_OK);
-  EXPECT_EQ(code, std::strtoul(expected, nullptr, 10)) << "LANGID " << std::hex
-                                                       << GetSystemDefaultLangID();
-  EXPECT_EQ(GetSystemLanguageCode(nullptr), CX_E_INVALID_ARG);
+  EXPECT_EQ(code, std::strtoul(expected, nullptr, 10)) << std::hex << GetSystemDefaultLangID();
 }
 
 TEST(SysInfoWin, VersionAndBitness) {
   OsVersionRecord record;
   GetOsVersionInfo(&record);
   EXPECT_EQ(record.size, sizeof(OsVersionRecord));  // the extended record was filled
-  EXPECT_GE(record.major, 6u);
-  EXPECT_NE(record.build, 0u);
   EXPECT_GE(GetOsVersionCode(), CX_OS_VISTA);
   EXPECT_EQ(IsOs64Bit(), 1);  // a 32-bit process in a 64-bit prefix
 }
 
-// A file put into the real 64-bit system folder is visible to this 32-bit
-// process only while redirection is off.
+// A file made in the real 64-bit system folder is seen only inside the bracket.
 TEST(SysInfoWin, RedirectionBracketReachesTheRealSystemFolder) {
   wchar_t system[MAX_PATH];
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
-  const std::wstring path = std::wstring(system) + L"\\cx_base_probe_" +
-                            std::to_wstring(GetCurrentProcessId()) + L".txt";
+  const std::wstring path =
+      std::wstring(system) + L"\\cx_base_probe_" + std::to_wstring(GetCurrentProcessId());
   {
     ScopedFsRedirectionOff off;
-    ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
-                                      nullptr));
+    ScopedFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     ASSERT_TRUE(file.IsValid()) << GetLastError();
   }
-  const bool seenRedirected = FileExists(path);
-  bool seenReal = false;
-  {
-    ScopedFsRedirectionOff off;
-    seenReal = FileExists(path);
-    DeleteFileW(path.c_str());
-  }
-  EXPECT_FALSE(seenRedirected);  // redirection is restored after the bracket
-  EXPECT_TRUE(seenReal);
+  EXPECT_FALSE(FileExists(path));  // redirection is restored after the bracket
   ScopedFsRedirectionOff off;
-  EXPECT_FALSE(FileExists(path));  // cleaned up
+  EXPECT_TRUE(FileExists(path));
+  DeleteFileW(path.c_str());
 }
 
-TEST(SysInfoWin, UuidString) {
+TEST(SysInfoWin, UuidStringNeedsRoomForTheTerminator) {
   char small[36];
   std::memset(small, '#', sizeof small);
   UuidString(small, sizeof small);
-  for (char c : small) EXPECT_EQ(c, 0);
-
-  char a[64], b[64];
+  for (char c : small) EXPECT_EQ(c, 0);  // cleared, left empty
+  char a[37], b[37];  // exactly enough
   UuidString(a, sizeof a);
   UuidString(b, sizeof b);
-  ASSERT_EQ(std::strlen(a), 36u);
-  for (int i : {8, 13, 18, 23}) EXPECT_EQ(a[i], '-');
+  EXPECT_EQ(std::strlen(a), 36u);
   EXPECT_STRNE(a, b);
 }
 
+// Another process holding the file open for reading does not keep us out.
 TEST(SysInfoWin, OpenFileSharedWhileAnotherProcessHoldsIt) {
   TestFolder folder;
   const std::wstring path = folder.Write(L"held.txt", "content");
-  const std::u16string path16(AsU16(path.c_str()));
-  {
-    HelperProcess holder(L"hold \"" + path + L"\" read 20000");
-    ASSERT_TRUE(holder.Started());
-    FILE* file = nullptr;
-    ASSERT_EQ(OpenFileSharedW(&file, path16.c_str(), u"rb"), CX_OK);
-    char text[16] = {};
-    EXPECT_EQ(std::fread(text, 1, sizeof text - 1, file), 7u);
-    EXPECT_STREQ(text, "content");
-    std::fclose(file);
-  }
-  {
-    HelperProcess holder(L"hold \"" + path + L"\" none 20000");
-    ASSERT_TRUE(holder.Started());
-    FILE* file = reinterpret_cast<FILE*>(0x1);
-    EXPECT_EQ(OpenFileSharedW(&file, path16.c_str(), u"rb"), CX_E_OPEN_FAILED);
-    EXPECT_EQ(file, reinterpret_cast<FILE*>(0x1));  // untouched on failure
-  }
+  HelperProcess holder(L"hold \"" + path + L"\" read 20000");
+  ASSERT_TRUE(holder.Started());
   FILE* file = nullptr;
-  EXPECT_EQ(OpenFileSharedA(&file, nullptr, "rb"), CX_E_INVALID_ARG);
+  ASSERT_EQ(OpenFileSharedW(&file, AsU16(path.c_str()), u"rb"), CX_OK);
+  std::fclose(file);
 }

@@ -1,9 +1,5 @@
-// A second process for the named-mutex tests:
-//   cx_mutex_probe NAME
-// starts the library, creates the mutex NAME the way the installer does and
-// opens it again. Prints "ready" and exits with a bit set:
-//   1 created (a handle came back), 2 the mutex already existed,
-//   4 OpenNamedMutex found it.
+// cx_mutex_probe NAME: creates the mutex NAME as the installer does, opens it
+// again, prints "ready" and exits with bits 1 created, 2 already existed, 4 opened.
 #include <cstdio>
 #include <string>
 
@@ -15,14 +11,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring wide(argv[1]);
   const std::string name(wide.begin(), wide.end());  // the tests use ASCII names
   CommonLibInit();
-  int code = 0;
-  int createdNew = 1;
-  CxObjectHandle created = nullptr;
-  if (CreateNamedMutex(0, name.c_str(), &createdNew, &created) == CX_OK) {
-    code |= 1;
-    if (!createdNew) code |= 2;
-  }
-  CxObjectHandle opened = nullptr;
+  int code = 0, createdNew = 1;
+  CxObjectHandle created = nullptr, opened = nullptr;
+  if (CreateNamedMutex(0, name.c_str(), &createdNew, &created) == CX_OK) code |= createdNew ? 1 : 3;
   if (OpenNamedMutex(name.c_str(), &opened) == CX_OK) code |= 4;
   std::printf("ready\n");
   std::fflush(stdout);
