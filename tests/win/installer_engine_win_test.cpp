@@ -81,9 +81,11 @@ TEST(InstallerEngineWin, LoadsThePackageAndCleansItUp) {
     EXPECT_EQ(ctx.version[2], 0u);
     EXPECT_EQ(ctx.version[3], 7u);
     EXPECT_EQ(ctx.installDir, Join(folder, u"Installed"));
-    WString bin;
+    WString bin, program;
     ASSERT_EQ(engine.GetString("BinDir", &bin), 1);
     EXPECT_EQ(bin, Join(folder, u"Installed\\Bin"));
+    ASSERT_EQ(engine.GetString("ProgramDir", &program), 1);
+    EXPECT_EQ(program.Str(), u"C:\\Program Files (x86)\\KOVA\\Tool") << "32-bit Program Files";
 
     // A second load reuses the folder it made.
     ASSERT_EQ(engine.LoadPackage(kGoodPackage, kScript, 0), 1);
