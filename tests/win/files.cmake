@@ -30,4 +30,3 @@ endfunction()
 
 cx_versioned_test_dll(older "1,2,3,3" "1.2.3.3")
 cx_versioned_test_dll(newer "1,2,4,0" "1.2.4.0")
-cx_versioned_test_dll(remark "1,2,3,5" "1.2.3.5 (test build)")
