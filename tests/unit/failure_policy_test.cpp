@@ -4,7 +4,12 @@
 #include "engine/failure_policy.h"
 
 TEST(FailurePolicy, AnswersByNameAndResult) {
-  const struct { const char16_t* name; uint32_t phase, result; bool cancel; uint32_t answer; } cases[] = {
+  const struct {
+    const char16_t* name;
+    uint32_t phase, result;
+    bool cancel;
+    uint32_t answer;
+  } cases[] = {
       {u"File", 1, 5, false, kProgressStop},                   // ordinary failure stops
       {u"File", 0, 0, true, kProgressStop},                    // cancel wins before Execute
       {u"KillProcess", 1, 0x80004005, false, kProgressGoOn},   // tolerated
