@@ -21,71 +21,7 @@ void PrintTo(const PendingRename& e, std::ostream* os) {
 }
 
 namespace {
-const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
-
 const char16_t* U(const std::wstring& s) { return AsU16(s.c_str()); }
-
-bool ReadPending(std::vector<PendingRename>* entries) {
-  entries->clear();
-  ScopedRegKey key;
-  DWORD type = 0, size = 0;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, key.Receive()) ||
-      RegQueryValueExW(key.Get(), kPendingValue, nullptr, &type, nullptr, &size))
-    return false;
-  std::vector<uint8_t> bytes(size);
-  if (size && RegQueryValueExW(key.Get(), kPendingValue, nullptr, &type, bytes.data(), &size))
-    return false;
-  EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
-  EXPECT_EQ(ParsePendingRenames(bytes.data(), size, entries), CX_OK);
-  return true;
-}
-
-// Takes this test's entries out of the pending list again (and the value, if
-// it was absent before). The list is rewritten whole, so these tests take turns.
-class PendingRenamesGuard {
- public:
-  explicit PendingRenamesGuard(const TestFolder& folder)
-      : turn_(CreateMutexW(nullptr, FALSE, L"cxsetup_files_test_pending_renames")),
-        folder_(AsU16(folder.Path().c_str())) {
-    if (turn_) WaitForSingleObject(turn_.Get(), INFINITE);
-    std::vector<PendingRename> ignored;
-    existed_ = ReadPending(&ignored);
-  }
-  ~PendingRenamesGuard() {
-    std::vector<PendingRename> all, kept;
-    ScopedRegKey key;
-    if (ReadPending(&all) &&
-        !RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.Receive())) {
-      for (const PendingRename& e : all)
-        if (!PendingRenameMentions(e, folder_)) kept.push_back(e);
-      std::vector<uint8_t> bytes = BuildPendingRenames(kept);
-      if (kept.empty() && !existed_)
-        RegDeleteValueW(key.Get(), kPendingValue);
-      else
-        RegSetValueExW(key.Get(), kPendingValue, 0, REG_MULTI_SZ, bytes.data(),
-                       static_cast<DWORD>(bytes.size()));
-    }
-    if (turn_) ReleaseMutex(turn_.Get());
-  }
-  // The entries of this test, in registration order, with DOS paths.
-  std::vector<PendingRename> Mine() const {
-    std::vector<PendingRename> all, mine;
-    ReadPending(&all);
-    for (PendingRename e : all) {
-      if (!PendingRenameMentions(e, folder_)) continue;
-      e.source = FromNtPath(e.source);
-      e.target = FromNtPath(e.target);
-      mine.push_back(e);
-    }
-    return mine;
-  }
-
- private:
-  ScopedHandle turn_;
-  std::u16string folder_;
-  bool existed_ = false;
-};
 
 PendingRename Pending(const std::wstring& from, const std::wstring& to = L"") {
   PendingRename e;
@@ -103,7 +39,7 @@ std::vector<uint32_t> VersionOf(const std::wstring& path) {
 
 TEST(ReplaceFile, OverwritesReadOnlyAndLosesNoFileWhenTheCopyFails) {
   TestFolder dir;
-  PendingRenamesGuard pending(dir);
+  PendingRenamesGuard pending(dir.Path());
   std::wstring src = dir.Write(L"new.txt", "new");
   std::wstring dst = dir.Write(L"dst.txt", "old");
   SetFileAttributesW(dst.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -125,7 +61,7 @@ TEST(ReplaceFile, OverwritesReadOnlyAndLosesNoFileWhenTheCopyFails) {
 
 TEST(ReplaceFile, RunningImageIsMovedAsideAndDeletedAtRestart) {
   TestFolder dir;
-  PendingRenamesGuard pending(dir);
+  PendingRenamesGuard pending(dir.Path());
   std::wstring src = dir.Write(L"new.txt", "new");
   // Not named .exe, so ReplaceFile does not end it: a running image can be
   // renamed but not deleted.
@@ -144,7 +80,7 @@ TEST(ReplaceFile, RunningImageIsMovedAsideAndDeletedAtRestart) {
 
 TEST(ReplaceFile, LockedWithoutSharingIsReplacedAtRestart) {
   TestFolder dir;
-  PendingRenamesGuard pending(dir);
+  PendingRenamesGuard pending(dir.Path());
   std::wstring src = dir.Write(L"new.txt", "new");
   std::wstring dst = dir.Write(L"dst.txt", "old");
   dir.Write(L"dst.txt_Discard_1", "taken");
@@ -190,7 +126,7 @@ TEST(ReplaceFile, CmpVerKeepsOnlyANewerInstalledFile) {
 
 TEST(DelDir, RemovesAllButTheLockedFileWhichGoesAtRestart) {
   TestFolder dir;
-  PendingRenamesGuard pending(dir);
+  PendingRenamesGuard pending(dir.Path());
   std::wstring root = dir.File(L"tree");
   ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW((root + L"\\sub").c_str(), nullptr));

@@ -1,6 +1,11 @@
 // Temporary folders and helper processes for the Windows tests.
 #include "win_test_support.h"
 
+#include <gtest/gtest.h>
+
+#include "platform/pending_renames.h"
+#include "platform/win_handles.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
@@ -121,4 +126,64 @@ std::wstring ReadFileText(const std::wstring& path) {
 
 bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
+
+bool ReadPending(std::vector<PendingRename>* entries) {
+  entries->clear();
+  ScopedRegKey key;
+  DWORD type = 0, size = 0;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, key.Receive()) ||
+      RegQueryValueExW(key.Get(), kPendingValue, nullptr, &type, nullptr, &size))
+    return false;
+  std::vector<uint8_t> bytes(size);
+  if (size && RegQueryValueExW(key.Get(), kPendingValue, nullptr, &type, bytes.data(), &size))
+    return false;
+  EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+  EXPECT_EQ(ParsePendingRenames(bytes.data(), size, entries), CX_OK);
+  return true;
+}
+}  // namespace
+
+PendingRenamesGuard::PendingRenamesGuard(const std::wstring& prefix)
+    : turn_(CreateMutexW(nullptr, FALSE, L"cxsetup_test_pending_renames")),
+      prefix_(AsU16(prefix.c_str())) {
+  if (turn_) WaitForSingleObject(turn_, INFINITE);
+  std::vector<PendingRename> ignored;
+  existed_ = ReadPending(&ignored);
+}
+
+PendingRenamesGuard::~PendingRenamesGuard() {
+  std::vector<PendingRename> all, kept;
+  ScopedRegKey key;
+  if (ReadPending(&all) &&
+      !RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.Receive())) {
+    for (const PendingRename& e : all)
+      if (!PendingRenameMentions(e, prefix_)) kept.push_back(e);
+    std::vector<uint8_t> bytes = BuildPendingRenames(kept);
+    if (kept.empty() && !existed_)
+      RegDeleteValueW(key.Get(), kPendingValue);
+    else
+      RegSetValueExW(key.Get(), kPendingValue, 0, REG_MULTI_SZ, bytes.data(),
+                     static_cast<DWORD>(bytes.size()));
+  }
+  if (turn_) {
+    ReleaseMutex(turn_);
+    CloseHandle(turn_);
+  }
+}
+
+std::vector<PendingRename> PendingRenamesGuard::Mine() const {
+  std::vector<PendingRename> all, mine;
+  ReadPending(&all);
+  for (PendingRename e : all) {
+    if (!PendingRenameMentions(e, prefix_)) continue;
+    e.source = FromNtPath(e.source);
+    e.target = FromNtPath(e.target);
+    mine.push_back(e);
+  }
+  return mine;
 }

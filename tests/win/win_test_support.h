@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "platform/pending_renames.h"
 
 // A fresh folder under the temporary folder, deleted with its content by the
 // destructor. Path() ends with a backslash.
@@ -46,3 +49,23 @@ class HelperProcess {
 
 std::wstring ReadFileText(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+
+
+// Gives the test the restart-rename list of the real registry to itself and
+// takes out again every entry whose path starts with `prefix` (and the value,
+// if it was absent before). The list is rewritten whole, so tests that touch
+// it take turns through a named mutex.
+class PendingRenamesGuard {
+ public:
+  explicit PendingRenamesGuard(const std::wstring& prefix);
+  ~PendingRenamesGuard();
+  PendingRenamesGuard(const PendingRenamesGuard&) = delete;
+  PendingRenamesGuard& operator=(const PendingRenamesGuard&) = delete;
+  // This test's entries, in registration order, with DOS paths.
+  std::vector<PendingRename> Mine() const;
+
+ private:
+  HANDLE turn_;
+  std::u16string prefix_;
+  bool existed_ = false;
+};
