@@ -1,5 +1,4 @@
-// Package archive on Windows: extraction into real folders, the temporary
-// folder, and a package embedded by cx_add_setup read back from the program.
+// Package archive on Windows: real folders, the temporary folder, a package embedded by cx_add_setup.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,18 +14,9 @@
 
 namespace {
 
-PackNode File(const std::string& name, const std::string& data) {
-  PackNode n;
-  n.name = name;
-  n.data = data;
-  return n;
-}
+PackNode File(const std::string& name, const std::string& data) { return {name, false, data}; }
 PackNode Folder(const std::string& name, std::vector<PackNode> children) {
-  PackNode n;
-  n.name = name;
-  n.isFolder = true;
-  n.children = std::move(children);
-  return n;
+  return {name, true, {}, {}, std::move(children)};
 }
 
 bool IsFolder(const std::wstring& path) {
@@ -47,54 +37,30 @@ std::string ReadBytes(const std::wstring& path) {
   return bytes;
 }
 
-struct Extraction {
+// Extracts all of `bytes` into `dest`.
+bool ExtractAll(const std::string& bytes, const std::wstring& dest) {
   PackageArchive archive;
   std::vector<PackageEntry> entries;
-  bool Open(const std::string& bytes) {
-    return archive.Attach(bytes.data(), bytes.size()) && archive.ReadFileTable(&entries);
-  }
-};
+  return archive.Attach(bytes.data(), bytes.size()) && archive.ReadFileTable(&entries) &&
+         archive.Extract(entries, u"", AsU16(dest.c_str()));
+}
 
 TEST(PackageArchiveWin, ExtractsIntoARealFolder) {
   TestFolder dir;
-  std::string big(40000, 'b');
+  std::string big(40000, 'b'), bytes, error;
   big[16384] = 'X';
-  const std::string bytes = [&] {
-    std::string out, error;
-    BuildPackageArchive({Folder("PackageFiles", {Folder("Empty", {}), File("LICENSE", "terms"),
-                                                 Folder("Sub", {File("big.bin", big), File("zero.txt", "")}),
-                                                 File("SetupScript.xml", "<s/>")}),
-                         File("readme.txt", "hello")},
-                        &out, &error);
-    return out;
-  }();
-  Extraction x;
-  ASSERT_TRUE(x.Open(bytes));
-
-  // The script alone first, filtered in lower case.
-  const std::u16string dest = AsU16(dir.Path().c_str());
-  ASSERT_TRUE(x.archive.Extract(x.entries, u"\\packagefiles\\setupscript.xml", dest));
-  EXPECT_EQ(ReadBytes(dir.File(L"PackageFiles\\SetupScript.xml")), "<s/>");
-  EXPECT_FALSE(FileExists(dir.File(L"readme.txt")));
-
-  ASSERT_TRUE(x.archive.Extract(x.entries, u"", dest));
-  EXPECT_EQ(ReadBytes(dir.File(L"PackageFiles\\Sub\\big.bin")), big);
-  EXPECT_EQ(ReadBytes(dir.File(L"PackageFiles\\Sub\\zero.txt")), "");
-  EXPECT_EQ(ReadBytes(dir.File(L"PackageFiles\\LICENSE")), "terms");
-  EXPECT_EQ(ReadBytes(dir.File(L"readme.txt")), "hello");
-  EXPECT_TRUE(IsFolder(dir.File(L"PackageFiles\\Empty")));
-}
-
-TEST(PackageArchiveWin, FailsWhenAFolderCannotBeMade) {
-  TestFolder dir;
-  const std::u16string dest = AsU16(dir.Path().c_str());
+  ASSERT_EQ(BuildPackageArchive(
+                {Folder("P", {Folder("Empty", {}), File("big.bin", big), File("zero.txt", "")})},
+                &bytes, &error),
+            CX_OK);
+  ASSERT_TRUE(ExtractAll(bytes, dir.Path()));
+  EXPECT_EQ(ReadBytes(dir.File(L"P\\big.bin")), big);
+  EXPECT_EQ(ReadBytes(dir.File(L"P\\zero.txt")), "");
+  EXPECT_TRUE(IsFolder(dir.File(L"P\\Empty")));
   // A folder cannot be created where a file of that name stands.
-  std::string nested, error;
-  ASSERT_EQ(BuildPackageArchive({Folder("taken", {File("a.txt", "a")})}, &nested, &error), CX_OK);
-  dir.Write(L"taken", "file");
-  Extraction y;
-  ASSERT_TRUE(y.Open(nested));
-  EXPECT_FALSE(y.archive.Extract(y.entries, u"", dest));
+  TestFolder other;
+  other.Write(L"P", "file");
+  EXPECT_FALSE(ExtractAll(bytes, other.Path()));
 }
 
 TEST(PackageArchiveWin, TempFolderExistsAndEndsWithBackslash) {
@@ -105,37 +71,28 @@ TEST(PackageArchiveWin, TempFolderExistsAndEndsWithBackslash) {
   EXPECT_TRUE(IsFolder(AsWide(folder.c_str())));
 }
 
-TEST(PackageArchiveWin, EmbeddedPackageReadsBack) {
-  const std::wstring probe = TestHelperPath(L"cx_archive_probe.exe");
-  ScopedModule module(LoadLibraryExW(probe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  ASSERT_TRUE(module) << GetLastError();
-  std::string bytes = "untouched";
-  EXPECT_EQ(ReadPackageResource(kPackageResourceId, &bytes, module.Get()), CX_OK);
-  EXPECT_EQ(bytes, ReadBytes(WinPath(CX_ARCHIVE_PROBE_ARCHIVE)));
-  std::string hook;  // added through CX_SETUP_RC_FILES
-  EXPECT_EQ(ReadPackageResource(171, &hook, module.Get()), CX_OK);
-  EXPECT_EQ(hook, "rc hook");
-  std::string kept = "untouched";
-  EXPECT_EQ(ReadPackageResource(172, &kept, module.Get()), CX_E_MISSING);
-  EXPECT_EQ(ReadPackageResource(60000, &kept), CX_E_MISSING);  // this test program
-  EXPECT_EQ(kept, "untouched");
-}
-
 TEST(PackageArchiveWin, ProbeProgramExtractsItsOwnPackage) {
   TestFolder dir;
-  std::wstring command = L"\"" + TestHelperPath(L"cx_archive_probe.exe") + L"\" " + dir.Path();
+  const std::wstring probe = TestHelperPath(L"cx_archive_probe.exe");
+  std::wstring command = L"\"" + probe + L"\" " + dir.Path();
   STARTUPINFOW si = {sizeof si};
   PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
   ScopedHandle process(pi.hProcess), thread(pi.hThread);
   ASSERT_EQ(WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0);
   DWORD code = 99;
   GetExitCodeProcess(process.Get(), &code);
   ASSERT_EQ(code, 0u);
   const std::wstring source = WinPath(CX_ARCHIVE_PROBE_PACKAGE) + L"\\";
-  for (const wchar_t* f : {L"PackageFiles\\SetupScript.xml", L"PackageFiles\\Bin\\tool.dat", L"readme.txt"})
+  for (const wchar_t* f : {L"PackageFiles\\SetupScript.xml", L"PackageFiles\\Bin\\tool.dat"})
     EXPECT_EQ(ReadBytes(dir.File(f)), ReadBytes(source + f)) << f;
   EXPECT_TRUE(IsFolder(dir.File(L"PackageFiles\\Empty")));
+  ScopedModule module(LoadLibraryExW(probe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(module) << GetLastError();
+  std::string hook;  // added through CX_SETUP_RC_FILES
+  EXPECT_EQ(ReadPackageResource(171, &hook, module.Get()), CX_OK);
+  EXPECT_EQ(hook, "rc hook");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// A setup-like probe for the tests: reads its own embedded package and
-// extracts it into the folder named on its command line. Exit status 0 when
-// done, else the stage that failed (1 resource, 2 table, 3 extraction).
+// Extracts its own embedded package into the folder on its command line.
+// Exit status: 0 done, 1 resource, 2 table, 3 extraction.
 #include <windows.h>
 
 #include <string>
