@@ -42,5 +42,6 @@ TEST(SysInfoTables, LanguageCodes) {
       {0x0C0C, 3},              // French (Canada): any sub-language
       {0x043F, 10},             // Kazakh
   };
-  for (const auto& c : cases) EXPECT_EQ(LanguageCodeFromLangId(c.langId), c.code) << std::hex << c.langId;
+  for (const auto& c : cases)
+    EXPECT_EQ(LanguageCodeFromLangId(c.langId), c.code) << std::hex << c.langId;
 }
