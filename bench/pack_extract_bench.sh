@@ -19,26 +19,32 @@ for f in $(seq 1 40); do
 done
 size=$(du -sm tree | cut -f1)
 
-# Median of three runs of a command, in seconds; `prep` runs before each.
-median() {
-  local prep=$1; shift
-  local times=()
-  for _ in 1 2 3; do
-    eval "$prep"
-    sync
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null
-    sync
-    end=$(date +%s.%N)
-    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
-  done
-  printf '%s\n' "${times[@]}" | sort -n | sed -n 2p
+# Seconds one command takes, its writes flushed to disk.
+timed() {
+  sync
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null
+  sync
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
 }
+median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
 
-cp_time=$(median 'rm -rf copy' cp -r tree copy)
-pack_time=$(median 'rm -f package.bin' "$cxpack" pack tree -o package.bin)
-extract_time=$(median 'rm -rf out; mkdir out' "$cxpack" extract package.bin out)
+# Rounds interleave the three commands, so that a busy moment of the
+# machine weighs on all of them alike; the median of each is reported.
+"$cxpack" pack tree -o package.bin
+cps=() packs=() extracts=()
+for _ in 1 2 3 4 5; do
+  rm -rf copy repacked.bin out && mkdir out
+  sync
+  extracts+=("$(timed "$cxpack" extract package.bin out)")
+  cps+=("$(timed cp -r tree copy)")
+  packs+=("$(timed "$cxpack" pack tree -o repacked.bin)")
+done
+cp_time=$(median "${cps[@]}")
+pack_time=$(median "${packs[@]}")
+extract_time=$(median "${extracts[@]}")
 cmp -s tree/PackageFiles/Folder7/file_aq out/PackageFiles/Folder7/file_aq ||
   { echo "bench: extracted bytes differ" >&2; exit 1; }
 

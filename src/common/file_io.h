@@ -62,8 +62,13 @@ class MappedFile {
   CxResult Open(const char16_t* path);
   const uint8_t* Data() const { return static_cast<const uint8_t*>(view_); }
   size_t Size() const { return size_; }
+  // Writes the bytes [offset, offset+size) to a new file `path` (created or
+  // truncated). Natively the kernel copies them from file to file, as cp
+  // does; 0 or the error as WriteWholeFile gives it.
+  CxResult CopyRegionToFile(uint64_t offset, size_t size, const char16_t* path) const;
 
  private:
   void* view_ = nullptr;
   size_t size_ = 0;
+  int fd_ = -1;  // natively, the open file behind the view
 };

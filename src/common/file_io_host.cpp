@@ -63,6 +63,7 @@ CxResult CreateFolder(const char16_t* path) {
 
 MappedFile::~MappedFile() {
   if (view_) ::munmap(view_, size_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 CxResult MappedFile::Open(const char16_t* path) {
@@ -84,6 +85,31 @@ CxResult MappedFile::Open(const char16_t* path) {
       size_ = static_cast<size_t>(st.st_size);
     }
   }
-  ::close(fd);
+  if (result == CX_OK) fd_ = fd;
+  else ::close(fd);
   return result;
+}
+
+CxResult MappedFile::CopyRegionToFile(uint64_t offset, size_t size, const char16_t* path) const {
+  if (offset > size_ || size > size_ - offset) return CX_E_INVALID_ARG;
+  if (!path) return CX_E_INVALID_ARG;
+  int out = ::open(Utf8Path(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) return errno == ENOENT ? CX_WIN_ERROR_PATH_NOT_FOUND : CX_E_OPEN_FAILED;
+  loff_t from = static_cast<loff_t>(offset);
+  size_t left = size;
+  while (left > 0) {
+    ssize_t n = ::copy_file_range(fd_, &from, out, nullptr, left, 0);
+    if (n <= 0) break;  // not supported here, or an error: write the rest
+    left -= static_cast<size_t>(n);
+  }
+  const uint8_t* rest = Data() + (size - left) + offset;
+  while (left > 0) {
+    ssize_t n = ::write(out, rest, left);
+    if (n <= 0) break;
+    rest += n;
+    left -= static_cast<size_t>(n);
+  }
+  bool ok = left == 0;
+  ok = ::close(out) == 0 && ok;
+  return ok ? CX_OK : CX_E_OPEN_FAILED;
 }

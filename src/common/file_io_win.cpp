@@ -74,3 +74,8 @@ CxResult MappedFile::Open(const char16_t* path) {
   size_ = static_cast<size_t>(size.QuadPart);
   return CX_OK;
 }
+
+CxResult MappedFile::CopyRegionToFile(uint64_t offset, size_t size, const char16_t* path) const {
+  if (offset > size_ || size > size_ - offset) return CX_E_INVALID_ARG;
+  return WriteWholeFile(path, Data() + offset, size);
+}

@@ -241,16 +241,20 @@ bool PackageArchive::Extract(const std::vector<PackageEntry>& entries, const std
   if (destination.empty()) return Fail(reason, "no destination folder");
   if (!filter.empty()) {
     for (const PackageEntry& e : entries)
-      if (PackagePathEquals(e.path, filter)) return WriteEntry(e, destination, reason);
+      if (PackagePathEquals(e.path, filter)) {
+        std::u16string madeFolder;
+        return WriteEntry(e, destination, &madeFolder, reason);
+      }
     return Fail(reason, "no entry matches the filter");
   }
+  std::u16string madeFolder;
   for (const PackageEntry& e : entries)
-    if (!WriteEntry(e, destination, reason)) return false;
+    if (!WriteEntry(e, destination, &madeFolder, reason)) return false;
   return true;
 }
 
 bool PackageArchive::WriteEntry(const PackageEntry& entry, const std::u16string& destination,
-                                std::string* reason) const {
+                                std::u16string* madeFolder, std::string* reason) const {
   std::vector<std::u16string> parts = SplitPath(entry.path);
   if (parts.empty()) return Fail(reason, "empty entry path");
   for (const std::u16string& part : parts)
@@ -263,15 +267,27 @@ bool PackageArchive::WriteEntry(const PackageEntry& entry, const std::u16string&
 
   // Folders are made level by level from the destination down; a file's
   // last part is its name whatever it looks like.
-  std::u16string path = destination;
+  auto join = [](std::u16string* path, const std::u16string& part) {
+    if (path->back() != u'\\' && path->back() != u'/') *path += kNativeSeparator;
+    *path += part;
+  };
+  std::u16string folder = destination;
+  std::vector<size_t> levels;  // where each folder level ends in `folder`
   const size_t folders = isFolder ? parts.size() : parts.size() - 1;
-  for (size_t i = 0; i < parts.size(); ++i) {
-    if (path.back() != u'\\' && path.back() != u'/') path += kNativeSeparator;
-    path += parts[i];
-    if (i < folders && !CreateFolderIfMissing(path)) return Fail(reason, "cannot create a folder");
+  for (size_t i = 0; i < folders; ++i) {
+    join(&folder, parts[i]);
+    levels.push_back(folder.size());
+  }
+  if (folder != *madeFolder) {
+    for (size_t end : levels)
+      if (!CreateFolderIfMissing(folder.substr(0, end))) return Fail(reason, "cannot create a folder");
+    *madeFolder = folder;
   }
   if (isFolder) return true;
-  if (WriteWholeFile(path.c_str(), data_ + entry.offset, entry.size) != CX_OK)
-    return Fail(reason, "cannot write a file");
+  std::u16string path = folder;
+  join(&path, parts.back());
+  CxResult written = entryWriter_ ? entryWriter_(path, entry.offset, entry.size)
+                                  : WriteWholeFile(path.c_str(), data_ + entry.offset, entry.size);
+  if (written != CX_OK) return Fail(reason, "cannot write a file");
   return true;
 }

@@ -20,6 +20,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,12 @@ class PackageArchive {
   bool IsAttached() const { return data_ != nullptr; }
   // Code page of the stored names; the system ANSI code page by default.
   void SetNameCodePage(uint32_t codePage) { codePage_ = codePage; }
+  // Writes one extracted file from the archive's bytes [offset, offset+size);
+  // by default from the attached memory. A tool that has the archive open
+  // as a file may copy the region in the kernel instead.
+  using EntryFileWriter =
+      std::function<CxResult(const std::u16string& path, uint32_t offset, uint32_t size)>;
+  void SetEntryFileWriter(EntryFileWriter writer) { entryWriter_ = std::move(writer); }
 
   // Lists files depth-first, each folder's entries in reading order, plus
   // one entry per empty folder. On failure returns false, leaves `entries`
@@ -70,12 +77,16 @@ class PackageArchive {
                const std::u16string& destination, std::string* reason = nullptr) const;
 
  private:
+  // `madeFolder` is the last folder this extraction made or found, so that
+  // the files of one folder don't each try to make it again.
   bool WriteEntry(const PackageEntry& entry, const std::u16string& destination,
+                  std::u16string* madeFolder,
                   std::string* reason) const;
 
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
   uint32_t codePage_ = CX_CP_ANSI;
+  EntryFileWriter entryWriter_;
 };
 
 // Case-insensitive (ASCII letters) equality of two entry paths.

@@ -131,6 +131,9 @@ int ExtractCommand(const Options& o) {
   CxResult rc = CreateFolder(dest.c_str());
   if (rc != CX_OK && rc != CX_WIN_ERROR_ALREADY_EXISTS)
     return Failed(o.positional[2], "cannot create the folder");
+  archive.SetEntryFileWriter([&bytes](const std::u16string& path, uint32_t offset, uint32_t size) {
+    return bytes.CopyRegionToFile(offset, size, path.c_str());
+  });
   if (!archive.Extract(entries, Wide(o.only), dest, &reason)) return Failed(o.positional[1], reason);
   return 0;
 }
