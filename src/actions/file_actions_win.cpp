@@ -43,8 +43,7 @@ CxResult RegisterCopiedModule(const WString& path, int use64BitTool) {
 // ---- File ----
 
 CxResult FileAction::Parse(int force) {
-  if (parsed_ == 1 && force != 1) return CX_OK;
-  parsed_ = 0;
+  if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
   CxResult r = ReadRequired(element_, "Dest", &destination_);
   if (r != CX_OK) return r;
@@ -120,8 +119,7 @@ CxResult FileAction::Execute(InstallContext*) {
 // ---- DelFile ----
 
 CxResult DelFileAction::Parse(int force) {
-  if (parsed_ == 1 && force != 1) return CX_OK;
-  parsed_ = 0;
+  if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
   CxResult r = ReadRequired(element_, "Src", &source_);
   if (r != CX_OK) return r;
@@ -152,8 +150,7 @@ CxResult DelFileAction::Execute(InstallContext*) {
 // ---- DelDir ----
 
 CxResult DelDirAction::Parse(int force) {
-  if (parsed_ == 1 && force != 1) return CX_OK;
-  parsed_ = 0;
+  if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
   CxResult r = ReadRequired(element_, "Src", &source_);
   if (r != CX_OK) return r;

@@ -11,8 +11,7 @@ const char16_t* TrueFalse(bool value) { return value ? u"true" : u"false"; }
 }  // namespace
 
 CxResult KillProcessAction::Parse(int force) {
-  if (parsed_ == 1 && force != 1) return CX_OK;
-  parsed_ = 0;
+  if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
   name_.Clear();
   pid_ = 0;
@@ -45,8 +44,7 @@ CxResult KillProcessAction::Execute(InstallContext*) {
 }
 
 CxResult StartProcessAction::Parse(int force) {
-  if (parsed_ == 1 && force != 1) return CX_OK;
-  parsed_ = 0;
+  if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
   source_.Clear();
   CxResult sourceResult = element_->GetAttr("Src", &source_);
