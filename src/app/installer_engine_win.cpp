@@ -3,10 +3,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
+#include "app/fresh_name.h"
 #include "common/common_lib.h"
 #include "common/strings.h"
 #include "common/sysinfo.h"
@@ -61,19 +59,17 @@ void InstallerEngine::SetRunFlags(int32_t mode, uint32_t silent, uint32_t isUnin
 int InstallerEngine::CreatePackageFolder() {
   std::u16string temp;
   if (GetTempFolder(&temp) != 1) return 0;
-  std::srand(static_cast<unsigned>(std::time(nullptr)) ^ GetCurrentProcessId());
-  for (int i = 0; i < kPackageFolderTries; ++i) {
-    char16_t name[MAX_PATH];
-    if (!StrFormatW(name, MAX_PATH, u"%sCxKeyPackage_%08X\\", temp.c_str(),
-                    static_cast<unsigned>(std::rand())))
-      return 0;
-    if (CreateDirectoryW(AsWide(name), nullptr)) {
-      context_.packageFolder.Assign(name);
-      return 1;
-    }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return 0;
-  }
-  return 0;
+  std::u16string made;
+  bool created = ClaimFreshName(
+      u"%sCxKeyPackage_%08X\\", temp, kPackageFolderTries,
+      [](const char16_t* name) {
+        if (CreateDirectoryW(AsWide(name), nullptr)) return 0;
+        return GetLastError() == ERROR_ALREADY_EXISTS ? 1 : 2;
+      },
+      &made);
+  if (!created) return 0;
+  context_.packageFolder.Assign(made.c_str());
+  return 1;
 }
 
 int InstallerEngine::LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly) {

@@ -3,10 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdlib>
-#include <ctime>
 
 #include "app/command_line.h"
+#include "app/fresh_name.h"
 #include "app/installer_engine.h"
 #include "common/named_objects.h"
 #include "common/strings.h"
@@ -55,24 +54,21 @@ int RelaunchUninstallCopy(InstallerEngine* engine) {
   std::u16string self = ModulePath();
   std::u16string temp;
   bool haveTemp = GetTempFolder(&temp) == 1;
-  std::srand(static_cast<unsigned>(std::time(nullptr)) ^ GetCurrentProcessId());
-  char16_t target[MAX_PATH];
-  bool copied = false;
-  for (int i = 0; i < kRelaunchCopyTries && !copied; ++i) {
-    if (!StrFormatW(target, MAX_PATH, u"%sUninstallation_%08X.exe", haveTemp ? temp.c_str() : u"",
-                    static_cast<unsigned>(std::rand())))
-      return 0;
-    // Never overwrite or follow a file someone else placed in the shared
-    // temporary folder: copy only to a name that does not exist yet.
-    if (CopyFileW(AsWide(self.c_str()), AsWide(target), TRUE)) {
-      copied = true;
-    } else if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
-      return 0;
-    }
-  }
+  if (!haveTemp) temp.clear();  // the bare name, next to the current directory
+  // Never overwrite or follow a file someone else placed in the shared
+  // temporary folder: copy only to a name that does not exist yet.
+  std::u16string target;
+  bool copied = ClaimFreshName(
+      u"%sUninstallation_%08X.exe", temp, kRelaunchCopyTries,
+      [&self](const char16_t* name) {
+        if (CopyFileW(AsWide(self.c_str()), AsWide(name), TRUE)) return 0;
+        DWORD e = GetLastError();
+        return (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS) ? 1 : 2;
+      },
+      &target);
   if (!copied) return 0;
   std::u16string params = RelaunchParameters(engine->IsSilent());
-  return RunProgram(target, params.c_str(), engine->IsSilent() ? 1 : 0, 0) == CX_OK ? 1 : 0;
+  return RunProgram(target.c_str(), params.c_str(), engine->IsSilent() ? 1 : 0, 0) == CX_OK ? 1 : 0;
 }
 
 int CheckSingleInstance(InstallerEngine* engine, const char* name) {

@@ -3,18 +3,30 @@
 
 #include "common/codepage.h"
 
+namespace {
+// Shared argument checks: true when the call is already answered in
+// `result` (bad arguments, or empty input converted to empty output).
+template <typename Char, typename Out>
+bool Answered(const Char* text, size_t length, Out* out, bool* exact, CxResult* result) {
+  if (!out || (!text && length) || length > 0x7FFFFFFF) {
+    *result = CX_E_INVALID_ARG;
+    return true;
+  }
+  if (length > 0) return false;
+  out->clear();
+  if (exact) *exact = true;
+  *result = CX_OK;
+  return true;
+}
+}  // namespace
+
 uint32_t SystemAnsiCodePage() { return GetACP(); }
 void SetSystemAnsiCodePageForHost(uint32_t) {}
 
 CxResult MultiByteToUtf16(uint32_t codePage, const char* text, size_t length,
                           std::u16string* out, bool* exact) {
-  if (!out || (!text && length)) return CX_E_INVALID_ARG;
-  if (length > 0x7FFFFFFF) return CX_E_INVALID_ARG;
-  if (length == 0) {
-    out->clear();
-    if (exact) *exact = true;
-    return CX_OK;
-  }
+  CxResult early;
+  if (Answered(text, length, out, exact, &early)) return early;
   UINT cp = codePage == CX_CP_ANSI ? CP_ACP : codePage;
   int n = MultiByteToWideChar(cp, 0, text, static_cast<int>(length), nullptr, 0);
   if (n <= 0) return GetLastError();
@@ -32,13 +44,8 @@ CxResult MultiByteToUtf16(uint32_t codePage, const char* text, size_t length,
 
 CxResult Utf16ToMultiByte(uint32_t codePage, const char16_t* text, size_t length,
                           std::string* out, bool* exact) {
-  if (!out || (!text && length)) return CX_E_INVALID_ARG;
-  if (length > 0x7FFFFFFF) return CX_E_INVALID_ARG;
-  if (length == 0) {
-    out->clear();
-    if (exact) *exact = true;
-    return CX_OK;
-  }
+  CxResult early;
+  if (Answered(text, length, out, exact, &early)) return early;
   UINT cp = codePage == CX_CP_ANSI ? CP_ACP : codePage;
   const auto* w = reinterpret_cast<const wchar_t*>(text);
   BOOL usedDefault = FALSE;
