@@ -5,29 +5,12 @@
 
 #include <new>
 
+#include "actions/attribute_reading.h"
 #include "actions/file_actions.h"
 #include "platform/file_system.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 namespace {
-// A required text attribute: CX_E_ATTR_MISSING when absent, CX_E_INVALID_ARG
-// when empty.
-CxResult ReadRequired(ScriptElement* element, const char* name, WString* out) {
-  out->Clear();
-  CxResult r = element->GetAttr(name, out);
-  if (r != CX_OK) return r;
-  return out->IsEmpty() ? CX_E_INVALID_ARG : CX_OK;
-}
-
-uint32_t ReadFlag(ScriptElement* element, const char* name, bool defaultValue) {
-  return element->GetAttrBool(name, defaultValue) ? 1u : 0u;
-}
-
-// The "os" filter: "os64" (exactly) limits an action to a 64-bit Windows.
-bool SkippedByOsFilter(const WString& osFilter) {
-  return osFilter == WString(u"os64") && IsOs64Bit() != 1;
-}
-
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 // Seam for module registration: registering a copied COM server arrives
@@ -51,8 +34,7 @@ CxResult FileAction::Parse(int force) {
   if (r != CX_OK) return r;
   register_ = ReadFlag(element_, "Register", false);
   compareVersion_ = ReadFlag(element_, "CmpVer", false);
-  osFilter_.Clear();
-  element_->GetAttr("os", &osFilter_);  // absent: runs everywhere
+  ReadOsFilter(element_, &osFilter_);
   parsed_ = 1;
   return CX_OK;
 }
@@ -73,7 +55,7 @@ CxResult FileAction::Execute(InstallContext*) {
   CxResult r = Parse(0);
   if (r != CX_OK) return r;
   if (SkippedByOsFilter(osFilter_)) return CX_OK;
-  const int use64BitTool = osFilter_ == WString(u"os64") ? 1 : 0;
+  const int use64BitTool = IsOs64Filter(osFilter_) ? 1 : 0;
 
   std::u16string src = source_.Str();
   std::u16string dst = destination_.Str();
@@ -124,8 +106,7 @@ CxResult DelFileAction::Parse(int force) {
   CxResult r = ReadRequired(element_, "Src", &source_);
   if (r != CX_OK) return r;
   unregister_ = ReadFlag(element_, "Unregister", false);
-  osFilter_.Clear();
-  element_->GetAttr("os", &osFilter_);
+  ReadOsFilter(element_, &osFilter_);
   parsed_ = 1;
   return CX_OK;
 }

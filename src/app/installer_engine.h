@@ -15,7 +15,7 @@
 #include "engine/install_context.h"
 #include "engine/progress.h"
 #include "package/setup_script.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 class InstallerEngine {
  public:

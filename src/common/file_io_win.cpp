@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "common/file_io.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 std::FILE* OpenFileStream(const char16_t* path, const char* mode, CxResult* error) {
   if (!path || !mode) {

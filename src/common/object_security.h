@@ -9,7 +9,7 @@
 #include <new>
 
 #include "common/result_codes.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 // An absolute security descriptor together with the access list it points
 // to; both are freed with the object. Move-only.

@@ -8,7 +8,7 @@
 //   };
 //   using ScopedHandle = ScopedResource<HandleTraits>;
 //
-// Portable: the Windows traits live in platform/win_handles.h.
+// Portable: the Windows traits live in common/win_handles.h.
 #pragma once
 #include <utility>
 

@@ -7,7 +7,7 @@
 #include "common/object_security.h"
 #include "common/shared_block.h"
 #include "common/strings.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "common/strings.h"
 #include "common/sysinfo.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOEXW),
               "OsVersionRecord must match OSVERSIONINFOEXW");

@@ -4,7 +4,7 @@
 #include <shlwapi.h>
 
 #include "package/temp_folder.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 namespace {
 constexpr DWORD kPathChars = 520;

@@ -11,7 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/pending_renames.h"
 #include "platform/process_control.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 namespace {
 using U16 = std::u16string;

@@ -9,7 +9,7 @@
 #include "platform/process_control.h"
 #include "platform/process_match.h"
 #include "platform/system_tools.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 namespace {
 constexpr int kTerminateAttempts = 10;

@@ -3,7 +3,7 @@
 
 #include "platform/process_control.h"
 #include "platform/system_tools.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 namespace {
 using FolderQuery = UINT(WINAPI*)(LPWSTR, UINT);

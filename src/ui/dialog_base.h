@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "common/wstring.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 class DialogBase {
  public:

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "common/result_codes.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "ui/frame_layout.h"
 
 constexpr size_t kMaxImageFileBytes = size_t{80} << 20;

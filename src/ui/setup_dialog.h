@@ -12,7 +12,7 @@
 
 #include "common/wstring.h"
 #include "engine/progress.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "ui/dialog_base.h"
 #include "ui/tray_icon.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 static_assert(NOTIFYICONDATAW_V2_SIZE == kTrayRecordSize, "balloon-era record layout");
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "ui/engine_image.h"
 
 namespace {

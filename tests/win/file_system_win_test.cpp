@@ -11,7 +11,7 @@
 #include "common/result_codes.h"
 #include "platform/file_system.h"
 #include "platform/pending_renames.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "tinyxml.h"
 #include "win_test_support.h"
 

@@ -8,7 +8,7 @@
 #include "common/common_lib.h"
 #include "common/named_objects.h"
 #include "common/shared_block.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "win_test_support.h"
 
 namespace {

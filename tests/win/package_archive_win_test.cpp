@@ -9,7 +9,7 @@
 #include "package/package_resource.h"
 #include "package/package_writer.h"
 #include "package/temp_folder.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "win_test_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "actions/process_actions.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "win_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/process_control.h"
 #include "platform/system_tools.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "win_test_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/sysinfo.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 #include "win_test_support.h"
 
 // Run by base.cmake under several locales, with the code it must give.

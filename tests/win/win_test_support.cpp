@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/pending_renames.h"
-#include "platform/win_handles.h"
+#include "common/win_handles.h"
 
 #include <shellapi.h>
 
