@@ -1,25 +1,43 @@
-# Building a setup: a package folder is packed with cxpack at build time and
-# embedded as resource type 256, id 170 in a copy of the cxsetup program.
+# Building a setup: the setup program is linked as usual (the stub), then
+# `cxpack build` writes the package folder into it as resource type 256,
+# id 170, with a version record from the script's SetupInfo.
 #
 #   cx_add_setup(TARGET PACKAGE_DIR [MAIN source] [CODEPAGE 1252|936]
 #                [EXCLUDE_FROM_ALL])
 #
-# MAIN replaces the program's start source (tests use a small probe); the
-# program's own resources come from the list CX_SETUP_RC_FILES when it is
-# defined at the call. The packer runs on the build machine: the host build's
-# cxpack when it exists (CX_HOST_CXPACK), else cxpack.exe through the
-# emulator; both give the same bytes. Adding, changing or removing a file of
-# the package folder repacks it.
+# MAIN replaces the program's start source (tests use a small probe); such a
+# probe gets the archive through windres instead, because it is no setup
+# program and its package needs no SetupInfo. The program's own resources
+# come from the list CX_SETUP_RC_FILES when it is defined at the call. The
+# packer runs on the build machine: the host build's cxpack when it exists
+# (CX_HOST_CXPACK), else cxpack.exe through the emulator; both give the same
+# bytes. Adding, changing or removing a file of the package folder rebuilds
+# the setup.
 #
-# With CX_SETUP_PACKAGE_DIR set, the Windows build also defines the target
-# cxsetup_package (not part of "all"), written to <build>/setup/; this is
-# what `make setup PACKAGE_DIR=...` builds.
+# The Windows build also makes cxsetup_stub.exe: the setup program without a
+# package, installed with the tools (share/cxsetup/), from which
+# `cxpack build` makes setups on any machine; `make setup` uses it.
 
-set(CX_SETUP_PACKAGE_DIR "" CACHE PATH "Package folder embedded by the cxsetup_package target")
 if(WIN32)
   set(CX_HOST_CXPACK "${CMAKE_SOURCE_DIR}/build/host/tools/cxpack/cxpack"
       CACHE FILEPATH "Native cxpack used to pack setups in the Windows build")
 endif()
+
+# Sets `cmd_var` to the packer's command and `dep_var` to what a step that
+# runs it depends on.
+function(cx_packer cmd_var dep_var)
+  if(EXISTS "${CX_HOST_CXPACK}")
+    set(${cmd_var} "${CX_HOST_CXPACK}" PARENT_SCOPE)
+    set(${dep_var} "${CX_HOST_CXPACK}" PARENT_SCOPE)
+  else()
+    set(${cmd_var} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:cxpack> PARENT_SCOPE)
+    set(${dep_var} cxpack PARENT_SCOPE)
+  endif()
+endfunction()
+
+# Link options of every setup program: no symbols (they would only be
+# dropped by the build), no link time stamp (so a rebuilt stub is the same).
+set(CX_SETUP_LINK_OPTIONS -municode -s -Wl,--no-insert-timestamp)
 
 function(cx_add_setup target package_dir)
   if(NOT WIN32)
@@ -39,47 +57,66 @@ function(cx_add_setup target package_dir)
     set(codepage --codepage ${ARG_CODEPAGE})
   endif()
 
-  # Folders too, so that an added or removed empty folder repacks.
+  # The archive is packed on its own as well: it is what tells the build that
+  # the package changed. Folders too, so that an added or removed empty
+  # folder repacks.
   file(GLOB_RECURSE inputs CONFIGURE_DEPENDS LIST_DIRECTORIES true "${dir}/*")
   set(work "${CMAKE_CURRENT_BINARY_DIR}/${target}_package")
   set(archive "${work}/package.bin")
   cx_pack_command("${dir}" "${archive}" "${inputs}" ${codepage})
   add_custom_target(${target}_archive DEPENDS "${archive}")
 
-  set(rc "${work}/package.rc")
-  file(CONFIGURE OUTPUT "${rc}" CONTENT "170 256 \"${archive}\"\n")
-  set_source_files_properties("${rc}" PROPERTIES OBJECT_DEPENDS "${archive}")
-
   set(exclude)
   if(ARG_EXCLUDE_FROM_ALL)
     set(exclude EXCLUDE_FROM_ALL)
   endif()
-  add_executable(${target} WIN32 ${exclude} "${main}" "${rc}" ${CX_SETUP_RC_FILES})
+  set(sources "${main}" ${CX_SETUP_RC_FILES})
+  if(ARG_MAIN)
+    set(rc "${work}/package.rc")
+    file(CONFIGURE OUTPUT "${rc}" CONTENT "170 256 \"${archive}\"\n")
+    set_source_files_properties("${rc}" PROPERTIES OBJECT_DEPENDS "${archive}")
+    list(APPEND sources "${rc}")
+  endif()
+  add_executable(${target} WIN32 ${exclude} ${sources})
   add_dependencies(${target} ${target}_archive)
   target_link_libraries(${target} PRIVATE cx_core)
-  target_link_options(${target} PRIVATE -municode)
+  if(ARG_MAIN)
+    target_link_options(${target} PRIVATE -municode)
+    return()
+  endif()
+  # The linked program is the stub; the package goes in right after the
+  # link, in place. A changed package relinks, so that this step runs again.
+  target_link_options(${target} PRIVATE ${CX_SETUP_LINK_OPTIONS})
+  cx_packer(packer packer_dep)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${archive}")
+  if(packer_dep STREQUAL "cxpack")
+    add_dependencies(${target} cxpack)
+  else()
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${packer_dep}")
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${packer} build "${dir}" -o "$<TARGET_FILE:${target}>" --stub "$<TARGET_FILE:${target}>"
+            ${codepage}
+    COMMENT "Writing the package ${dir} into ${target}"
+    VERBATIM)
 endfunction()
 
-# Runs after the top-level list file, so CX_SETUP_RC_FILES is known by then.
-function(cx_add_configured_setup)
-  if(WIN32 AND CX_SETUP_PACKAGE_DIR)
-    cx_add_setup(cxsetup_package "${CX_SETUP_PACKAGE_DIR}" EXCLUDE_FROM_ALL)
-    set_target_properties(cxsetup_package PROPERTIES
-      RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/setup" OUTPUT_NAME setup)
+# The stub installed with the tools. Runs after the top-level list file, so
+# CX_SETUP_RC_FILES is known by then.
+function(cx_add_setup_stub)
+  if(WIN32)
+    add_executable(cxsetup_stub WIN32 "${CMAKE_SOURCE_DIR}/src/app/main_win.cpp" ${CX_SETUP_RC_FILES})
+    target_link_libraries(cxsetup_stub PRIVATE cx_core)
+    target_link_options(cxsetup_stub PRIVATE ${CX_SETUP_LINK_OPTIONS})
+    install(TARGETS cxsetup_stub RUNTIME DESTINATION share/cxsetup)
   endif()
 endfunction()
-cmake_language(DEFER CALL cx_add_configured_setup)
+cmake_language(DEFER CALL cx_add_setup_stub)
 
 # Packs `dir` into `archive` at build time, repacking when one of `inputs`
 # changes; further arguments go to `cxpack pack` (e.g. --codepage 936).
 function(cx_pack_command dir archive inputs)
-  if(EXISTS "${CX_HOST_CXPACK}")
-    set(packer "${CX_HOST_CXPACK}")
-    set(packer_dep "${CX_HOST_CXPACK}")
-  else()
-    set(packer ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:cxpack>)
-    set(packer_dep cxpack)
-  endif()
+  cx_packer(packer packer_dep)
   add_custom_command(OUTPUT "${archive}"
     COMMAND ${packer} pack "${dir}" -o "${archive}" ${ARGN}
     DEPENDS ${inputs} ${packer_dep} "${dir}"

@@ -47,7 +47,7 @@ class BackwardReader {
 
 struct RawEntry {
   std::u16string name;
-  uint64_t offset;  // absolute
+  uint64_t offset;  // absolute: stored offset + base, wrapped to 32 bits
   uint32_t size;
   uint8_t flags;
 };
@@ -95,7 +95,9 @@ class TableReader {
       if (MultiByteToUtf16(codePage_, reinterpret_cast<const char*>(name), length, &e.name) != CX_OK)
         return Fail(reason_, "entry name not in the code page");
       if (!IsSafePackageName(e.name)) return Fail(reason_, "unsafe entry name");
-      e.offset = uint64_t(offset) + base;
+      // The format's integers are u32, so the sum wraps: a base above the
+      // entries' positions is valid (offset 2 with base 0xFFFFFFFF is 1).
+      e.offset = uint32_t(offset + base);
       e.size = size;
       e.flags = flags;
       entries->push_back(std::move(e));

@@ -3,6 +3,9 @@
 // plus the marker "This is a file list ." at the end of the archive. All
 // integers are u32 little-endian; tables are read backwards from their end.
 //
+// An entry's absolute offset is its stored offset plus the table's base in
+// u32 arithmetic (the sum wraps); the bounds checks apply to that sum.
+//
 // Reading is strict, because the bytes come from a file a user may have
 // tampered with:
 //   - every file entry's data and every folder's region lie inside the

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "common/codepage.h"
+#include "common/file_io.h"
 #include "package/package_archive.h"
 #include "package/package_writer.h"
 #include "package/temp_folder.h"
@@ -98,7 +99,7 @@ TEST(PackageArchiveRead, RejectsDamagedArchives) {
        "name length 260 or more"},
       {std::string(20, 'a') + U32(200) + U32(0) + U32(1) + kMarker, "name points before its region"},
       {f3 + Table(0, {Entry(1, 0xFFFFFFFF, 0, "a")}) + kMarker, "outside the archive"},
-      {f3 + Table(0xFFFFFFFF, {Entry(2, 1, 0, "a")}) + kMarker, "outside the archive"},  // base wraps
+      {f3 + Table(0xFFFFFFFF, {Entry(0, 4, 0, "a")}) + kMarker, "outside the archive"},  // wraps to 0xFFFFFFFF
       {Table(0, {Entry(0, 36, 0x80, "F")}) + kMarker, "outside its parent's"},  // holds its own table
       {Build({Nest(deep + 1)}), "nested too deep"},
       {SharedRegions(20), "share table bytes"},
@@ -113,6 +114,32 @@ TEST(PackageArchiveRead, RejectsDamagedArchives) {
     EXPECT_NE(r.reason.find(c.reason), std::string::npos) << c.reason << ": " << r.reason;
   }
   EXPECT_TRUE(ReadAll(Build({Nest(deep)})).ok);  // the deepest allowed nesting
+}
+
+// A base above the entries' positions: stored offset + base wraps in u32, as
+// a producer writing bases relative to a later region may store them.
+TEST(PackageArchiveRead, WrappedOffsetsListAndExtract) {
+  const std::string folder = "xyz" + Table(0xFFFFFFFE, {Entry(4, 3, 0, "in.txt")});  // 4 + B = 2
+  const std::string bytes =
+      "ab" + folder + Table(0x80000000, {Entry(0x80000002, uint32_t(folder.size()), 0x80, "F"),
+                                        Entry(0x80000000, 2, 0, "top.txt")}) + kMarker;
+  Read r = ReadAll(bytes);
+  ASSERT_TRUE(r.ok) << r.reason;
+  ASSERT_EQ(r.entries.size(), 2u);
+  EXPECT_EQ(r.entries[0].path, u"\\F\\in.txt");
+  EXPECT_EQ(r.entries[0].offset, 2u);
+  EXPECT_EQ(r.entries[1].offset, 0u);
+  std::string pattern = (std::filesystem::temp_directory_path() / "cx_archive_XXXXXX").string();
+  ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+  PackageArchive a;
+  ASSERT_TRUE(a.Attach(bytes.data(), bytes.size()));
+  EXPECT_TRUE(a.Extract(r.entries, u"", Utf8ToUtf16(pattern)));
+  std::string in, top;
+  EXPECT_EQ(ReadWholeFile(Utf8ToUtf16(pattern + "/F/in.txt").c_str(), &in), CX_OK);
+  EXPECT_EQ(ReadWholeFile(Utf8ToUtf16(pattern + "/top.txt").c_str(), &top), CX_OK);
+  EXPECT_EQ(in, "xyz");
+  EXPECT_EQ(top, "ab");
+  std::filesystem::remove_all(pattern);
 }
 
 TEST(PackageExtract, RefusesEntriesItMustNotWrite) {

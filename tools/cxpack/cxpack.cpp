@@ -4,6 +4,7 @@
 //   cxpack pack DIR -o FILE [--codepage 1252|936]
 //   cxpack list FILE [--codepage 1252|936]
 //   cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]
+//   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936]
 //
 // Exit status: 0 done, 1 failed (message "cxpack: FILE: reason"), 2 usage.
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "common/file_io.h"
 #include "package/package_archive.h"
 #include "package/package_writer.h"
+#include "build_command.h"
 
 namespace {
 
@@ -24,12 +26,16 @@ const char kUsage[] =
     "usage: cxpack pack DIR -o FILE [--codepage 1252|936]\n"
     "       cxpack list FILE [--codepage 1252|936]\n"
     "       cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]\n"
+    "       cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936]\n"
     "\n"
     "pack     stores the contents of DIR as the archive's top level; names must be\n"
     "         ASCII unless a code page is given\n"
     "list     prints PATH<TAB>SIZE per entry in reading order\n"
     "extract  writes the entries below DEST; --only takes one entry path\n"
-    "         (compared ignoring case), e.g. \\PackageFiles\\SetupScript.xml\n";
+    "         (compared ignoring case), e.g. \\PackageFiles\\SetupScript.xml\n"
+    "build    writes a setup program: the stub (default: cxsetup_stub.exe beside\n"
+    "         cxpack) with the package folder embedded and a version record from\n"
+    "         its SetupInfo; the same inputs give the same bytes\n";
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "cxpack: %s\n%s", problem, kUsage);
@@ -139,6 +145,7 @@ int ExtractCommand(const Options& o) {
 }
 
 int Run(const std::vector<std::string>& args) {
+  if (!args.empty() && args[0] == "build") return RunBuild(args);
   Options o;
   std::string problem = ParseOptions(args, &o);
   if (!problem.empty()) return Usage(problem.c_str());

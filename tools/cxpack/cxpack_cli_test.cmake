@@ -70,3 +70,41 @@ foreach(args "" "pack;${tree}" "list;a;--codepage;850" "extract;${WORK}/a.bin")
   cxpack(${args})
   check("usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack")
 endforeach()
+
+# build: bad inputs give one line "cxpack: PATH: reason", status 1, and no output file.
+set(product "${WORK}/product")
+file(WRITE "${product}/PackageFiles/SetupScript.xml"
+  "<?xml version=\"1.0\" encoding=\"utf-8\"?><Config><SetupInfo><ProductCode>P</ProductCode>"
+  "<ProductName>Prod</ProductName><Publisher>Pub</Publisher><Version>1.0.0.1</Version>"
+  "<InstallDir>C:\\P</InstallDir></SetupInfo></Config>")
+file(WRITE "${WORK}/notpe.exe" "MZ but nothing else")
+set(badversion "${WORK}/badversion")
+file(WRITE "${badversion}/PackageFiles/SetupScript.xml"
+  "<?xml version=\"1.0\" encoding=\"utf-8\"?><Config><SetupInfo><ProductName>P</ProductName>"
+  "<Publisher>Q</Publisher><Version>1.0</Version></SetupInfo></Config>")
+set(broken "${WORK}/broken")
+file(WRITE "${broken}/PackageFiles/SetupScript.xml" "<?xml version=\"1.0\"?><Config><SetupInfo>")
+foreach(case
+    "${WORK}/missing|${WORK}/out.exe|${WORK}/notpe.exe|missing: no such folder"
+    "${WORK}/latin|${WORK}/out.exe|${WORK}/notpe.exe|SetupScript.xml: no setup script"
+    "${product}|${WORK}/out.exe|${WORK}/notpe.exe|notpe.exe: not a PE32 program"
+    "${product}|${WORK}/nofolder/out.exe|${WORK}/notpe.exe|out.exe: its folder does not exist"
+    "${product}|${WORK}/out.exe|${WORK}/nostub.exe|nostub.exe: cannot read"
+    "${badversion}|${WORK}/out.exe|${WORK}/notpe.exe|Version \"1.0\" is not four numbers"
+    "${broken}|${WORK}/out.exe|${WORK}/notpe.exe|SetupScript.xml: not well-formed")
+  string(REPLACE "|" ";" parts "${case}")
+  list(GET parts 0 dir)
+  list(GET parts 1 output)
+  list(GET parts 2 stub)
+  list(GET parts 3 message)
+  cxpack(build "${dir}" -o "${output}" --stub "${stub}")
+  string(REGEX MATCHALL "\n" lines "${err}")
+  list(LENGTH lines lineCount)
+  check("build ${message}: [${err}]" rc EQUAL 1 AND lineCount EQUAL 1 AND err MATCHES "^cxpack: .*${message}")
+  check("no output after [${message}]" NOT EXISTS "${output}" AND NOT EXISTS "${output}.cxpack-partial")
+endforeach()
+foreach(args "build" "build;${product}" "build;${product};-o" "build;${product};-o;x;--codepage;850"
+             "build;${product};${tree};-o;x")
+  cxpack(${args})
+  check("build usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack build")
+endforeach()

@@ -1,0 +1,194 @@
+// cxpack build: lint, read SetupInfo, pack, rebuild the stub's resources,
+// and write the result in one step (a temporary file renamed into place).
+#include "build_command.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "build_lint_hook.h"
+#include "common/codepage.h"
+#include "common/file_io.h"
+#include "common/version_number.h"
+#include "common/wstring.h"
+#include "package/package_writer.h"
+#include "package/pe_image.h"
+#include "package/setup_image.h"
+#include "package/setup_script.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr char kStubName[] = "cxsetup_stub.exe";
+constexpr char kScriptPath[] = "PackageFiles/SetupScript.xml";
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr,
+               "cxpack: %s\nusage: cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936]\n",
+               problem.c_str());
+  return kExitUsage;
+}
+
+int Failed(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr, "cxpack: %s: %s\n", path.c_str(), reason.c_str());
+  return kExitFailed;
+}
+
+fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
+
+struct BuildOptions {
+  std::string packageDir;
+  std::string output;
+  std::string stub;
+  uint32_t codePage = kPackAsciiOnly;
+};
+
+std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions* o) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "-o" || a == "--stub" || a == "--codepage") {
+      if (i + 1 >= args.size()) return a + " needs a value";
+      const std::string& v = args[++i];
+      if (a == "-o") {
+        o->output = v;
+      } else if (a == "--stub") {
+        o->stub = v;
+      } else if (v == "1252" || v == "936") {
+        o->codePage = uint32_t(std::stoul(v));
+      } else {
+        return "code page must be 1252 or 936";
+      }
+    } else if (a.size() > 1 && a[0] == '-') {
+      return "unknown option " + a;
+    } else if (o->packageDir.empty()) {
+      o->packageDir = a;
+    } else {
+      return "build takes one PACKAGE_DIR";
+    }
+  }
+  if (o->packageDir.empty() || o->output.empty()) return "build takes PACKAGE_DIR and -o FILE";
+  return {};
+}
+
+// The version record's texts, from the expanded script.
+bool ReadSetupTexts(const std::string& scriptPath, SetupVersionTexts* texts, std::string* reason) {
+  SetupScript script;
+  const CxResult loaded = script.Load(Utf8ToUtf16(scriptPath).c_str());
+  if (loaded == CX_E_NOT_WELL_FORMED) return *reason = "not well-formed", false;
+  if (loaded != CX_OK) return *reason = "cannot read the setup script", false;
+  if (script.SetSystemVariables("C:\\package\\") != CX_DONE || script.ExpandVariables() != CX_OK)
+    return *reason = "variables do not expand", false;
+  const struct { const char* key; std::u16string* out; } fields[] = {
+      {"ProductName", &texts->productName},
+      {"Publisher", &texts->publisher},
+      {"Version", &texts->version},
+  };
+  for (const auto& f : fields) {
+    WString value;
+    if (script.GetString(f.key, &value) != CX_OK)
+      return *reason = std::string("SetupInfo has no ") + f.key, false;
+    *f.out = value.Str();
+  }
+  uint64_t version = 0;
+  if (ParseVersionString(texts->version.c_str(), &version) != CX_DONE)
+    return *reason = "Version \"" + Utf16ToUtf8(texts->version) + "\" is not four numbers below 65536",
+           false;
+  return true;
+}
+
+std::string ProgramFolder() {
+#ifdef _WIN32
+  wchar_t buffer[32768];
+  const DWORD n = GetModuleFileNameW(nullptr, buffer, 32768);
+  if (n == 0 || n >= 32768) return {};
+  fs::path self(std::wstring(buffer, n));
+#else
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+#endif
+  return Utf16ToUtf8(self.parent_path().u16string());
+}
+
+// Writes `bytes` to a temporary file beside `output` and renames it into
+// place, so that `output` is either the whole new program or untouched.
+bool WriteInPlace(const fs::path& output, const std::string& bytes, std::string* reason) {
+  fs::path partial = output;
+  partial += u".cxpack-partial";
+  const std::u16string partialName = partial.u16string();
+  std::error_code ec;
+  if (WriteWholeFile(partialName.c_str(), bytes.data(), bytes.size()) != CX_OK) {
+    fs::remove(partial, ec);
+    return *reason = "cannot write", false;
+  }
+  fs::rename(partial, output, ec);
+  if (ec) {
+    fs::remove(partial, ec);
+    return *reason = "cannot replace", false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string DefaultStubPath() {
+  const std::string folder = ProgramFolder();
+  if (folder.empty()) return {};
+  for (const char* relative : {"", "../share/cxsetup/"}) {
+    const std::string candidate = folder + "/" + relative + kStubName;
+    std::error_code ec;
+    if (fs::is_regular_file(PathOf(candidate), ec)) return candidate;
+  }
+  return {};
+}
+
+int RunBuild(const std::vector<std::string>& args) {
+  BuildOptions o;
+  const std::string problem = ParseBuildOptions(args, &o);
+  if (!problem.empty()) return Usage(problem);
+  std::error_code ec;
+  if (!fs::is_directory(PathOf(o.packageDir), ec)) return Failed(o.packageDir, "no such folder");
+  const std::string scriptPath = (fs::path(o.packageDir) / kScriptPath).string();
+  if (!fs::is_regular_file(PathOf(scriptPath), ec)) return Failed(scriptPath, "no setup script");
+  fs::path output = PathOf(o.output);
+  const fs::path outputFolder = output.has_parent_path() ? output.parent_path() : fs::path(u".");
+  if (!fs::is_directory(outputFolder, ec)) return Failed(o.output, "its folder does not exist");
+  if (fs::is_directory(output, ec)) return Failed(o.output, "is a folder");
+  if (o.stub.empty()) o.stub = DefaultStubPath();
+  if (o.stub.empty()) return Failed(kStubName, "not found beside cxpack; give --stub PATH");
+
+  const int errors = LintBeforeBuild(o.packageDir);
+  if (errors > 0)
+    return Failed(o.packageDir, std::to_string(errors) + (errors == 1 ? " error" : " errors") +
+                                    " found by lint; nothing written");
+
+  std::string reason;
+  SetupVersionTexts texts;
+  if (!ReadSetupTexts(scriptPath, &texts, &reason)) return Failed(scriptPath, reason);
+
+  std::string image;
+  {
+    // Unmapped before the output is written: the stub may be the output.
+    MappedFile stub;
+    if (stub.Open(Utf8ToUtf16(o.stub).c_str()) != CX_OK) return Failed(o.stub, "cannot read");
+    if (stub.Size() > kPeMaxFileBytes) return Failed(o.stub, "larger than a setup program can be");
+    std::string archive;
+    const CxResult packed = PackFolder(Utf8ToUtf16(o.packageDir), o.codePage, &archive, &reason);
+    if (packed != CX_OK) return Failed(o.packageDir, reason);
+    const CxResult built = BuildSetupImage(ByteSpan(stub.Data(), stub.Size()), ByteSpan(archive),
+                                           texts, &image, &reason);
+    if (built == CX_E_DEST_TOO_SMALL) return Failed(o.packageDir, reason);
+    if (built != CX_OK) return Failed(o.stub, reason);
+  }
+  if (!WriteInPlace(output, image, &reason)) return Failed(o.output, reason);
+  return 0;
+}

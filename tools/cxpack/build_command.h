@@ -1,0 +1,14 @@
+// `cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936]`:
+// writes a setup program from the prebuilt stub and a package folder.
+#pragma once
+#include <string>
+#include <vector>
+
+// `args` starts with "build". Exit status: 0 written, 1 failed (one line
+// "cxpack: PATH: reason" on stderr, no output file left behind), 2 usage.
+int RunBuild(const std::vector<std::string>& args);
+
+// Where the stub is looked for without --stub: next to the cxpack program,
+// then in ../share/cxsetup/ from there (an installed tree). Empty when
+// neither holds "cxsetup_stub.exe".
+std::string DefaultStubPath();
