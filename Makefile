@@ -36,15 +36,16 @@ fuzz: deps
 	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$n fuzz/corpus/$$n || exit 1; \
 	done
 
-# Writes a setup program carrying PACKAGE_DIR's contents as its package.
+# Writes a setup program carrying PACKAGE_DIR's contents as its package:
+# `cxpack build` around the stub (the setup program without a package).
 setup: deps
 	@test -d "$(PACKAGE_DIR)" || { echo "make setup: PACKAGE_DIR=<folder> names no folder ($(PACKAGE_DIR))" >&2; exit 2; }
 	@cmake --preset host >/dev/null
 	@cmake --build --preset host --target cxpack
-	@cmake --preset windows -DCX_SETUP_PACKAGE_DIR="$(abspath $(PACKAGE_DIR))" >/dev/null
-	@cmake --build --preset windows --target cxsetup_package
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --target cxsetup_stub
 	@mkdir -p "$(dir $(abspath $(OUT)))"
-	@cp build/windows/setup/setup.exe "$(OUT)"
+	@build/host/tools/cxpack/cxpack build "$(PACKAGE_DIR)" -o "$(OUT)" --stub build/windows/cxsetup_stub.exe
 	@echo "wrote $(OUT) from $(PACKAGE_DIR)"
 
 bench: deps
