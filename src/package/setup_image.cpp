@@ -143,7 +143,7 @@ CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionText
     nextRva = AlignUp(nextRva + s.MemorySize(), pe.sectionAlignment);
     if (nextRva > 0xFFFFFFFFull) break;
   }
-  if (nextRva > kSetupMaxImageBytes || image.size() > 0xFFFFFFFFull) {
+  if (nextRva > kSetupMaxImageBytes || uint64_t{image.size()} > kSetupMaxImageBytes) {
     Fail(error, "package too large for a 32-bit setup program");
     return CX_E_DEST_TOO_SMALL;
   }
