@@ -140,6 +140,14 @@ bool WriteInPlace(const fs::path& output, const std::string& bytes, std::string*
 
 }  // namespace
 
+int FailedInFolder(const std::string& folder, const std::string& reason) {
+  if (reason.compare(0, folder.size(), folder) == 0) {
+    std::fprintf(stderr, "cxpack: %s\n", reason.c_str());
+    return kExitFailed;
+  }
+  return Failed(folder, reason);
+}
+
 std::string DefaultStubPath() {
   const std::string folder = ProgramFolder();
   if (folder.empty()) return {};
@@ -156,7 +164,7 @@ int RunBuild(const std::vector<std::string>& args) {
   const std::string problem = ParseBuildOptions(args, &o);
   if (!problem.empty()) return Usage(problem);
   std::error_code ec;
-  if (!fs::is_directory(PathOf(o.packageDir), ec)) return Failed(o.packageDir, "no such folder");
+  if (!fs::is_directory(PathOf(o.packageDir), ec)) return Failed(o.packageDir, "not a folder");
   const std::string scriptPath = (fs::path(o.packageDir) / kScriptPath).string();
   if (!fs::is_regular_file(PathOf(scriptPath), ec)) return Failed(scriptPath, "no setup script");
   fs::path output = PathOf(o.output);
@@ -183,7 +191,7 @@ int RunBuild(const std::vector<std::string>& args) {
     if (stub.Size() > kPeMaxFileBytes) return Failed(o.stub, "larger than a setup program can be");
     std::string archive;
     const CxResult packed = PackFolder(Utf8ToUtf16(o.packageDir), o.codePage, &archive, &reason);
-    if (packed != CX_OK) return Failed(o.packageDir, reason);
+    if (packed != CX_OK) return FailedInFolder(o.packageDir, reason);
     const CxResult built = BuildSetupImage(ByteSpan(stub.Data(), stub.Size()), ByteSpan(archive),
                                            texts, &image, &reason);
     if (built == CX_E_DEST_TOO_SMALL) return Failed(o.packageDir, reason);

@@ -8,6 +8,11 @@
 // "cxpack: PATH: reason" on stderr, no output file left behind), 2 usage.
 int RunBuild(const std::vector<std::string>& args);
 
+// Reports a failure found while reading the folder `folder`: "cxpack:
+// FOLDER: reason", or "cxpack: reason" when the reason already starts with
+// a path inside it (the file at fault). Returns the failure exit status.
+int FailedInFolder(const std::string& folder, const std::string& reason);
+
 // Where the stub is looked for without --stub: next to the cxpack program,
 // then in ../share/cxsetup/ from there (an installed tree). Empty when
 // neither holds "cxsetup_stub.exe".

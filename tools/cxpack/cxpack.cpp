@@ -107,7 +107,7 @@ int Pack(const Options& o) {
   std::string error;
   CxResult r = PackFolderToFile(Wide(o.positional[1]), o.codePage, Wide(o.output), &error);
   if (r == CX_E_OPEN_FAILED) return Failed(o.output, error);
-  if (r != CX_OK) return Failed(o.positional[1], error);
+  if (r != CX_OK) return FailedInFolder(o.positional[1], error);
   return 0;
 }
 

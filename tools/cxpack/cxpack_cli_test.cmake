@@ -59,11 +59,16 @@ file(MAKE_DIRECTORY "${WORK}/latin" "${WORK}/cjk")
 file(WRITE "${WORK}/latin/café.txt" "x")
 file(WRITE "${WORK}/cjk/表.txt" "x")
 cxpack(pack "${WORK}/latin" -o "${WORK}/l.bin")
-check("non-ASCII without code page names the file: [${err}]" rc EQUAL 1 AND err MATCHES "café.txt: non-ASCII name needs --codepage")
+check("non-ASCII without code page names the file: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: [^:]*latin/café.txt: non-ASCII name needs --codepage\n$")
 cxpack(pack "${WORK}/latin" -o "${WORK}/l.bin" --codepage 1252)
 check("code page 1252 stores it: ${err}" rc EQUAL 0)
 cxpack(pack "${WORK}/cjk" -o "${WORK}/c.bin" --codepage 1252)
 check("code page that cannot hold the name: [${err}]" rc EQUAL 1 AND err MATCHES "表.txt: name cannot be stored in code page 1252")
+
+# A missing folder is named once.
+cxpack(pack "${WORK}/missing" -o "${WORK}/m.bin")
+check("pack of a missing folder: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: [^:]*missing: not a folder\n$"
+      AND NOT EXISTS "${WORK}/m.bin")
 
 # Usage errors exit with 2.
 foreach(args "" "pack;${tree}" "list;a;--codepage;850" "extract;${WORK}/a.bin")
@@ -85,7 +90,7 @@ file(WRITE "${badversion}/PackageFiles/SetupScript.xml"
 set(broken "${WORK}/broken")
 file(WRITE "${broken}/PackageFiles/SetupScript.xml" "<?xml version=\"1.0\"?><Config><SetupInfo>")
 foreach(case
-    "${WORK}/missing|${WORK}/out.exe|${WORK}/notpe.exe|missing: no such folder"
+    "${WORK}/missing|${WORK}/out.exe|${WORK}/notpe.exe|missing: not a folder"
     "${WORK}/latin|${WORK}/out.exe|${WORK}/notpe.exe|SetupScript.xml: no setup script"
     "${product}|${WORK}/out.exe|${WORK}/notpe.exe|notpe.exe: not a PE32 program"
     "${product}|${WORK}/nofolder/out.exe|${WORK}/notpe.exe|out.exe: its folder does not exist"
