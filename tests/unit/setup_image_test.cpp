@@ -33,7 +33,7 @@ struct StubShape {
   uint32_t relocCharacteristics = 0x42000040;  // discardable, readable, initialised data
   std::vector<PeResource> resources;
   uint16_t magic = 0x10B;
-  uint16_t fileCharacteristics = 0x0102;
+  uint16_t fileCharacteristics = 0x0122;  // executable, 32-bit, large-address-aware
   uint32_t fileAlignment = kFileAlign;
   bool resourceDirectory = true;
 };
@@ -57,7 +57,9 @@ StubShape DefaultShape() {
 // and 16 bytes of "signature" after the last section, named by the
 // security directory.
 std::string MakeStub(const StubShape& shape) {
-  std::string f(0x400, '\0');
+  const uint32_t fa = shape.fileAlignment;
+  const uint32_t headers = fa > 0x400 ? fa : 0x400;
+  std::string f(headers, '\0');
   f[0] = 'M';
   f[1] = 'Z';
   SetU32At(&f, 0x3C, kPe);
@@ -71,7 +73,7 @@ std::string MakeStub(const StubShape& shape) {
   SetU32At(&f, kOpt + 28, 0x400000);
   SetU32At(&f, kOpt + 32, kSectionAlign);
   SetU32At(&f, kOpt + 36, shape.fileAlignment);
-  SetU32At(&f, kOpt + 60, 0x400);
+  SetU32At(&f, kOpt + 60, headers);
   SetU16At(&f, kOpt + 68, 2);
   SetU16At(&f, kOpt + 70, kDllCharacteristics);
   SetU32At(&f, kOpt + 92, 16);
@@ -101,7 +103,7 @@ std::string MakeStub(const StubShape& shape) {
     f.replace(h, 8, std::string(secs[i].name) + std::string(8 - std::string(secs[i].name).size(), '\0'));
     SetU32At(&f, h + 8, uint32_t(secs[i].data.size()));
     SetU32At(&f, h + 12, rva);
-    const uint32_t raw = uint32_t((secs[i].data.size() + kFileAlign - 1) & ~size_t(kFileAlign - 1));
+    const uint32_t raw = uint32_t((secs[i].data.size() + fa - 1) / fa * fa);
     SetU32At(&f, h + 16, raw);
     SetU32At(&f, h + 20, uint32_t(f.size()));
     SetU32At(&f, h + 36, secs[i].characteristics);
@@ -170,6 +172,7 @@ TEST(SetupImage, RebuildsResourcesAndMovesWhatFollows) {
   EXPECT_EQ(pe.fileAlignment, kFileAlign);
   EXPECT_EQ(pe.sectionAlignment, kSectionAlign);
   EXPECT_EQ(uint16_t(U32(out, kOpt + 70)), kDllCharacteristics);
+  EXPECT_EQ(uint16_t(U32(out, kPe + 22)), 0x0122);
   EXPECT_EQ(U32(out, kPe + 8), 0u);
   EXPECT_EQ(out.compare(0x400, 0x200, stub, 0x400, 0x200), 0) << "code moved";
 
@@ -216,14 +219,23 @@ TEST(SetupImage, RebuildsResourcesAndMovesWhatFollows) {
   EXPECT_NE(Build(stub, package + "x"), out);
 }
 
-TEST(SetupImage, ResourcesLastNeedNoMove) {
+// Resources last need nothing moved; a 4 KiB FileAlignment stays, and so
+// does the file layout it implies.
+TEST(SetupImage, ResourcesLastAndPageAlignedFiles) {
   StubShape shape = DefaultShape();
   shape.relocAfterResources = false;
+  shape.fileAlignment = 0x1000;
   const std::string out = Build(MakeStub(shape), "pkg");
   PeImage pe;
   ASSERT_EQ(ReadPeImage(ByteSpan(out), &pe, nullptr), CX_OK);
   EXPECT_EQ(pe.directories[5].rva, 0x2000u + 4);
   EXPECT_EQ(Find(ResourcesOf(out, pe), 256, 170)->data, "pkg");
+  EXPECT_EQ(pe.fileAlignment, 0x1000u);
+  for (const PeSection& s : pe.sections) {
+    EXPECT_EQ(s.rawPointer % 0x1000, 0u) << s.name;
+    EXPECT_EQ(s.rawSize % 0x1000, 0u) << s.name;
+  }
+  EXPECT_EQ(out.size() % 0x1000, 0u);
 }
 
 // The PE checksum: 16-bit sums folded, the checksum field skipped, an odd
@@ -244,7 +256,7 @@ TEST(SetupImage, RefusesStubsItCannotRebuild) {
   StubShape pe32plus = DefaultShape(), dll = DefaultShape(), fixedReloc = DefaultShape(),
             badAlign = DefaultShape(), noResources = DefaultShape();
   pe32plus.magic = 0x20B;
-  dll.fileCharacteristics = 0x2102;
+  dll.fileCharacteristics = 0x2122;
   fixedReloc.relocCharacteristics = 0x40000040;  // not discardable
   badAlign.fileAlignment = 0x300;
   noResources.resourceDirectory = false;
