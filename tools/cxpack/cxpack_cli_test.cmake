@@ -113,3 +113,15 @@ foreach(args "build" "build;${product}" "build;${product};-o" "build;${product};
   cxpack(${args})
   check("build usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack build")
 endforeach()
+
+# Without --stub, the stub is looked for in share/cxsetup/ beside an installed cxpack.
+file(COPY "${CXPACK}" DESTINATION "${WORK}/prefix/bin")
+get_filename_component(toolName "${CXPACK}" NAME)
+file(WRITE "${WORK}/prefix/share/cxsetup/cxsetup_stub.exe" "MZ, yet no program")
+execute_process(COMMAND "${WORK}/prefix/bin/${toolName}" build "${product}" -o "${WORK}/out.exe"
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+check("installed stub found: [${err}]" rc EQUAL 1 AND err MATCHES "share/cxsetup/cxsetup_stub.exe: not a PE32 program")
+file(REMOVE "${WORK}/prefix/share/cxsetup/cxsetup_stub.exe")
+execute_process(COMMAND "${WORK}/prefix/bin/${toolName}" build "${product}" -o "${WORK}/out.exe"
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+check("no stub anywhere: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: cxsetup_stub.exe: not found beside cxpack. give --stub PATH\n$")
