@@ -37,14 +37,11 @@ HRESULT CreateTask(ITaskScheduler* scheduler, const char16_t* name, const char16
                               reinterpret_cast<IUnknown**>(task.Receive()));
   if (FAILED(hr)) return hr;
 
-  // A task without a stored password can only run while its user is logged on.
-  ScopedComPtr<IScheduledWorkItem> item;
-  if (SUCCEEDED(task.Get()->QueryInterface(IID_IScheduledWorkItem,
-                                           reinterpret_cast<void**>(item.Receive())))) {
-    DWORD flags = 0;
-    item.Get()->GetFlags(&flags);
-    item.Get()->SetFlags(flags | TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
-  }
+  // A task without a stored password can only run while its user is logged
+  // on. ITask is an IScheduledWorkItem (Wine does not answer a query for it).
+  DWORD flags = 0;
+  task.Get()->GetFlags(&flags);
+  task.Get()->SetFlags(flags | TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
   wchar_t user[260] = {};
   DWORD userChars = 260;
   if (!::GetUserNameW(user, &userChars)) user[0] = L'\0';

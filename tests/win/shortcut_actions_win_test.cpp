@@ -119,9 +119,8 @@ TEST(CreateShortcutAction, FailuresAreReportedAndLeaveNoCutFile) {
   Element emptyName(L"<CreateShortcut RootPath='C:\\x' Name='' Src='s'/>");
   EXPECT_EQ(CreateShortcutAction(emptyName.Get()).Parse(0), CX_E_INVALID_ARG);
 
-  // A name that does not fit with ".lnk" (Wine's temporary folder path is
-  // well under 100 characters).
-  std::wstring longName(255 - dir.Path().size(), L'n');
+  // A name that does not fit with ".lnk": one character over the limit.
+  std::wstring longName(256 - dir.Path().size(), L'n');
   EXPECT_EQ(CreateShortcutFile(AsU16(dir.Path().c_str()), u"", AsU16(longName.c_str()),
                                AsU16(tool.c_str()), u"", 0, u""),
             CX_WIN_ERROR_FILENAME_EXCED_RANGE);
