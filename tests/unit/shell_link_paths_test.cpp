@@ -42,8 +42,9 @@ TEST(BuildShortcutPaths, RefusesWhatDoesNotFitWithoutCutting) {
   p.linkFile = u"untouched";
   EXPECT_EQ(BuildShortcutPaths(root, u"", std::u16string(251, u'n'), &p),
             CX_WIN_ERROR_FILENAME_EXCED_RANGE);
-  // A name that fits only because it already ends in ".lnk".
-  EXPECT_EQ(BuildShortcutPaths(root, u"", std::u16string(251, u'n') + u".lnk", &p), CX_OK);
+  EXPECT_EQ(p.linkFile, u"untouched");
+  // A name that fits only because its own ".lnk" is not doubled.
+  EXPECT_EQ(BuildShortcutPaths(root, u"", std::u16string(250, u'n') + u".lnk", &p), CX_OK);
   EXPECT_EQ(BuildShortcutPaths(u"", u"", u"A", &p), CX_E_INVALID_ARG);
   EXPECT_EQ(BuildShortcutPaths(root, u"", u"", &p), CX_E_INVALID_ARG);
 }
