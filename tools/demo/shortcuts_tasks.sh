@@ -30,10 +30,16 @@ demo_shortcuts_tasks_installed() {
   demo_shellread task "$DEMO_TASK" | sed 's/^/  /'
   echo
   echo "== trusted site $DEMO_SITE"
-  demo_shellread zone "$DEMO_SITE" | sed 's/^/  /'
+  local zone
+  zone=$(demo_shellread zone "$DEMO_SITE")
+  sed 's/^/  /' <<<"$zone"
   echo "  (before the install: $DEMO_ZONE_BEFORE)"
-  echo "  Wine answers E_NOTIMPL to SetZoneMapping: the add is reported as failed,"
-  echo "  the run goes on, and the zone's HTTPS requirement is put back as it was."
+  if grep -q '^zone of .*: 2 ' <<<"$zone"; then
+    echo "  the site is in the trusted zone"
+  else
+    echo "  the site is not in the trusted zone: Wine answers E_NOTIMPL to SetZoneMapping,"
+    echo "  the add failed without stopping the run, and the zone's flags are as before"
+  fi
 }
 
 demo_shortcuts_tasks_removed() {
