@@ -14,8 +14,7 @@ class SystemZoneManagers : public ZoneMappingOps {
                                     reinterpret_cast<void**>(security_.Receive()));
     if (FAILED(hr)) return hr;
     return ::CoCreateInstance(CLSID_InternetZoneManager, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IInternetZoneManager,
-                              reinterpret_cast<void**>(zones_.Receive()));
+                              IID_IInternetZoneManager, reinterpret_cast<void**>(zones_.Receive()));
   }
 
   CxResult GetTrustedZoneFlags(uint32_t* flags) override {
@@ -37,8 +36,8 @@ class SystemZoneManagers : public ZoneMappingOps {
   }
 
   CxResult SetTrustedMapping(const char16_t* url, int remove) override {
-    return static_cast<CxResult>(
-        security_.Get()->SetZoneMapping(kTrustedZone, AsWide(url), remove ? SZM_DELETE : SZM_CREATE));
+    return static_cast<CxResult>(security_.Get()->SetZoneMapping(kTrustedZone, AsWide(url),
+                                                                 remove ? SZM_DELETE : SZM_CREATE));
   }
 
  private:

@@ -42,8 +42,8 @@ LinkFields ReadLink(const std::wstring& path) {
   ScopedComPtr<IPersistFile> file;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(link.Receive()))) ||
-      FAILED(link.Get()->QueryInterface(IID_IPersistFile,
-                                        reinterpret_cast<void**>(file.Receive()))) ||
+      FAILED(
+          link.Get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()))) ||
       FAILED(file.Get()->Load(path.c_str(), STGM_READ)))
     return f;
   wchar_t text[MAX_PATH] = {};
@@ -86,7 +86,8 @@ TEST(CreateShortcutAction, LinkLoadsBackWithTargetArgumentsFolderAndIcon) {
 
   // No icon: the target's own, at the given index. A target in a drive root
   // keeps "C:\" as its folder.
-  Element plain(Shortcut(dir.File(L"Menu"), L"", L"Root", L"C:\\cx_no_such_tool.exe", L"Index='3'"));
+  Element plain(
+      Shortcut(dir.File(L"Menu"), L"", L"Root", L"C:\\cx_no_such_tool.exe", L"Index='3'"));
   ASSERT_EQ(CreateShortcutAction(plain.Get()).Execute(nullptr), CX_OK);
   f = ReadLink(dir.File(L"Menu\\Root.lnk"));
   ASSERT_TRUE(f.loaded);
@@ -126,18 +127,21 @@ TEST(CreateShortcutAction, FailuresAreReportedAndLeaveNoCutFile) {
             CX_WIN_ERROR_FILENAME_EXCED_RANGE);
   WIN32_FIND_DATAW found;
   ScopedFindHandle find(FindFirstFileW(dir.File(L"nnn*").c_str(), &found));
-  EXPECT_FALSE(find.IsValid()) << "left behind: " << std::string(found.cFileName, found.cFileName + wcslen(found.cFileName));
+  EXPECT_FALSE(find.IsValid()) << "left behind: "
+                               << std::string(found.cFileName,
+                                              found.cFileName + wcslen(found.cFileName));
 
   // A folder where the link file should go: the save fails and says so.
   CreateDirectoryW(dir.File(L"Busy.lnk").c_str(), nullptr);
-  CxResult r = CreateShortcutFile(AsU16(dir.Path().c_str()), u"", u"Busy", AsU16(tool.c_str()),
-                                  u"", 0, u"");
+  CxResult r =
+      CreateShortcutFile(AsU16(dir.Path().c_str()), u"", u"Busy", AsU16(tool.c_str()), u"", 0, u"");
   EXPECT_NE(r, CX_OK);
   EXPECT_TRUE(r & 0x80000000u) << std::hex << r;  // the Save HRESULT
 }
 
 TEST(CreateShortcutAction, DescriptionShowsTheWholePath) {
-  Element templates(L"<ActionDescString><CreateShortcut>Link $[path]</CreateShortcut></ActionDescString>");
+  Element templates(
+      L"<ActionDescString><CreateShortcut>Link $[path]</CreateShortcut></ActionDescString>");
   Element link(L"<CreateShortcut RootPath='R' Name='N' Src='S'/>");
   WString out;
   ASSERT_EQ(CreateShortcutAction(link.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);

@@ -107,8 +107,8 @@ TEST(ScheduleTask, CreatedTaskReadsBackAsADailyRepeatingLoggedOnTask) {
     return t.wBeginYear == s.wYear && t.wBeginMonth == s.wMonth && t.wBeginDay == s.wDay;
   };
   EXPECT_TRUE(sameDay(before) || sameDay(after))
-      << t.wBeginYear << "-" << t.wBeginMonth << "-" << t.wBeginDay << " vs local "
-      << before.wYear << "-" << before.wMonth << "-" << before.wDay;
+      << t.wBeginYear << "-" << t.wBeginMonth << "-" << t.wBeginDay << " vs local " << before.wYear
+      << "-" << before.wMonth << "-" << before.wDay;
 }
 
 TEST(ScheduleTask, CreateReplacesAndABadIntervalKeepsTheOldTask) {
@@ -137,7 +137,8 @@ TEST(ScheduleTask, DeleteAndEndOfTasksThatAreMissingOrIdle) {
   TestTask task(L"delete");
   EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskDelete, nullptr), CX_OK);  // none
   ASSERT_EQ(ScheduleTask(task.u16(), kApp, u"", 5, kTaskCreate, u""), CX_OK);
-  EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskEnd, nullptr), CX_OK);  // not running
+  EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskEnd, nullptr),
+            CX_OK);  // not running
   EXPECT_TRUE(ReadTask(task.Name()).found);
   EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskDelete, nullptr), CX_OK);
   EXPECT_FALSE(ReadTask(task.Name()).found);
@@ -147,7 +148,10 @@ TEST(ScheduleTask, DeleteAndEndOfTasksThatAreMissingOrIdle) {
 }
 
 TEST(SetAppTaskSchedulerAction, ParseTable) {
-  struct Case { const wchar_t* xml; CxResult parse; } cases[] = {
+  struct Case {
+    const wchar_t* xml;
+    CxResult parse;
+  } cases[] = {
       // a delete needs only the name
       {L"<T Name='n' Type='Delete'/>", CX_OK},
       // a create needs its interval
@@ -170,7 +174,8 @@ TEST(SetAppTaskSchedulerAction, ParseTable) {
 
 TEST(SetAppTaskSchedulerAction, TextIntervalParsesAndDoesNothing) {
   TestTask task(L"action");
-  Element text(L"<T Name='" + task.Name() + L"' Type='Create' AppPath='C:\\a.exe' Interval='ten'/>");
+  Element text(L"<T Name='" + task.Name() +
+               L"' Type='Create' AppPath='C:\\a.exe' Interval='ten'/>");
   SetAppTaskSchedulerAction action(text.Get());
   ASSERT_EQ(action.Parse(0), CX_OK);
   EXPECT_EQ(action.Interval(), 0);
@@ -184,7 +189,7 @@ TEST(SetAppTaskSchedulerAction, TextIntervalParsesAndDoesNothing) {
   Element templates(L"<A><SetAppTaskScheduler>Task $[name] ($[type])</SetAppTaskScheduler></A>");
   WString out;
   ASSERT_EQ(SetAppTaskSchedulerAction(real.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
-  EXPECT_EQ(out.Str(), u"Task " + std::u16string(AsU16(task.Name().c_str())) +
-                           u" (Create)[C:\\a.exe /x]");
+  EXPECT_EQ(out.Str(),
+            u"Task " + std::u16string(AsU16(task.Name().c_str())) + u" (Create)[C:\\a.exe /x]");
 }
 }  // namespace

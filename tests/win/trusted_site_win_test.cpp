@@ -54,7 +54,8 @@ TEST(SetTrustedSite, AddAndDeleteRunThroughAndKeepTheZoneFlags) {
   EXPECT_EQ(after, before);
   // A real answer from the security manager: success, or a COM failure
   // (E_NOTIMPL under Wine), never one of the program's own codes.
-  for (CxResult r : {added, removed}) EXPECT_TRUE(r == CX_OK || (r >> 16) == 0x8000 || (r >> 16) == 0x8007) << std::hex << r;
+  for (CxResult r : {added, removed})
+    EXPECT_TRUE(r == CX_OK || (r >> 16) == 0x8000 || (r >> 16) == 0x8007) << std::hex << r;
   EXPECT_EQ(SetTrustedSite(u"", 0), CX_E_INVALID_ARG);
 }
 
@@ -63,8 +64,9 @@ TEST(TrustedSiteActions, ParseAndDescribe) {
   EXPECT_EQ(AddTrustedSiteAction(empty.Get()).Parse(0), CX_E_INVALID_ARG);
   Element missing(L"<DelTrustedSite/>");
   EXPECT_EQ(DelTrustedSiteAction(missing.Get()).Parse(0), CX_E_ATTR_MISSING);
-  Element templates(L"<A><AddTrustedSite>Add $[url]</AddTrustedSite>"
-                    L"<DelTrustedSite>Del $[url]</DelTrustedSite></A>");
+  Element templates(
+      L"<A><AddTrustedSite>Add $[url]</AddTrustedSite>"
+      L"<DelTrustedSite>Del $[url]</DelTrustedSite></A>");
   Element site(L"<X Url='http://a.example'/>");
   WString out;
   ASSERT_EQ(DelTrustedSiteAction(site.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);

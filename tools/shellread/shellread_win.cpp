@@ -54,8 +54,8 @@ struct Com {
 int ReadLink(const wchar_t* path) {
   Com<IShellLinkW> link;
   Com<IPersistFile> file;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                link.Out());
+  HRESULT hr =
+      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out());
   if (SUCCEEDED(hr)) hr = link.p->QueryInterface(IID_IPersistFile, file.Out());
   if (SUCCEEDED(hr)) hr = file.p->Load(path, STGM_READ);
   if (FAILED(hr)) return Fail("no link " + Utf8(path) + " (" + Hex(hr) + ")");
@@ -95,7 +95,8 @@ int ReadTask(const wchar_t* name) {
   DWORD flags = 0;
   task.p->GetFlags(&flags);
   Out("flags:      " + Hex(flags) +
-      ((flags & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) ? " (runs only while the user is logged on)" : ""));
+      ((flags & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) ? " (runs only while the user is logged on)"
+                                                 : ""));
   WORD count = 0;
   task.p->GetTriggerCount(&count);
   for (WORD i = 0; i < count; ++i) {
@@ -130,14 +131,16 @@ int ReadZone(const wchar_t* url) {
   static const char* const kNames[] = {"local machine", "intranet", "trusted", "internet",
                                        "restricted"};
   Out("zone of " + Utf8(url) + ": " +
-      (FAILED(hr) ? "unknown (" + Hex(hr) + ")"
-                  : std::to_string(zone) + (zone < 5 ? std::string(" (") + kNames[zone] + ")" : "")));
+      (FAILED(hr)
+           ? "unknown (" + Hex(hr) + ")"
+           : std::to_string(zone) + (zone < 5 ? std::string(" (") + kNames[zone] + ")" : "")));
   ZONEATTRIBUTES a = {};
   a.cbSize = sizeof(a);
   hr = zones.p->GetZoneAttributes(2, &a);
   if (SUCCEEDED(hr))
     Out("trusted zone flags: " + Hex(a.dwFlags) +
-        ((a.dwFlags & ZAFLAGS_REQUIRE_VERIFICATION) ? " (HTTPS required)" : " (HTTPS not required)"));
+        ((a.dwFlags & ZAFLAGS_REQUIRE_VERIFICATION) ? " (HTTPS required)"
+                                                    : " (HTTPS not required)"));
   return 0;
 }
 }  // namespace
