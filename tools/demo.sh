@@ -18,21 +18,26 @@ echo "== building (host packer, Windows setup)"
 if [ -z "${CX_DEMO_HOST_BUILD:-}" ]; then cmake --preset host >/dev/null; fi
 cmake --build "$host_dir" --target cxpack >/dev/null
 if [ -z "${CX_DEMO_WINDOWS_BUILD:-}" ]; then cmake --preset windows >/dev/null; fi
-cmake --build "$win_dir" --target CorvexaSetup cx_uiauto >/dev/null
+cmake --build "$win_dir" --target CorvexaSetup cx_uiauto cx_shellread >/dev/null
 
 # The end-to-end tests' work folder: its pristine prefix (made once) is
 # copied into a clean prefix for the demo.
 export CX_E2E_WORK="$here/$win_dir/tests/e2e/work"
 export CX_E2E_ARTIFACTS="$here/$win_dir/demo"
 export CX_UIAUTO="$here/$win_dir/tools/cx_uiauto.exe"
+export CX_SHELLREAD="$here/$win_dir/tools/cx_shellread.exe"
 SETUP="$here/$win_dir/examples/CorvexaSetup.exe"
 SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
 # shellcheck source=../tests/e2e/lib.sh
 . "$here/tests/e2e/lib.sh"
+# shellcheck source=demo/shortcuts_tasks.sh
+. "$here/tools/demo/shortcuts_tasks.sh"
 
 echo "== a clean Wine prefix and display"
 e2e_begin demo "${DEMO_LANG:-en_US.UTF-8}"
 dir="$DRIVE_C/$INSTALL_DIR_REL"
+
+demo_trusted_zone_before
 
 echo
 echo "== silent install: CorvexaSetup.exe /S"
@@ -60,6 +65,8 @@ fi
 echo
 echo "== certificates"
 echo "  (none yet: the script has no certificate actions)"
+
+demo_shortcuts_tasks_installed
 
 echo
 echo "== running programs of the product"
@@ -93,5 +100,6 @@ if [ -e "$TEMP_DIR/$copy" ]; then
 else
   echo "  $copy has deleted itself"
 fi
+demo_shortcuts_tasks_removed
 echo
 echo "demo finished: installed, inspected and removed Corvexa"

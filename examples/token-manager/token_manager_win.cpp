@@ -1,7 +1,9 @@
 // Corvexa Token Manager: the sample product's tool. A window with one line
 // of text in the system's language; the setup starts it at the end of an
-// install and ends it before an uninstall.
+// install and ends it before an uninstall. With "/check" (the scheduled
+// task's run) it only looks for a token and ends without a window.
 #include <windows.h>
+#include <wchar.h>
 
 namespace {
 
@@ -39,7 +41,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) {
+  // The sample has no token to find: the check ends at once, successfully.
+  if (commandLine && wcsstr(commandLine, L"/check")) return 0;
   WNDCLASSW wc = {};
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance;

@@ -7,6 +7,9 @@
 
 #include "actions/file_actions.h"
 #include "actions/process_actions.h"
+#include "actions/shortcut_actions.h"
+#include "actions/task_actions.h"
+#include "actions/trusted_site_actions.h"
 #include "engine/action_registry.h"
 
 namespace {
@@ -21,6 +24,10 @@ constexpr Builtin kFactories[] = {
     {"File", &CreateFileAction},
     {"DelFile", &CreateDelFileAction},
     {"DelDir", &CreateDelDirAction},
+    {"CreateShortcut", &CreateCreateShortcutAction},
+    {"AddTrustedSite", &CreateAddTrustedSiteAction},
+    {"DelTrustedSite", &CreateDelTrustedSiteAction},
+    {"SetAppTaskScheduler", &CreateSetAppTaskSchedulerAction},
 };
 }  // namespace
 

@@ -35,3 +35,9 @@ constexpr int CX_NOT_DONE = 0;
 // Reported by the ANSI conversion when the caller's buffer is too small,
 // as the platform converter does.
 constexpr CxResult CX_WIN_ERROR_INSUFFICIENT_BUFFER = 122;
+
+// Shortcuts, scheduled tasks and trusted sites.
+constexpr CxResult CX_WIN_ERROR_FILENAME_EXCED_RANGE = 206;  // a path does not fit
+constexpr CxResult CX_HR_E_INVALIDARG = 0x80070057;          // a task interval out of range
+constexpr CxResult CX_HR_FILE_NOT_FOUND = 0x80070002;        // no task of that name
+constexpr CxResult CX_HR_FILE_EXISTS = 0x80070050;           // the site is mapped already

@@ -15,7 +15,8 @@ CX_E2E_ARTIFACTS=${CX_E2E_ARTIFACTS:-$CX_E2E_WORK/artifacts}
 PRISTINE="$CX_E2E_WORK/pristine-prefix"
 
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder would copy the setup's shortcuts into the host's menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 log() { echo "[$(date +%H:%M:%S)] $*"; }
