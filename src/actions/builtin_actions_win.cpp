@@ -7,6 +7,7 @@
 
 #include "actions/file_actions.h"
 #include "actions/process_actions.h"
+#include "actions/registry_actions.h"
 #include "engine/action_registry.h"
 
 namespace {
@@ -21,6 +22,9 @@ constexpr Builtin kFactories[] = {
     {"File", &CreateFileAction},
     {"DelFile", &CreateDelFileAction},
     {"DelDir", &CreateDelDirAction},
+    {"AddRegister", &CreateAddRegisterAction},
+    {"RunRegFile", &CreateRunRegFileAction},
+    {"DelRegister", &CreateDelRegisterAction},
 };
 }  // namespace
 
