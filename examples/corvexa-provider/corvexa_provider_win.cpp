@@ -6,7 +6,6 @@
 #include <objbase.h>
 #include <olectl.h>
 
-#include <atomic>
 #include <new>
 
 namespace {
@@ -18,13 +17,13 @@ constexpr wchar_t kClsidKey[] = L"CLSID\\{37951B6C-C0FC-4627-88DA-E3C476E435DA}"
 constexpr wchar_t kClassName[] = L"Corvexa Token Provider";
 
 HMODULE g_module = nullptr;
-std::atomic<long> g_objects{0};
-std::atomic<long> g_locks{0};
+LONG g_objects = 0;
+LONG g_locks = 0;
 
 class Provider : public IUnknown {
  public:
-  Provider() { ++g_objects; }
-  virtual ~Provider() { --g_objects; }
+  Provider() { InterlockedIncrement(&g_objects); }
+  virtual ~Provider() { InterlockedDecrement(&g_objects); }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     if (iid != IID_IUnknown) {
@@ -35,15 +34,15 @@ class Provider : public IUnknown {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
   ULONG STDMETHODCALLTYPE Release() override {
-    const long n = --refs_;
+    const LONG n = InterlockedDecrement(&refs_);
     if (n == 0) delete this;
     return n;
   }
 
  private:
-  std::atomic<long> refs_{1};
+  LONG refs_ = 1;
 };
 
 class Factory : public IClassFactory {
@@ -71,7 +70,10 @@ class Factory : public IClassFactory {
     return hr;
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) ++g_locks; else --g_locks;
+    if (lock)
+      InterlockedIncrement(&g_locks);
+    else
+      InterlockedDecrement(&g_locks);
     return S_OK;
   }
 };

@@ -18,7 +18,8 @@ reg_query() {
 expect_reg_value() {
   local out line
   out=$(reg_query "$1" "$2") || fail "no key $1 in the $2-bit view"
-  line=$(grep -E "^ +$3 +$4 +" <<<"$out" | head -1 | sed -E "s/^ +$3 +$4 +//")
+  # reg prints "    NAME    TYPE    DATA"; names may hold blanks and brackets.
+  line=$(awk -v p="    $3    $4    " 'index($0, p) == 1 { print substr($0, length(p) + 1); exit }' <<<"$out")
   [ "$line" = "$5" ] || fail "$1 ($2-bit) $3: expected $4 [$5], got [$line]"
   echo "  ok: $1 ($2-bit) $3 = $5"
 }
