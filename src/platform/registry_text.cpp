@@ -98,6 +98,13 @@ CxResult BytesFromHexText(const char* text, std::vector<uint8_t>* out) {
   return CX_OK;
 }
 
+uint32_t RegStringDataSize(const char16_t* text) {
+  if (!text) return 0;
+  const size_t chars = std::char_traits<char16_t>::length(text) + 1;
+  if (chars > 0x7FFFFFFFu / 2) return 0;
+  return static_cast<uint32_t>(chars * 2);
+}
+
 uint32_t RegistryAccess(int write, uint32_t key64, int os64) {
   uint32_t mask = write ? kKeyAllAccess : kKeyRead;
   if (os64) mask |= (key64 == 1) ? kKeyWow64_64 : kKeyWow64_32;

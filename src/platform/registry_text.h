@@ -42,6 +42,11 @@ uint32_t DwordFromText(const char* text);
 // untouched on failure.
 CxResult BytesFromHexText(const char* text, std::vector<uint8_t>* out);
 
+// The byte count of REG_SZ data for `text`: its characters and the
+// terminating null, as RegSetValueExW's contract asks (readers may otherwise
+// get unterminated text). 0 for a null text or one too long to count.
+uint32_t RegStringDataSize(const char16_t* text);
+
 // The access mask of an open, create or delete: KEY_ALL_ACCESS to write,
 // KEY_READ to read, plus the view flag on a 64-bit Windows (KEY_WOW64_64KEY
 // for key64 1, KEY_WOW64_32KEY otherwise); no view flag on a 32-bit one.

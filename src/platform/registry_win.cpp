@@ -117,11 +117,10 @@ CxResult RegWriteValue(uint32_t root, const char16_t* subKey, const char16_t* va
 }
 
 CxResult RegWriteString(const RegistryLocation* location, const char16_t* text) {
-  if (!location || !text) return CX_E_INVALID_ARG;
-  const size_t chars = std::char_traits<char16_t>::length(text) + 1;
-  if (chars * 2 > 0xFFFFFFFFu) return CX_E_INVALID_ARG;
+  const uint32_t size = RegStringDataSize(text);
+  if (!location || size == 0) return CX_E_INVALID_ARG;
   return RegWriteValue(location->root, location->subKey, location->valueName, CX_REG_SZ, text,
-                       static_cast<uint32_t>(chars * 2), location->key64);
+                       size, location->key64);
 }
 
 CxResult RegWriteDword(const RegistryLocation* location, uint32_t value) {

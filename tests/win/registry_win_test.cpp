@@ -136,7 +136,7 @@ TEST(RegistryValues, StringsCarryTheirTerminatorAndReadBack) {
   ASSERT_EQ(RegWriteString(&loc, u"abc"), CX_OK);
   const Raw raw = ReadRaw(key.Path(), L"S", k32);
   EXPECT_EQ(raw.type, DWORD(REG_SZ));
-  EXPECT_EQ(raw.bytes, std::string("a\0b\0c\0\0\0", 8));  // terminator included
+  EXPECT_EQ(raw.bytes, std::string("a\0b\0c\0\0\0", 8));  // as readers see it, terminated
   char16_t small[3];
   uint32_t size = 3;
   EXPECT_EQ(RegReadString(&loc, small, &size), CX_E_BUFFER_TOO_SMALL);
