@@ -86,8 +86,8 @@ LONG SetText(HKEY key, const wchar_t* name, const wchar_t* text) {
 }
 
 LONG CreateKey(HKEY parent, const wchar_t* path, HKEY* out) {
-  return RegCreateKeyExW(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                         out, nullptr);
+  return RegCreateKeyExW(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, out,
+                         nullptr);
 }
 
 }  // namespace

@@ -123,8 +123,7 @@ CxResult RegistrarCommand(const char16_t* windowsFolder, const char16_t* moduleP
   const std::u16string module = modulePath;
   if (EndsWithExe(module)) {
     out->application.Assign(module.c_str());
-    const std::u16string cmd =
-        Quoted(module) + (registering ? u" /regserver" : u" /unregserver");
+    const std::u16string cmd = Quoted(module) + (registering ? u" /regserver" : u" /unregserver");
     out->commandLine.Assign(cmd.c_str());
     return CX_OK;
   }
@@ -138,8 +137,7 @@ CxResult RegistrarCommand(const char16_t* windowsFolder, const char16_t* moduleP
   const char16_t* tool =
       (isWow64 && is64 != 1) ? u"SysWOW64\\regsvr32.exe" : u"System32\\regsvr32.exe";
   const std::u16string app = UnderFolder(windowsFolder, tool);
-  const std::u16string cmd =
-      Quoted(app) + (registering ? u"" : u" /u") + u" /s " + Quoted(module);
+  const std::u16string cmd = Quoted(app) + (registering ? u"" : u" /u") + u" /s " + Quoted(module);
   out->application.Assign(app.c_str());
   out->commandLine.Assign(cmd.c_str());
   return CX_OK;

@@ -23,8 +23,7 @@ REGSAM Access(int write, uint32_t key64) {
 CxResult OpenKey(uint32_t root, const char16_t* subKey, int write, uint32_t key64,
                  ScopedRegKey* key) {
   HKEY h = nullptr;
-  const LONG r =
-      ::RegOpenKeyExW(RootKeyHandle(root), AsWide(subKey), 0, Access(write, key64), &h);
+  const LONG r = ::RegOpenKeyExW(RootKeyHandle(root), AsWide(subKey), 0, Access(write, key64), &h);
   if (r != ERROR_SUCCESS) return static_cast<CxResult>(r);
   key->Reset(h);
   return CX_OK;
@@ -42,8 +41,8 @@ CxResult QueryValue(const RegistryLocation* location, std::vector<uint8_t>* byte
   if (r != CX_OK) return r;
   std::vector<uint8_t> data(CX_REG_MAX_DATA);
   DWORD size = CX_REG_MAX_DATA;
-  const LONG q = ::RegQueryValueExW(key.Get(), ValueName(location), nullptr, nullptr,
-                                    data.data(), &size);
+  const LONG q =
+      ::RegQueryValueExW(key.Get(), ValueName(location), nullptr, nullptr, data.data(), &size);
   if (q != ERROR_SUCCESS) return static_cast<CxResult>(q);
   data.resize(size);
   bytes->swap(data);
@@ -112,27 +111,27 @@ CxResult RegWriteValue(uint32_t root, const char16_t* subKey, const char16_t* va
   ScopedRegKey key;
   CxResult r = OpenKey(root, subKey, 1, key64, &key);
   if (r != CX_OK) return r;
-  return static_cast<CxResult>(::RegSetValueExW(key.Get(), valueName ? AsWide(valueName) : L"",
-                                                0, type, static_cast<const BYTE*>(data), size));
+  return static_cast<CxResult>(::RegSetValueExW(key.Get(), valueName ? AsWide(valueName) : L"", 0,
+                                                type, static_cast<const BYTE*>(data), size));
 }
 
 CxResult RegWriteString(const RegistryLocation* location, const char16_t* text) {
   const uint32_t size = RegStringDataSize(text);
   if (!location || size == 0) return CX_E_INVALID_ARG;
-  return RegWriteValue(location->root, location->subKey, location->valueName, CX_REG_SZ, text,
-                       size, location->key64);
+  return RegWriteValue(location->root, location->subKey, location->valueName, CX_REG_SZ, text, size,
+                       location->key64);
 }
 
 CxResult RegWriteDword(const RegistryLocation* location, uint32_t value) {
   if (!location) return CX_E_INVALID_ARG;
-  return RegWriteValue(location->root, location->subKey, location->valueName, CX_REG_DWORD,
-                       &value, sizeof(value), location->key64);
+  return RegWriteValue(location->root, location->subKey, location->valueName, CX_REG_DWORD, &value,
+                       sizeof(value), location->key64);
 }
 
 CxResult RegWriteBinary(const RegistryLocation* location, const uint8_t* bytes, uint32_t count) {
   if (!location || (!bytes && count != 0)) return CX_E_INVALID_ARG;
-  return RegWriteValue(location->root, location->subKey, location->valueName, CX_REG_BINARY,
-                       bytes, count, location->key64);
+  return RegWriteValue(location->root, location->subKey, location->valueName, CX_REG_BINARY, bytes,
+                       count, location->key64);
 }
 
 CxResult RegReadString(const RegistryLocation* location, char16_t* buffer, uint32_t* size) {

@@ -29,11 +29,11 @@ HRESULT Register(const wchar_t* registrar) {
   if (!KeyPath(key, sizeof(key) / sizeof(key[0]))) return E_FAIL;
   const DWORD bytes = static_cast<DWORD>((wcslen(registrar) + 1) * sizeof(wchar_t));
   HKEY h = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
-                      nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) !=
+      ERROR_SUCCESS)
     return E_FAIL;
-  const LONG r = RegSetValueExW(h, L"Registrar", 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(registrar), bytes);
+  const LONG r =
+      RegSetValueExW(h, L"Registrar", 0, REG_SZ, reinterpret_cast<const BYTE*>(registrar), bytes);
   RegCloseKey(h);
   return r == ERROR_SUCCESS ? S_OK : E_FAIL;
 #endif
