@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The sample product's registry end to end: after a silent install the
 # provider settings (both views), the registered COM class and the uninstall
-# entry are there, and Wine's own list of programs shows the entry; a second
-# setup of the same version only says so and ends; the uninstall removes all
-# of it.
+# entry are there, and Wine's own list of programs shows the entry; a setup
+# run again over the same or a newer version only says so and ends; the
+# uninstall removes all of it.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/registry_lib.sh"
 e2e_begin registry en_US.UTF-8
@@ -32,6 +32,19 @@ ui --msgbox key escape
 wait_exit "$AGAIN_PID" 30
 expect_eq "second setup's exit code" 1 "$EXIT_CODE"
 expect_eq "package folders left" 0 "$(package_folders)"
+
+log "a newer version installed"
+wine reg add "$CX_UNINSTALL_KEY" /v DisplayVersion /d 1.0.1.0 /f >/dev/null 2>&1 ||
+  fail "could not raise the installed version"
+start_program NEWER_PID "$setup"
+ui --msgbox wait-window '*' 60000 >/dev/null || fail "no message box about the newer version"
+want=$(script_text "$SCRIPT" IDS_INSTAL_HIGHER_WARNING)
+ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [$want]: $(ui --msgbox dump)"
+echo "  ok: the message box says [$want]"
+ui --msgbox key escape
+wait_exit "$NEWER_PID" 30
+expect_eq "third setup's exit code" 1 "$EXIT_CODE"
+wine reg add "$CX_UNINSTALL_KEY" /v DisplayVersion /d "$version" /f >/dev/null 2>&1
 
 log "uninstall"
 ui wait-process TokenManager.exe 20000 || true

@@ -17,18 +17,3 @@ set_target_properties(cx_registrar_probe cx_registrar_probe_fails cx_registrar_p
   PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/helpers)
 add_dependencies(cx_win_tests cx_registrar_probe cx_registrar_probe_fails cx_registrar_probe_exe)
 
-# The dialog tests' package under a product code of its own, so the
-# installed-version test can write its uninstall entry while other dialog
-# tests run.
-set(cx_version_pkg ${CMAKE_CURRENT_BINARY_DIR}/version_package)
-file(COPY ${CMAKE_SOURCE_DIR}/tests/data/dialog/ DESTINATION ${cx_version_pkg})
-file(READ ${CMAKE_SOURCE_DIR}/tests/data/dialog/PackageFiles/SetupScript.xml cx_version_script)
-string(REPLACE "CX_DIALOG_TEST_PRODUCT" "CX_VERSION_TEST_PRODUCT" cx_version_script
-       "${cx_version_script}")
-file(WRITE ${cx_version_pkg}/PackageFiles/SetupScript.xml "${cx_version_script}")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${CMAKE_SOURCE_DIR}/tests/data/dialog/PackageFiles/SetupScript.xml)
-cx_add_setup(cx_version_setup "${cx_version_pkg}")
-set_target_properties(cx_version_setup PROPERTIES
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/helpers)
-add_dependencies(cx_win_tests cx_version_setup)
