@@ -183,6 +183,19 @@ TEST(AddRegisterAction, TypesRootsAndData) {
   EXPECT_EQ(RunAction(AddRegisterAction(shortRoot.Get())), CX_E_INVALID_ARG);
 }
 
+TEST(RegistryActionsDescribe, PathAndView) {
+  Element templates(L"<ActionDescString><AddRegister>Write $[path]</AddRegister>"
+                    L"<DelRegister>Remove $[path]</DelRegister></ActionDescString>");
+  Element add(L"<AddRegister Root='HKEY_CURRENT_USER' SubKey='S\\K' ValueName='N' "
+              L"ValueType='REG_SZ' ValueData='x'/>");
+  Element del(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='S' Key64='TRUE'/>");
+  WString out;
+  ASSERT_EQ(AddRegisterAction(add.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
+  EXPECT_EQ(out.Str(), u"Write HKEY_CURRENT_USER\\S\\K\\N");
+  ASSERT_EQ(DelRegisterAction(del.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
+  EXPECT_EQ(out.Str(), u"Remove HKEY_LOCAL_MACHINE\\S\\ m_b64Key=true");  // empty value name
+}
+
 TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {
   TestKey key;
   for (const wchar_t* leaf : {L"A\\A1\\A11", L"A\\A2", L"B\\B1\\B11\\B111"}) {
