@@ -67,7 +67,9 @@ CxResult RunTool(const ToolCommand& command, uint32_t waitMs, DWORD* exitCode) {
   }
   ScopedHandle process(pi.hProcess);
   ScopedHandle thread(pi.hThread);
-  if (::WaitForSingleObject(process.Get(), waitMs) != WAIT_OBJECT_0) return ERROR_TIMEOUT;
+  const DWORD waited = ::WaitForSingleObject(process.Get(), waitMs);
+  if (waited == WAIT_FAILED) return LastErrorOr(CX_E_FAIL);
+  if (waited != WAIT_OBJECT_0) return ERROR_TIMEOUT;
   DWORD code = 0;
   if (!::GetExitCodeProcess(process.Get(), &code)) return LastErrorOr(CX_E_FAIL);
   *exitCode = code;
