@@ -53,15 +53,9 @@ echo "== files in C:\\${INSTALL_DIR_REL//\//\\}"
 
 echo
 echo "== registry"
-# Registry values and certificates: the sample script writes none yet.
-# When it does (the product's uninstall entry, its settings, its root
-# certificate in the ROOT store), list them here.
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KOVA_ZAVOzu'
-if entry=$(wine reg query "$uninstall_key" /reg:32 2>/dev/null); then
-  sed 's/^/  /' <<<"$entry"
-else
-  echo "  (no uninstall entry $uninstall_key yet: the script has no registry actions)"
-fi
+# shellcheck source=demo/registry.sh
+. "$here/tools/demo/registry.sh"
+demo_registry_installed
 echo
 echo "== certificates"
 echo "  (none yet: the script has no certificate actions)"
@@ -101,5 +95,8 @@ else
   echo "  $copy has deleted itself"
 fi
 demo_shortcuts_tasks_removed
+echo
+echo "== registry after the uninstall"
+demo_registry_removed
 echo
 echo "demo finished: installed, inspected and removed Corvexa"

@@ -10,6 +10,7 @@
 #include "actions/shortcut_actions.h"
 #include "actions/task_actions.h"
 #include "actions/trusted_site_actions.h"
+#include "actions/registry_actions.h"
 #include "engine/action_registry.h"
 
 namespace {
@@ -28,6 +29,9 @@ constexpr Builtin kFactories[] = {
     {"AddTrustedSite", &CreateAddTrustedSiteAction},
     {"DelTrustedSite", &CreateDelTrustedSiteAction},
     {"SetAppTaskScheduler", &CreateSetAppTaskSchedulerAction},
+    {"AddRegister", &CreateAddRegisterAction},
+    {"RunRegFile", &CreateRunRegFileAction},
+    {"DelRegister", &CreateDelRegisterAction},
 };
 }  // namespace
 

@@ -30,7 +30,8 @@ class FileAction : public Action {
   CxResult Describe(ScriptElement* templates, InstallContext* context, WString* out) override;
   // 0 on success (also when a newer installed file was kept, and when the
   // os filter skips the action); CX_E_BAD_DATA for a "Dest" without a
-  // folder part; otherwise the file services' code.
+  // folder part; otherwise the file services' code, or with "Register" the
+  // registrar's (a single file only; 64-bit registrar when "os64" matched).
   CxResult Execute(InstallContext* context) override;
 
   const WString& Source() const { return source_; }
@@ -47,7 +48,8 @@ class FileAction : public Action {
   WString osFilter_;
 };
 
-// "Src" (required, not empty), "Unregister" (description only), "os".
+// "Src" (required, not empty), "Unregister" (unregister the module as a COM
+// server before deleting it; default false), "os".
 class DelFileAction : public Action {
  public:
   explicit DelFileAction(ScriptElement* element) : Action(element) {}
@@ -55,7 +57,9 @@ class DelFileAction : public Action {
   CxResult Parse(int force) override;
   // Fills "$[src]"; appends ` UnRegister="True"` when the flag is set.
   CxResult Describe(ScriptElement* templates, InstallContext* context, WString* out) override;
-  // DeleteFileOrSchedule's result; a missing file is 0.
+  // DeleteFileOrSchedule's result; a missing file is 0. With "Unregister"
+  // the module is unregistered first (64-bit registrar when "os64"
+  // matched); a failed unregistration does not keep the file.
   CxResult Execute(InstallContext* context) override;
 
   const WString& Source() const { return source_; }

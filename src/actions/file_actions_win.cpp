@@ -8,19 +8,11 @@
 #include "actions/attribute_reading.h"
 #include "actions/file_actions.h"
 #include "platform/file_system.h"
+#include "platform/registry.h"
 #include "common/win_handles.h"
 
 namespace {
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
-
-// Seam for module registration: registering a copied COM server arrives
-// with the registry services. Until then a copied module is left
-// unregistered and the copy reports success.
-CxResult RegisterCopiedModule(const WString& path, int use64BitTool) {
-  (void)path;
-  (void)use64BitTool;
-  return CX_OK;
-}
 }  // namespace
 
 // ---- File ----
@@ -94,7 +86,7 @@ CxResult FileAction::Execute(InstallContext*) {
   }
   r = ReplaceFile(src.c_str(), dst.c_str(), static_cast<int>(compareVersion_), nullptr);
   if (r != CX_OK) return r;
-  if (register_) return RegisterCopiedModule(destination_, use64BitTool);
+  if (register_) return RegisterServer(destination_.Wide(), use64BitTool, 1);
   return CX_OK;
 }
 
@@ -125,6 +117,11 @@ CxResult DelFileAction::Execute(InstallContext*) {
   CxResult r = Parse(0);
   if (r != CX_OK) return r;
   if (SkippedByOsFilter(osFilter_)) return CX_OK;
+  // Unregistered first, so no class is left pointing at a deleted file. A
+  // module that cannot be unregistered (already damaged, say) is deleted
+  // all the same: keeping it would not make its registration any better.
+  if (unregister_ && ::GetFileAttributesW(source_.W()) != INVALID_FILE_ATTRIBUTES)
+    RegisterServer(source_.Wide(), IsOs64Filter(osFilter_) ? 1 : 0, 0);
   return DeleteFileOrSchedule(source_.Wide(), nullptr);
 }
 

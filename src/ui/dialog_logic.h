@@ -56,6 +56,10 @@ InstalledState InstalledVersionState(uint32_t readResult, const uint32_t install
                                      const char16_t* packageVersion);
 // The warning shown before the dialog ends, or null when the install goes on.
 const char* InstalledStateMessageKey(InstalledState state);
+// Reads the uninstall entry named by `productKey` (the script's product
+// code) and judges it against `packageVersion` as InstalledVersionState
+// does. No window: unattended runs use it too. Windows build only.
+InstalledState ProductInstalledState(const char16_t* productKey, const char16_t* packageVersion);
 
 // How the modal loop treats a message before the dialog manager sees it.
 enum class KeyAnswer { kPass, kPressFocused, kSwallow };

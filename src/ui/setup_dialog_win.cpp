@@ -17,18 +17,9 @@ std::atomic<int32_t> g_runState{kRunIdle};
 namespace {
 
 constexpr char16_t kScriptPath[] = u"\\PackageFiles\\SetupScript.xml";
-constexpr char16_t kProductKey[] = u"KOVA_ZAVOzu";
 constexpr uint32_t kBalloonMs = 3000;
 constexpr int32_t kLogoFitPolicy = 1;
 constexpr uint32_t kWorkerCancelled = 0xFFFFFFFF;
-
-// Seam: the installed-version read of the uninstall registration. Until it
-// lands every machine counts as "not installed" (code 2).
-uint32_t ReadInstalledVersion(const char16_t* productKey, uint32_t version[4]) {
-  (void)productKey;
-  for (int i = 0; i < 4; ++i) version[i] = 0;
-  return CX_WIN_ERROR_FILE_NOT_FOUND;
-}
 
 // Seam: the root-certificate import into the user's Firefox profile. Does
 // nothing until the browser module lands; its result is never used.
@@ -110,12 +101,10 @@ bool CSetupDlg::PassesInstanceCheck() {
 
 bool CSetupDlg::PassesInstalledVersionCheck() {
   if (!IsInstallSide(engine_->Mode())) return true;
-  uint32_t installed[4] = {0, 0, 0, 0};
-  const uint32_t read = ReadInstalledVersion(kProductKey, installed);
   WString packageVersion;
   const bool haveVersion = Text("Version", &packageVersion);
-  const InstalledState state =
-      InstalledVersionState(read, installed, haveVersion ? packageVersion.Wide() : nullptr);
+  const InstalledState state = ProductInstalledState(
+      engine_->Context().productCode.Wide(), haveVersion ? packageVersion.Wide() : nullptr);
   const char* warningKey = InstalledStateMessageKey(state);
   if (!warningKey) return true;
   WString title, text;

@@ -1,0 +1,158 @@
+// AddRegister, DelRegister and RunRegFile: attribute reading, the progress
+// line, and the calls into the registry services.
+#include "actions/registry_actions.h"
+
+#include <new>
+#include <vector>
+
+#include "actions/attribute_reading.h"
+#include "platform/registry.h"
+
+namespace {
+WString RegistryPath(const WString& root, const WString& subKey, const WString& valueName) {
+  WString path = root;
+  path.Append(u"\\");
+  path.Append(subKey);
+  path.Append(u"\\");
+  path.Append(valueName);
+  return path;
+}
+
+// Root and SubKey, the start of both value actions' Parse.
+CxResult ReadKeyPath(ScriptElement* element, WString* root, WString* subKey) {
+  CxResult r = ReadRequired(element, "Root", root);
+  return r != CX_OK ? r : ReadRequired(element, "SubKey", subKey);
+}
+}  // namespace
+
+// ---- AddRegister ----
+
+CxResult AddRegisterAction::Parse(int force) {
+  if (ParseDone(force)) return CX_OK;
+  if (!element_) return CX_E_INVALID_ARG;
+  CxResult r = ReadKeyPath(element_, &root_, &subKey_);
+  if (r != CX_OK) return r;
+  valueName_.Clear();
+  element_->GetAttr("ValueName", &valueName_);
+  valueType_.Clear();
+  element_->GetAttr("ValueType", &valueType_);
+  valueData_.Clear();
+  r = element_->GetAttr("ValueData", &valueData_);
+  if (r != CX_OK) return r;
+  if (valueData_.IsEmpty() && valueType_ != WString(u"REG_BINARY")) return CX_E_INVALID_ARG;
+  key64_ = ReadFlag(element_, "Key64", false);
+  ReadOsFilter(element_, &osFilter_);
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult AddRegisterAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  WString text;
+  CxResult r = BeginDescription(templates, "AddRegister", &text);
+  if (r != CX_OK) return r;
+  FillPlaceholder(&text, u"path", RegistryPath(root_, subKey_, valueName_));
+  *out = text;
+  return CX_OK;
+}
+
+CxResult AddRegisterAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  if (SkippedByOsFilter(osFilter_)) return CX_OK;
+  RegistryLocation location;
+  r = RootKeyFromName(root_.Wide(), &location.root);
+  if (r != CX_OK) return r;
+  location.subKey = subKey_.Wide();
+  location.valueName = valueName_.Wide();
+  location.key64 = key64_;
+  if (valueType_ == WString(u"REG_SZ")) return RegWriteString(&location, valueData_.Wide());
+  if (valueType_ == WString(u"REG_DWORD"))
+    return RegWriteDword(&location, DwordFromText(valueData_.Ansi()));
+  if (valueType_ == WString(u"REG_BINARY")) {
+    std::vector<uint8_t> bytes;
+    r = BytesFromHexText(valueData_.Ansi(), &bytes);
+    if (r != CX_OK) return r;
+    return RegWriteBinary(&location, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  }
+  return CX_E_INVALID_ARG;
+}
+
+// ---- DelRegister ----
+
+CxResult DelRegisterAction::Parse(int force) {
+  if (ParseDone(force)) return CX_OK;
+  if (!element_) return CX_E_INVALID_ARG;
+  CxResult r = ReadKeyPath(element_, &root_, &subKey_);
+  if (r != CX_OK) return r;
+  valueName_.Clear();
+  element_->GetAttr("ValueName", &valueName_);
+  key64_ = ReadFlag(element_, "Key64", false);
+  ReadOsFilter(element_, &osFilter_);
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult DelRegisterAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  WString text;
+  CxResult r = BeginDescription(templates, "DelRegister", &text);
+  if (r != CX_OK) return r;
+  FillPlaceholder(&text, u"path", RegistryPath(root_, subKey_, valueName_));
+  text.Append(key64_ ? u" m_b64Key=true" : u" m_b64Key=false");
+  *out = text;
+  return CX_OK;
+}
+
+CxResult DelRegisterAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  if (SkippedByOsFilter(osFilter_)) return CX_OK;
+  RegistryLocation location;
+  r = RootKeyFromName(root_.Wide(), &location.root);
+  if (r != CX_OK) return r;
+  location.subKey = subKey_.Wide();
+  location.valueName = valueName_.Wide();
+  location.key64 = key64_;
+  return valueName_.IsEmpty() ? RegDeleteKeyTree(&location) : RegDeleteValue(&location);
+}
+
+// ---- RunRegFile ----
+
+CxResult RunRegFileAction::Parse(int force) {
+  if (ParseDone(force)) return CX_OK;
+  if (!element_) return CX_E_INVALID_ARG;
+  CxResult r = ReadRequired(element_, "Src", &source_);
+  if (r != CX_OK) return r;
+  key64_ = ReadFlag(element_, "Key64", false);
+  ReadOsFilter(element_, &osFilter_);
+  parsed_ = 1;
+  return CX_OK;
+}
+
+CxResult RunRegFileAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
+  WString text;
+  CxResult r = BeginDescription(templates, "RunRegFile", &text);
+  if (r != CX_OK) return r;
+  FillPlaceholder(&text, u"src", source_);
+  *out = text;
+  return CX_OK;
+}
+
+CxResult RunRegFileAction::Execute(InstallContext*) {
+  CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  // Unlike the other actions, no "os64" means a 32-bit Windows only.
+  if (IsOs64Filter(osFilter_) != (IsOs64Bit() == 1)) return CX_OK;
+  return ImportRegFile(source_.Wide(), key64_);
+}
+
+// ---- factories ----
+
+Action* CreateAddRegisterAction(ScriptElement* element) {
+  return new (std::nothrow) AddRegisterAction(element);
+}
+Action* CreateDelRegisterAction(ScriptElement* element) {
+  return new (std::nothrow) DelRegisterAction(element);
+}
+Action* CreateRunRegFileAction(ScriptElement* element) {
+  return new (std::nothrow) RunRegFileAction(element);
+}

@@ -1,0 +1,329 @@
+// Registry services and actions on the real registry, both views: writes,
+// reads, deletes, the editor's import, the module registrar, and the
+// installed-version state. Each test works in a key subtree of its own,
+// removed from both views afterwards.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "actions/file_actions.h"
+#include "actions/registry_actions.h"
+#include "common/sysinfo.h"
+#include "common/win_handles.h"
+#include "engine/failure_policy.h"
+#include "platform/registry.h"
+#include "platform/uninstall_registration.h"
+#include "tinyxml.h"
+#include "ui/dialog_logic.h"
+#include "win_test_support.h"
+
+namespace {
+constexpr REGSAM k32 = KEY_WOW64_32KEY;
+constexpr REGSAM k64 = KEY_WOW64_64KEY;
+
+struct Element {
+  explicit Element(const std::wstring& xml) {
+    std::string utf8(xml.size() * 3 + 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()),
+                        nullptr, nullptr);
+    doc.Parse(utf8.c_str());
+    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
+  }
+  ScriptElement* Get() { return element.get(); }
+  TiXmlDocument doc;
+  std::unique_ptr<ScriptElement> element;
+};
+
+// A key of this test's own under `parent` (HKLM), removed from both views.
+class TestKey {
+ public:
+  explicit TestKey(const wchar_t* parent = L"SOFTWARE") {
+    static int serial = 0;
+    wchar_t name[64];
+    swprintf(name, 64, L"cxsetup-test-%lu-%d", GetCurrentProcessId(), ++serial);
+    name_ = name;
+    parent_ = parent;
+    Remove();
+  }
+  ~TestKey() { Remove(); }
+  const std::wstring& Name() const { return name_; }
+  std::wstring Path(const std::wstring& below = L"") const {
+    return parent_ + L"\\" + name_ + (below.empty() ? L"" : L"\\" + below);
+  }
+  std::u16string Path16(const std::wstring& below = L"") const {
+    const std::wstring p = Path(below);
+    return std::u16string(p.begin(), p.end());
+  }
+
+ private:
+  void Remove() const {
+    for (REGSAM view : {k32, k64}) {
+      HKEY h = nullptr;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent_.c_str(), 0, KEY_ALL_ACCESS | view, &h) == 0) {
+        RegDeleteTreeW(h, name_.c_str());
+        RegCloseKey(h);
+      }
+    }
+  }
+  std::wstring name_;
+  std::wstring parent_;
+};
+
+bool KeyExists(const std::wstring& path, REGSAM view) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &h) != 0) return false;
+  RegCloseKey(h);
+  return true;
+}
+
+// The raw value as stored: type and bytes; type 0 when absent.
+struct Raw {
+  DWORD type = 0;
+  std::string bytes;
+};
+Raw ReadRaw(const std::wstring& path, const wchar_t* name, REGSAM view) {
+  Raw raw;
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &h) != 0) return raw;
+  char data[512];
+  DWORD size = sizeof(data);
+  if (RegQueryValueExW(h, name, nullptr, &raw.type, reinterpret_cast<BYTE*>(data), &size) == 0)
+    raw.bytes.assign(data, size);
+  else
+    raw.type = 0;
+  RegCloseKey(h);
+  return raw;
+}
+
+CxResult RunAction(Action&& action) { return action.Execute(nullptr); }
+
+std::wstring AddRegister(const TestKey& key, const std::wstring& rest) {
+  return L"<AddRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"V") + L"' " + rest + L"/>";
+}
+
+TEST(RegistryViews, WritesLandInTheNamedViewOnly) {
+  ASSERT_EQ(IsOs64Bit(), 1) << "the views need a 64-bit prefix";
+  TestKey key;
+  RegistryLocation loc;
+  const std::u16string sub = key.Path16(L"A\\B");
+  loc.subKey = sub.c_str();
+  loc.valueName = u"V";
+  loc.key64 = 0;
+  ASSERT_EQ(RegWriteDword(&loc, 7), CX_OK);
+  EXPECT_TRUE(KeyExists(L"SOFTWARE\\Wow6432Node\\" + key.Name() + L"\\A\\B", k64));
+  EXPECT_FALSE(KeyExists(key.Path(), k64));
+  loc.key64 = 1;
+  loc.valueName = u"W";
+  ASSERT_EQ(RegWriteDword(&loc, 8), CX_OK);
+  EXPECT_EQ(ReadRaw(key.Path(L"A\\B"), L"W", k64).type, DWORD(REG_DWORD));
+  EXPECT_EQ(ReadRaw(key.Path(L"A\\B"), L"W", k32).type, 0u);  // not in the 32-bit view
+
+  const std::u16string leading = u"\\" + key.Path16(L"X");
+  loc.subKey = leading.c_str();
+  EXPECT_EQ(RegWriteDword(&loc, 1), CX_E_FAIL);
+  EXPECT_FALSE(KeyExists(key.Path(L"X"), k32) || KeyExists(key.Path(L"X"), k64));
+}
+
+TEST(RegistryValues, StringsCarryTheirTerminatorAndReadBack) {
+  TestKey key;
+  RegistryLocation loc;
+  const std::u16string sub = key.Path16();
+  loc.subKey = sub.c_str();
+  loc.valueName = u"S";
+  ASSERT_EQ(RegWriteString(&loc, u"abc"), CX_OK);
+  const Raw raw = ReadRaw(key.Path(), L"S", k32);
+  EXPECT_EQ(raw.type, DWORD(REG_SZ));
+  EXPECT_EQ(raw.bytes, std::string("a\0b\0c\0\0\0", 8));  // as readers see it, terminated
+  char16_t small[3];
+  uint32_t size = 3;
+  EXPECT_EQ(RegReadString(&loc, small, &size), CX_E_BUFFER_TOO_SMALL);
+  EXPECT_EQ(size, 4u);
+  char16_t text[8];
+  size = 8;
+  ASSERT_EQ(RegReadString(&loc, text, &size), CX_OK);
+  EXPECT_EQ(std::u16string(text), u"abc");
+  loc.key64 = 1;
+  EXPECT_EQ(RegReadString(&loc, text, &size), CX_WIN_ERROR_FILE_NOT_FOUND);  // other view
+}
+
+TEST(AddRegisterAction, TypesRootsAndData) {
+  TestKey key;
+  const std::wstring v = key.Path(L"V");
+  struct Case { const wchar_t* attrs; CxResult result; const wchar_t* name; DWORD type; std::string bytes; } cases[] = {
+      {L"ValueName='d1' ValueType='REG_DWORD' ValueData='4294967295'", CX_OK, L"d1", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
+      {L"ValueName='d2' ValueType='REG_DWORD' ValueData='-1'", CX_OK, L"d2", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
+      {L"ValueName='d3' ValueType='REG_DWORD' ValueData='abc'", CX_OK, L"d3", REG_DWORD, std::string(4, '\0')},
+      {L"ValueName='b1' ValueType='REG_BINARY' ValueData=''", CX_OK, L"b1", REG_BINARY, ""},
+      {L"ValueName='b2' ValueType='REG_BINARY' ValueData='0G'", CX_E_INVALID_ARG, L"b2", 0, ""},
+      {L"ValueName='s1' ValueType='reg_sz' ValueData='x'", CX_E_INVALID_ARG, L"s1", 0, ""},  // exact case
+      {L"ValueName='s2' ValueData='x'", CX_E_INVALID_ARG, L"s2", 0, ""},                     // no type
+  };
+  for (const auto& c : cases) {
+    Element e(AddRegister(key, c.attrs));
+    AddRegisterAction action(e.Get());
+    ASSERT_EQ(action.Parse(0), CX_OK) << c.name;
+    EXPECT_EQ(action.Execute(nullptr), c.result) << c.name;
+    const Raw raw = ReadRaw(v, c.name, k32);
+    EXPECT_EQ(raw.type, c.type) << c.name;
+    EXPECT_EQ(raw.bytes, c.bytes) << c.name;
+  }
+  Element b130(AddRegister(key, L"ValueName='b130' ValueType='REG_BINARY' ValueData='" + std::wstring(130, L'f') + L"'"));
+  EXPECT_EQ(RunAction(AddRegisterAction(b130.Get())), CX_OK);
+  EXPECT_EQ(ReadRaw(v, L"b130", k32).bytes, std::string(65, '\xFF'));
+  Element b129(AddRegister(key, L"ValueName='b129' ValueType='REG_BINARY' ValueData='" + std::wstring(129, L'f') + L"'"));
+  EXPECT_EQ(RunAction(AddRegisterAction(b129.Get())), CX_E_INVALID_ARG);
+  EXPECT_EQ(ReadRaw(v, L"b129", k32).type, 0u);
+
+  Element emptySz(AddRegister(key, L"ValueType='REG_SZ' ValueData=''"));
+  EXPECT_EQ(AddRegisterAction(emptySz.Get()).Parse(0), CX_E_INVALID_ARG);
+  Element shortRoot(L"<AddRegister Root='HKLM' SubKey='" + v + L"' ValueType='REG_SZ' ValueData='x'/>");
+  EXPECT_EQ(RunAction(AddRegisterAction(shortRoot.Get())), CX_E_INVALID_ARG);
+}
+
+TEST(RegistryActionsDescribe, PathAndView) {
+  Element templates(L"<ActionDescString><AddRegister>Write $[path]</AddRegister>"
+                    L"<DelRegister>Remove $[path]</DelRegister></ActionDescString>");
+  Element add(L"<AddRegister Root='HKEY_CURRENT_USER' SubKey='S\\K' ValueName='N' "
+              L"ValueType='REG_SZ' ValueData='x'/>");
+  Element del(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='S' Key64='TRUE'/>");
+  WString out;
+  ASSERT_EQ(AddRegisterAction(add.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
+  EXPECT_EQ(out.Str(), u"Write HKEY_CURRENT_USER\\S\\K\\N");
+  ASSERT_EQ(DelRegisterAction(del.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
+  EXPECT_EQ(out.Str(), u"Remove HKEY_LOCAL_MACHINE\\S\\ m_b64Key=true");  // empty value name
+}
+
+TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {
+  TestKey key;
+  for (const wchar_t* leaf : {L"A\\A1\\A11", L"A\\A2", L"B\\B1\\B11\\B111"}) {
+    RegistryLocation loc;
+    const std::u16string sub = key.Path16(leaf);
+    loc.subKey = sub.c_str();
+    loc.valueName = u"v";
+    ASSERT_EQ(RegWriteDword(&loc, 1), CX_OK);
+  }
+  Element value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"A\\A2") + L"' ValueName='v'/>");
+  EXPECT_EQ(RunAction(DelRegisterAction(value.Get())), CX_OK);
+  EXPECT_EQ(RunAction(DelRegisterAction(value.Get())), CX_WIN_ERROR_FILE_NOT_FOUND);
+
+  // Refused: each would name a key above the one meant.
+  for (const std::wstring& bad : {key.Path() + L"\\", std::wstring(L"\\") + key.Path()}) {
+    Element e(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + bad + L"'/>");
+    EXPECT_EQ(RunAction(DelRegisterAction(e.Get())), CX_E_INVALID_ARG) << bad.c_str();
+  }
+  EXPECT_TRUE(KeyExists(key.Path(L"B\\B1\\B11\\B111"), k32));
+
+  Element tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
+  EXPECT_EQ(RunAction(DelRegisterAction(tree.Get())), CX_OK);
+  EXPECT_FALSE(KeyExists(key.Path(), k32));
+  DelRegisterAction again(tree.Get());
+  const CxResult gone = again.Execute(nullptr);
+  EXPECT_EQ(gone, CX_WIN_ERROR_FILE_NOT_FOUND);
+  ProgressRecord record;
+  record.name.Assign(u"DelRegister");
+  record.phase = kPhaseAfterExecute;
+  record.result = gone;
+  EXPECT_EQ(DialogProgressAnswer(record, false), kProgressGoOn);  // nothing to delete is fine
+}
+
+TEST(RunRegFileAction, ImportsFromAFolderWithSpacesIntoTheNamedView) {
+  TestKey key;
+  TestFolder dir;
+  const std::wstring folder = dir.File(L"Package Files");
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring wide = key.Path();
+  const std::string path(wide.begin(), wide.end());
+  const std::wstring reg = folder + L"\\provider.reg";
+  FILE* f = _wfopen(reg.c_str(), L"wb");
+  ASSERT_NE(f, nullptr);
+  fprintf(f, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\%s]\r\n\"Imported\"=\"yes\"\r\n", path.c_str());
+  fclose(f);
+
+  Element view32(L"<RunRegFile Src='" + reg + L"' os='os64'/>");
+  EXPECT_EQ(RunAction(RunRegFileAction(view32.Get())), CX_OK);
+  EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k32).type, DWORD(REG_SZ));
+  EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k64).type, 0u);
+  Element view64(L"<RunRegFile Src='" + reg + L"' os='os64' Key64='true'/>");
+  EXPECT_EQ(RunAction(RunRegFileAction(view64.Get())), CX_OK);
+  EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k64).type, DWORD(REG_SZ));
+  Element only32Bit(L"<RunRegFile Src='" + dir.File(L"missing.reg") + L"'/>");
+  EXPECT_EQ(RunAction(RunRegFileAction(only32Bit.Get())), CX_OK);  // not on a 64-bit Windows
+}
+
+// What the registration probe recorded for `module`: the registrar's path,
+// "regserver", or empty when it is not registered.
+std::wstring Registrar(const std::wstring& module) {
+  const std::wstring name = module.substr(module.rfind(L'\\') + 1);
+  const std::wstring key = L"Software\\cxsetup-tests\\registrar\\" + name;
+  wchar_t text[MAX_PATH] = {};
+  DWORD size = sizeof(text);
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"Registrar", RRF_RT_REG_SZ, nullptr, text, &size) != 0)
+    return L"";
+  return text;
+}
+
+std::wstring Lower(std::wstring s) {
+  for (auto& c : s) c = towlower(c);
+  return s;
+}
+
+TEST(ModuleRegistration, FileRegistersAndDelFileUnregistersThroughTheRightRegistrar) {
+  TestFolder dir;
+  const std::wstring dll = dir.File(L"Program Files\\probe ") + std::to_wstring(GetCurrentProcessId()) + L".dll";
+  Element copy(L"<File Src='" + TestHelperPath(L"cx_registrar_probe.dll") + L"' Dest='" + dll + L"' Register='true'/>");
+  ASSERT_EQ(RunAction(FileAction(copy.Get())), CX_OK);
+  EXPECT_EQ(Lower(Registrar(dll)).substr(1), L":\\windows\\syswow64\\regsvr32.exe");
+
+  Element del(L"<DelFile Src='" + dll + L"' Unregister='true'/>");
+  EXPECT_EQ(RunAction(DelFileAction(del.Get())), CX_OK);
+  EXPECT_EQ(Registrar(dll), L"");
+  EXPECT_FALSE(FileExists(dll));
+
+  const std::wstring failing = dir.File(L"fails.dll");
+  Element bad(L"<File Src='" + TestHelperPath(L"cx_registrar_probe_fails.dll") + L"' Dest='" + failing + L"' Register='true'/>");
+  EXPECT_NE(RunAction(FileAction(bad.Get())), CX_OK);
+  // A module whose unregistration fails is still deleted.
+  Element delBad(L"<DelFile Src='" + failing + L"' Unregister='true'/>");
+  CopyFileW(TestHelperPath(L"cx_registrar_probe_exe.exe").c_str(), failing.c_str(), FALSE);
+  EXPECT_EQ(RunAction(DelFileAction(delBad.Get())), CX_OK);
+  EXPECT_FALSE(FileExists(failing));
+
+  const std::wstring exe = dir.File(L"probe ") + std::to_wstring(GetCurrentProcessId()) + L".EXE";
+  ASSERT_TRUE(CopyFileW(TestHelperPath(L"cx_registrar_probe_exe.exe").c_str(), exe.c_str(), FALSE));
+  EXPECT_EQ(RegisterServer(AsU16(exe.c_str()), 0, 1), CX_OK);
+  EXPECT_EQ(Registrar(exe), L"regserver");
+  EXPECT_EQ(RegisterServer(AsU16(exe.c_str()), 0, 0), CX_OK);
+  EXPECT_EQ(Registrar(exe), L"");
+}
+
+TEST(InstalledVersion, StatesFromTheUninstallEntryInThe32BitView) {
+  TestKey product(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  const std::u16string code(product.Name().begin(), product.Name().end());
+  EXPECT_EQ(ProductInstalledState(code.c_str(), u"1.0.0.1"), kNotInstalled);
+  struct Case { const char16_t* installed; InstalledState state; } cases[] = {
+      {u"1.0.0.1", kInstalledSame},
+      {u"6.3", kInstalledLower},  // not four parts: 0.0.0.0
+  };
+  RegistryLocation loc;
+  const std::u16string sub = product.Path16();
+  loc.subKey = sub.c_str();
+  loc.valueName = u"DisplayVersion";
+  for (const auto& c : cases) {
+    loc.key64 = 0;
+    ASSERT_EQ(RegWriteString(&loc, c.installed), CX_OK);
+    EXPECT_EQ(ProductInstalledState(code.c_str(), u"1.0.0.1"), c.state) << (&c - cases);
+  }
+  uint32_t version[4] = {9, 9, 9, 9};
+  ASSERT_EQ(RegWriteString(&loc, u"6.3.0.10"), CX_OK);
+  ASSERT_EQ(ReadInstalledVersion(code.c_str(), version), CX_OK);
+  EXPECT_EQ(version[0] * 1000 + version[1] * 100 + version[2] * 10 + version[3], 6310u);
+  EXPECT_EQ(RegDeleteKeyTree(&loc), CX_OK);
+  loc.key64 = 1;  // an entry only in the 64-bit view is not seen
+  ASSERT_EQ(RegWriteString(&loc, u"1.0.0.1"), CX_OK);
+  EXPECT_EQ(ProductInstalledState(code.c_str(), u"1.0.0.1"), kNotInstalled);
+}
+}  // namespace
+
