@@ -242,6 +242,14 @@ CxResult MakePlan(const std::string& scriptBytes, const PlanOptions& options, Pl
   return CX_OK;
 }
 
+namespace {
+std::string QuoteEscaped(const std::string& s) {
+  std::string out;
+  for (char c : s) out += c == '"' ? std::string("&quot;") : std::string(1, c);
+  return out;
+}
+}  // namespace
+
 std::string FormatPlanText(const Plan& plan) {
   std::string out;
   out += "plan: " + plan.productName + " " + plan.version + ", " + plan.mode + ", " +
@@ -255,13 +263,18 @@ std::string FormatPlanText(const Plan& plan) {
       continue;
     }
     out += ": " + std::to_string(list.actions.size()) + " action(s)\n";
+    // No line numbers: the plans of two versions should differ only where
+    // what happens differs.
     int n = 0;
     for (const PlannedAction& a : list.actions) {
-      out += std::to_string(++n) + ". " + a.type + " (line " + std::to_string(a.line) + ")";
+      char number[16];
+      std::snprintf(number, sizeof number, "%3d. ", ++n);
+      out += number + a.type;
       if (!a.note.empty()) out += " [" + a.note + "]";
       out += "\n";
-      if (!a.description.empty()) out += "   " + a.description + "\n";
-      for (const auto& at : a.attributes) out += "   " + at.first + "=\"" + at.second + "\"\n";
+      if (!a.description.empty()) out += "       " + a.description + "\n";
+      for (const auto& at : a.attributes)
+        out += "       " + at.first + "=\"" + QuoteEscaped(at.second) + "\"\n";
     }
   }
   return out;
