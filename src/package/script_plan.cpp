@@ -158,6 +158,7 @@ PlannedAction PlanAction(ScriptElement* element, ScriptElement* templates, bool 
   const ActionSchema* schema = FindActionSchema(a.type.c_str());
   if (!schema) {
     a.stopsRun = mainList;
+    a.stopCode = mainList ? CX_E_MISSING : CX_OK;
     a.note = mainList ? "not an action: the run stops here (0xE0600008)"
                       : "not an action: skipped";
     return a;
@@ -166,6 +167,7 @@ PlannedAction PlanAction(ScriptElement* element, ScriptElement* templates, bool 
   ScriptElement* tmpl = templates ? templates->FindChild(a.type.c_str()) : nullptr;
   if (parsed != CX_OK) {
     a.stopsRun = true;
+    a.stopCode = parsed;
     a.note = "its attributes are wrong: the run stops here (" + Hex(parsed) + ")";
     return a;
   }
@@ -176,6 +178,7 @@ PlannedAction PlanAction(ScriptElement* element, ScriptElement* templates, bool 
     a.description = Utf8(text);
   } else if (mainList) {
     a.stopsRun = true;
+    a.stopCode = CX_E_TEMPLATE_MISSING;
     a.note = "no description template: the run stops here (0xE0609001)";
     return a;
   }

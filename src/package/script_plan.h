@@ -26,6 +26,7 @@ struct PlannedAction {
   std::string note;  // why it is skipped or what goes wrong; empty when it runs
   bool skipped = false;     // the "os" filter rules it out on this Windows
   bool stopsRun = false;    // the runner stops at this element
+  CxResult stopCode = 0;    // with this code
 };
 
 struct PlannedList {
