@@ -496,10 +496,10 @@ void Linter::CheckAction(const TiXmlElement* e, bool mainList) {
   const std::string type = e->Value();
   const ActionSchema* schema = FindActionSchema(type.c_str());
   if (!schema) {
-    const std::string m = "unknown action " + Quoted(Utf8(type.c_str())) +
-                          DidYouMean(type, ActionTypeNames());
-    if (mainList) Error(e, m + ": the run stops here (0xE0600008)");
-    else Warn(e, m + ": skipped");
+    const std::string name = "unknown action " + Quoted(Utf8(type.c_str()));
+    const std::string hint = DidYouMean(type, ActionTypeNames());
+    if (mainList) Error(e, name + ": the run stops here (0xE0600008)" + hint);
+    else Warn(e, name + ": skipped" + hint);
     return;
   }
   if (mainList && !describedTypes_.count(type)) describedTypes_[type] = e;

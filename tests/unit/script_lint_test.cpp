@@ -89,9 +89,11 @@ TEST(ScriptLint, OneFaultPerCase) {
       {"<Action name=\"Uninstall\">", "<Action name=\"Uninstal\">", "<Config>",
        LintSeverity::kError, "no \"Uninstall\" list: the uninstall fails"},
       {"<KillProcess Pid=\"1234\"/>", "<Killprocess Pid=\"1234\"/>", "<Killprocess",
-       LintSeverity::kError, "unknown action \"Killprocess\"; did you mean \"KillProcess\"?"},
+       LintSeverity::kError,
+       "unknown action \"Killprocess\": the run stops here (0xE0600008); did you mean "
+       "\"KillProcess\"?"},
       {"<DelDir Src=\"$(pf32)\\KOVA\"/>", "<DellDir Src=\"x\"/>", "<DellDir",
-       LintSeverity::kWarning, "unknown action \"DellDir\"; did you mean \"DelDir\"?: skipped"},
+       LintSeverity::kWarning, "unknown action \"DellDir\": skipped; did you mean \"DelDir\"?"},
       // Attributes: presence and emptiness.
       {"<KillProcess Pid=\"1234\"/>", "<KillProcess/>", "<KillProcess/>", LintSeverity::kError,
        "KillProcess needs Name or a nonzero Pid"},
@@ -188,4 +190,32 @@ TEST(ScriptLint, OneFaultPerCase) {
     EXPECT_TRUE(found) << "expected at line " << line << ": " << c.message << "\ngot:\n"
                        << Dump(findings);
   }
+}
+
+TEST(ScriptLint, ExpansionRoomWarnsNearTheBoundAndFailsBeyondIt) {
+  // $(Wide) expands to ten long folder paths; each reference in a comment
+  // grows the script by about 1 KiB on a machine with long folder names.
+  auto script = [](int references) {
+    std::string s = CleanScript();
+    std::string refs;
+    for (int i = 0; i < references; ++i) refs += "$(Wide)";
+    s.replace(s.find("</CustomInfo>"), 13,
+              "<Wide>$(userprograms)$(userprograms)$(userprograms)$(userprograms)"
+              "$(userprograms)$(userprograms)$(userprograms)$(userprograms)$(userprograms)"
+              "$(userprograms)</Wide></CustomInfo><!-- " + refs + " -->");
+    return s;
+  };
+  auto has = [](const std::vector<LintFinding>& f, LintSeverity s, const char* start) {
+    for (const LintFinding& x : f)
+      if (x.severity == s && x.message.rfind(start, 0) == 0) return true;
+    return false;
+  };
+  const auto few = Lint(script(10));
+  EXPECT_TRUE(few.empty()) << Dump(few);
+  const auto near = Lint(script(60));
+  EXPECT_TRUE(has(near, LintSeverity::kWarning, "the expanded script takes")) << Dump(near);
+  EXPECT_FALSE(HasLintErrors(near)) << Dump(near);
+  const auto beyond = Lint(script(200));
+  EXPECT_TRUE(has(beyond, LintSeverity::kError, "the expanded script outgrows its room"))
+      << Dump(beyond);
 }
