@@ -54,9 +54,11 @@ CxResult ParseResult(ScriptElement* element, const ActionSchema& schema) {
     if (name) return *name ? CX_OK : CX_E_INVALID_ARG;
     return element->GetAttrInt("Pid", 0) != 0 ? CX_OK : CX_E_TEMPLATE_MISSING;
   }
-  // An empty "Src" of StartProcess fails before an absent one would; the
-  // first failing attribute decides for every other type.
-  for (size_t i = 0; i < schema.attributeCount; ++i) {
+  // File reads "Dest" before "Src"; every other type reads in table order,
+  // and the first failing attribute decides.
+  const bool destFirst = std::strcmp(schema.type, "File") == 0;
+  for (size_t k = 0; k < schema.attributeCount; ++k) {
+    const size_t i = destFirst && k < 2 ? 1 - k : k;
     const AttributeSpec& spec = schema.attributes[i];
     const char* condition =
         spec.conditionAttr ? element->GetAttrRaw(spec.conditionAttr, nullptr) : nullptr;

@@ -47,6 +47,7 @@ const char kScript[] = R"(<?xml version="1.0" encoding="UTF-8"?>
     <File Src="C:\x\*" Dest="C:\y\*" Register="1"/>
     <File Src="C:\x\a.dll"/>
     <File Src="" Dest="C:\y\a.dll"/>
+    <File Src=""/>
     <DelFile Src="C:\y\a.dll" Unregister="true"/>
     <DelFile Src="C:\y\a.dll" UnRegister="true"/>
     <DelFile/>
