@@ -45,7 +45,6 @@ const char* const kDialogKeys[] = {
     "IDS_SILENT_INSTALL_FINISHED", "IDS_NEED_ADMIN",
 };
 const char* const kMainLists[] = {"Insall", "Uninstall"};
-const char* const kFinishLists[] = {"Install Finish", "Uninstall Finish"};
 const char* const kKnownStores[] = {"MY", "ROOT", "TRUST", "CA", "AddressBook", "AuthRoot",
                                     "Disallowed", "TrustedPeople", "TrustedPublisher"};
 
@@ -489,7 +488,6 @@ void Linter::CheckLists() {
       Error(config_, std::string("no ") + Quoted(name) + " list: the " +
                          (Same(name, "Insall") ? "install" : "uninstall") +
                          " fails (0xE0600008)");
-  (void)kFinishLists;
 }
 
 void Linter::CheckAction(const TiXmlElement* e, bool mainList) {
