@@ -29,6 +29,18 @@ cxpack(lint "${SOURCE}/tests/e2e/packages/checks")
 check("checks package: its one deliberate fault, and not another (rc ${rc}):\n${out}"
       rc EQUAL 1 AND out MATCHES "SetupScript.xml:[0-9]+:[0-9]+: error: File source \"PackageFiles\\\\Data\\\\missing.txt\" is not in the package")
 
+# File names must fit the code page the package is packed with.
+file(COPY "${SOURCE}/tests/data/lint/all-actions/" DESTINATION "${WORK}/names")
+file(WRITE "${WORK}/names/PackageFiles/Bin/表.txt" "x")
+cxpack(lint "${WORK}/names")
+check("non-ASCII name without a code page: [${out}]"
+      rc EQUAL 1 AND out STREQUAL "PackageFiles/Bin/表.txt: error: non-ASCII name needs --codepage\n")
+cxpack(lint "${WORK}/names" --codepage 1252)
+check("name the code page cannot hold: [${out}]"
+      rc EQUAL 1 AND out MATCHES "表.txt: error: name cannot be stored in code page 1252")
+cxpack(lint "${WORK}/names" --codepage 936)
+check("name the code page holds: [${out}]" rc EQUAL 0 AND out STREQUAL nothing)
+
 # A script named directly: findings carry the path as given.
 file(WRITE "${WORK}/bad.xml" "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Config>\n  <Action name=\"Insall\">\n</Config>\n")
 cxpack(lint "${WORK}/bad.xml")
