@@ -2,7 +2,7 @@
 # `cxpack build` writes the package folder into it as resource type 256,
 # id 170, with a version record from the script's SetupInfo.
 #
-#   cx_add_setup(TARGET PACKAGE_DIR [MAIN source] [CODEPAGE 1252|936]
+#   cx_add_setup(TARGET PACKAGE_DIR [MAIN source] [CODEPAGE 1252|936] [NO_LINT]
 #                [EXCLUDE_FROM_ALL])
 #
 # MAIN replaces the program's start source (tests use a small probe); such a
@@ -43,7 +43,7 @@ function(cx_add_setup target package_dir)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(ARG "EXCLUDE_FROM_ALL" "MAIN;CODEPAGE" "" ${ARGN})
+  cmake_parse_arguments(ARG "EXCLUDE_FROM_ALL;NO_LINT" "MAIN;CODEPAGE" "" ${ARGN})
   get_filename_component(dir "${package_dir}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   if(NOT IS_DIRECTORY "${dir}")
     message(FATAL_ERROR "cx_add_setup(${target}): package folder ${dir} does not exist")
@@ -94,9 +94,13 @@ function(cx_add_setup target package_dir)
   else()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${packer_dep}")
   endif()
+  set(lint)
+  if(ARG_NO_LINT)
+    set(lint --no-lint)
+  endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${packer} build "${dir}" -o "$<TARGET_FILE:${target}>" --stub "$<TARGET_FILE:${target}>"
-            ${codepage}
+            ${codepage} ${lint}
     COMMENT "Writing the package ${dir} into ${target}"
     VERBATIM)
 endfunction()

@@ -20,13 +20,14 @@ bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 CxResult FileAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "Dest", &destination_);
+  SchemaReader read(element_, "File");
+  CxResult r = read.Text("Dest", &destination_);
   if (r != CX_OK) return r;
-  r = ReadRequired(element_, "Src", &source_);
+  r = read.Text("Src", &source_);
   if (r != CX_OK) return r;
-  register_ = ReadFlag(element_, "Register", false);
-  compareVersion_ = ReadFlag(element_, "CmpVer", false);
-  ReadOsFilter(element_, &osFilter_);
+  register_ = read.Flag("Register");
+  compareVersion_ = read.Flag("CmpVer");
+  read.Text("os", &osFilter_);  // absent: runs everywhere
   parsed_ = 1;
   return CX_OK;
 }
@@ -95,10 +96,11 @@ CxResult FileAction::Execute(InstallContext*) {
 CxResult DelFileAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "Src", &source_);
+  SchemaReader read(element_, "DelFile");
+  CxResult r = read.Text("Src", &source_);
   if (r != CX_OK) return r;
-  unregister_ = ReadFlag(element_, "Unregister", false);
-  ReadOsFilter(element_, &osFilter_);
+  unregister_ = read.Flag("Unregister");
+  read.Text("os", &osFilter_);
   parsed_ = 1;
   return CX_OK;
 }
@@ -130,9 +132,10 @@ CxResult DelFileAction::Execute(InstallContext*) {
 CxResult DelDirAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "Src", &source_);
+  SchemaReader read(element_, "DelDir");
+  CxResult r = read.Text("Src", &source_);
   if (r != CX_OK) return r;
-  checkIsEmpty_ = ReadFlag(element_, "CheckIsEmpty", true);
+  checkIsEmpty_ = read.Flag("CheckIsEmpty");
   parsed_ = 1;
   return CX_OK;
 }

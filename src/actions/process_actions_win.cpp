@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "actions/attribute_reading.h"
 #include "platform/process_control.h"
 
 namespace {
@@ -13,12 +14,12 @@ const char16_t* TrueFalse(bool value) { return value ? u"true" : u"false"; }
 CxResult KillProcessAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  name_.Clear();
+  SchemaReader read(element_, "KillProcess");
   pid_ = 0;
-  if (element_->GetAttr("Name", &name_) == CX_OK) {
-    if (name_.IsEmpty()) return CX_E_INVALID_ARG;
-  } else {
-    pid_ = element_->GetAttrInt("Pid", 0);
+  CxResult r = read.Text("Name", &name_);  // present: never empty
+  if (r != CX_OK) return r;
+  if (name_.IsEmpty()) {
+    pid_ = read.Int("Pid");
     if (pid_ == 0) return CX_E_TEMPLATE_MISSING;
   }
   parsed_ = 1;
@@ -46,13 +47,13 @@ CxResult KillProcessAction::Execute(InstallContext*) {
 CxResult StartProcessAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  source_.Clear();
-  CxResult sourceResult = element_->GetAttr("Src", &source_);
-  if (sourceResult == CX_OK && source_.IsEmpty()) return CX_E_INVALID_ARG;
-  cmdLine_.Clear();
-  element_->GetAttr("CmdLine", &cmdLine_);  // absent: no parameters
-  silent_ = element_->GetAttrBool("Silent", true);
-  wait_ = element_->GetAttrBool("Wait", true);
+  SchemaReader read(element_, "StartProcess");
+  // An empty "Src" ends Parse at once; an absent one after the others.
+  CxResult sourceResult = read.Text("Src", &source_);
+  if (sourceResult == CX_E_INVALID_ARG) return sourceResult;
+  read.Text("CmdLine", &cmdLine_);
+  silent_ = read.Flag("Silent") == 1;
+  wait_ = read.Flag("Wait") == 1;
   if (sourceResult != CX_OK) return sourceResult;
   parsed_ = 1;
   return CX_OK;

@@ -81,7 +81,8 @@ void SetupScript::Reset() {
   rawDict_.reset();
   expandedDict_.reset();
   encodingCode_ = -1;
-  languageCode_ = static_cast<int>(CurrentLanguageCode());
+  languageCode_ =
+      languageOverride_ >= 0 ? languageOverride_ : static_cast<int>(CurrentLanguageCode());
 }
 
 const char* SetupScript::GetLanguageTag() const {
@@ -141,6 +142,11 @@ int SetupScript::SetSystemVariables(const char* packageFolderAnsi) {
       BuildSystemVariables(folders, packageFolder.Str(), static_cast<uint32_t>(languageCode_),
                            &variables) != CX_OK)
     return CX_NOT_DONE;
+  return SetSystemVariables(variables);
+}
+
+int SetupScript::SetSystemVariables(const SystemVariableList& variables) {
+  if (!rawDict_ || !expandedDict_) return CX_NOT_DONE;
   std::vector<std::pair<std::string, std::string>> narrow;
   for (const auto& v : variables) {
     std::string value;
@@ -157,6 +163,7 @@ int SetupScript::SetSystemVariables(const char* packageFolderAnsi) {
 
 CxResult SetupScript::ExpandVariables() {
   expandedDoc_.reset();
+  expandedLength_ = 0;
   if (raw_.empty() || !rawDoc_ || !rawDict_ || !expandedDict_) return CX_E_BAD_DATA;
   CxResult r = ImportVariables(rawDoc_.get(), GetLanguageTag(), true, rawDict_.get());
   if (r != CX_OK) return r;
@@ -170,6 +177,7 @@ CxResult SetupScript::ExpandVariables() {
   if (r == CX_OK) r = ImportVariables(doc.get(), GetLanguageTag(), true, expandedDict_.get());
   if (r != CX_OK) return r;
   expandedDoc_ = std::move(doc);
+  expandedLength_ = expanded.size();
   return CX_OK;
 }
 

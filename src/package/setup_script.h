@@ -13,6 +13,7 @@
 #include "common/result_codes.h"
 #include "common/wstring.h"
 #include "package/script_element.h"
+#include "package/system_folders.h"
 
 class TiXmlDocument;
 class VariableDictionary;
@@ -29,6 +30,11 @@ class SetupScript : public RefCounted {
   CxResult LoadFromMemory(const char* data, size_t size);
   // Sets the system folder variables in both dictionaries. 1 or 0.
   int SetSystemVariables(const char* packageFolderAnsi);
+  // The same with given values (for a dry run of another machine). 1 or 0.
+  int SetSystemVariables(const SystemVariableList& variables);
+  // Reads texts in this language (sysinfo.h codes) instead of the system's,
+  // from the next Load on; -1 returns to the system's.
+  void OverrideLanguageCode(int code) { languageOverride_ = code; }
   // Expands every $(name) of the raw text into the expanded document.
   CxResult ExpandVariables();
   // 0 with the value, or CX_E_MISSING with `out` untouched.
@@ -39,6 +45,14 @@ class SetupScript : public RefCounted {
   // "zh_cn", "en_us" or "zh_tw".
   const char* GetLanguageTag() const;
   void Reset();
+
+  // The parsed documents (null before Load / ExpandVariables); both keep
+  // every node's row and column.
+  const TiXmlDocument* RawDocument() const { return rawDoc_.get(); }
+  const TiXmlDocument* ExpandedDocument() const { return expandedDoc_.get(); }
+  const std::string& RawText() const { return raw_; }
+  // Bytes of the text the last successful ExpandVariables parsed.
+  size_t ExpandedLength() const { return expandedLength_; }
 
   int EncodingCode() const { return encodingCode_; }
   int LanguageCode() const { return languageCode_; }
@@ -52,4 +66,6 @@ class SetupScript : public RefCounted {
   std::unique_ptr<VariableDictionary> expandedDict_;
   int encodingCode_ = -1;
   int languageCode_ = 0;
+  int languageOverride_ = -1;
+  size_t expandedLength_ = 0;
 };

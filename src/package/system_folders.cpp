@@ -24,6 +24,28 @@ std::u16string DecimalText(uint32_t value) {
 
 }  // namespace
 
+RawSystemFolders StandardWindowsFolders(bool is64, const std::u16string& userName,
+                                        const std::u16string& exePath) {
+  const std::u16string profile = u"C:\\Users\\" + userName;
+  RawSystemFolders f;
+  f.is64 = is64;
+  // A 32-bit program on a 64-bit Windows is told the x86 Program Files for
+  // both lookups, and System32 for the system folder.
+  f.programFiles = is64 ? u"C:\\Program Files (x86)" : u"C:\\Program Files";
+  f.programFilesX86 = is64 ? u"C:\\Program Files (x86)" : u"";
+  f.system = u"C:\\Windows\\system32";
+  f.systemX86 = is64 ? u"C:\\Windows\\SysWOW64" : u"";
+  f.windows = u"C:\\Windows";
+  f.appData = profile + u"\\AppData\\Roaming";
+  f.commonAppData = u"C:\\ProgramData";
+  f.commonDesktop = u"C:\\Users\\Public\\Desktop";
+  f.programs = profile + u"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+  f.commonPrograms = u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+  f.desktop = profile + u"\\Desktop";
+  f.exePath = exePath;
+  return f;
+}
+
 CxResult ParentFolderOf(const std::u16string& path, std::u16string* out) {
   if (!out) return CX_E_INVALID_ARG;
   if (path.empty() || path.size() > 259) return CX_E_BAD_DATA;

@@ -29,6 +29,13 @@ struct RawSystemFolders {
 // (name, value) pairs in the order they are set.
 using SystemVariableList = std::vector<std::pair<std::string, std::u16string>>;
 
+// The folders of a standard Windows installation (Windows in C:\Windows, a
+// user profile C:\Users\<userName>) as this 32-bit program is told them on
+// a 64-bit or a 32-bit Windows, with the setup program at `exePath`. For
+// dry runs and checks on another machine.
+RawSystemFolders StandardWindowsFolders(bool is64, const std::u16string& userName,
+                                        const std::u16string& exePath);
+
 // Asks the system. On 64-bit Windows the four Program Files and system
 // folder lookups run with WOW64 file-system redirection off. 0, or the
 // first failing lookup's error with `out` untouched. The native build

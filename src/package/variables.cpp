@@ -75,14 +75,17 @@ CxResult EscapeXmlText(const char* text, std::string* out) {
   return CX_OK;
 }
 
+size_t ExpansionBound(size_t rawLength) {
+  if (rawLength > kMaxExpandedScriptBytes / kExpansionFactor) return kMaxExpandedScriptBytes;
+  return rawLength * kExpansionFactor;
+}
+
 CxResult ExpandVariableText(const std::string& raw, const VariableDictionary& dict,
                             std::string* out) {
   if (!out) return CX_E_INVALID_ARG;
   if (raw.empty()) return CX_E_BAD_DATA;
-  const size_t capacity = 2 * raw.size();
+  const size_t capacity = ExpansionBound(raw.size()) + 1;  // and a terminator
   std::string a = raw, b;
-  a.reserve(capacity);
-  b.reserve(capacity);
   for (int pass = 0; pass < kMaxExpansionPasses; ++pass) {
     bool found = false;
     CxResult r = ExpandPass(a, dict, capacity, &b, &found);

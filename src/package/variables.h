@@ -22,9 +22,19 @@ constexpr int kMaxExpansionPasses = 32;
 // one of the five predefined entities. CX_E_INVALID_ARG for a null pointer.
 CxResult EscapeXmlText(const char* text, std::string* out);
 
+// Room for the expanded script: 16 times the raw text, at most 64 MiB. A
+// compact script of many File lines grows several times over on a machine
+// whose folders have long names, so the room is generous; the fixed cap
+// still stops a runaway expansion cleanly.
+constexpr size_t kExpansionFactor = 16;
+constexpr size_t kMaxExpandedScriptBytes = size_t(64) << 20;
+// The longest expanded text (in bytes) that a raw text of `rawLength` bytes
+// may give.
+size_t ExpansionBound(size_t rawLength);
+
 // Replaces every $(name) of `raw` with the escaped value from `dict`, pass
-// after pass, until no "$(" is left. The text may grow to at most
-// 2 * raw.size() - 1 bytes. Results:
+// after pass, until no "$(" is left. The text may grow to
+// ExpansionBound(raw.size()) bytes. Results:
 //   CX_E_BAD_DATA          empty text; "$(" without ")"; a name that is
 //                          empty, undefined or longer than the limit
 //   CX_E_BUFFER_TOO_SMALL  the text would outgrow its room, or references

@@ -63,10 +63,19 @@ bool NestingWithinLimit(const char* s, size_t end) {
 }  // namespace
 
 CxResult XmlParse(const char* text, size_t length, std::unique_ptr<TiXmlDocument>* out) {
-  if (!text || !out) return CX_E_INVALID_ARG;
+  XmlParseError ignored;
+  return XmlParse(text, length, out, &ignored);
+}
+
+CxResult XmlParse(const char* text, size_t length, std::unique_ptr<TiXmlDocument>* out,
+                  XmlParseError* error) {
+  if (!text || !out || !error) return CX_E_INVALID_ARG;
   size_t end = 0;
   while (end < length && text[end]) ++end;
-  if (!NestingWithinLimit(text, end)) return CX_E_NOT_WELL_FORMED;
+  if (!NestingWithinLimit(text, end)) {
+    *error = {0, 0, "elements nested deeper than " + std::to_string(kMaxXmlDepth)};
+    return CX_E_NOT_WELL_FORMED;
+  }
   try {
     // TinyXML steps over a whole UTF-8 sequence even when the text ends
     // inside it, landing past the terminator; the spare zero bytes keep
@@ -75,7 +84,10 @@ CxResult XmlParse(const char* text, size_t length, std::unique_ptr<TiXmlDocument
     terminated.append(kTerminatorPadding, '\0');
     std::unique_ptr<TiXmlDocument> doc(new TiXmlDocument());
     doc->Parse(terminated.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
-    if (doc->Error()) return CX_E_NOT_WELL_FORMED;
+    if (doc->Error()) {
+      *error = {doc->ErrorRow(), doc->ErrorCol(), doc->ErrorDesc() ? doc->ErrorDesc() : ""};
+      return CX_E_NOT_WELL_FORMED;
+    }
     *out = std::move(doc);
     return CX_OK;
   } catch (const std::bad_alloc&) {

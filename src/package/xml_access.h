@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "common/result_codes.h"
 
@@ -21,6 +22,18 @@ constexpr uint32_t kMaxXmlDepth = 100;
 // CX_E_NOT_WELL_FORMED when TinyXML reports an error or the nesting exceeds
 // kMaxXmlDepth, CX_E_OUT_OF_MEMORY when memory runs out.
 CxResult XmlParse(const char* text, size_t length, std::unique_ptr<TiXmlDocument>* out);
+
+// Where and why a parse failed: the parser's row and column (1-based; 0
+// when unknown) and its description.
+struct XmlParseError {
+  int row = 0;
+  int column = 0;
+  std::string description;
+};
+// XmlParse that also tells where a CX_E_NOT_WELL_FORMED text fails; the
+// parsed document keeps every node's row and column.
+CxResult XmlParse(const char* text, size_t length, std::unique_ptr<TiXmlDocument>* out,
+                  XmlParseError* error);
 
 // Encoding code of an encoding name, compared without case: "utf-8" 0,
 // "gbk" 1, "gb18030" 2, "gb2312" 3, anything else (or null) -1.

@@ -29,7 +29,8 @@ TEST(ExpandVariableText, Table) {
   dict.Add("pf32", "C:\\PF86");
   dict.Add("Loop1", "$(Loop2)");
   dict.Add("Loop2", "$(Loop1)");
-  dict.Add("Big", std::string(40, 'x'));
+  dict.Add("Fits", std::string(96, 'x'));  // "$(Fits)" is 7 bytes: room for 112
+  dict.Add("Big", std::string(97, 'x'));   // "$(Big)" is 6 bytes: room for 96
   dict.Add(std::string(127, 'n'), "long");
   const struct { std::string in; CxResult result; const char* out; } cases[] = {
       {"<a>$[src]</a>", CX_OK, "<a>$[src]</a>"},                          // $[...] untouched
@@ -38,13 +39,22 @@ TEST(ExpandVariableText, Table) {
       {"$(Loop1)", CX_E_BUFFER_TOO_SMALL, nullptr},  // never settles: pass bound
       {"<a>$()</a>", CX_E_BAD_DATA, nullptr},        // empty name
       {"<a>$(PF32)</a>", CX_E_BAD_DATA, nullptr},    // names are case-sensitive
-      {"$(Big)", CX_E_BUFFER_TOO_SMALL, nullptr},    // value exceeds 2x room
+      {"$(Big)", CX_E_BUFFER_TOO_SMALL, nullptr},    // one byte past 16x the raw text
+      {"$(Fits)", CX_OK, nullptr},                   // far past 2x, within 16x
   };
   for (const auto& c : cases) {
     std::string out = "untouched";
     EXPECT_EQ(ExpandVariableText(c.in, dict, &out), c.result) << c.in;
-    EXPECT_EQ(out, c.out ? c.out : "untouched") << c.in;
+    if (c.result != CX_OK || c.out) {
+      EXPECT_EQ(out, c.out ? c.out : "untouched") << c.in;
+    }
   }
+}
+
+TEST(ExpandVariableText, BoundIsSixteenTimesTheRawTextAtMost64MiB) {
+  EXPECT_EQ(ExpansionBound(6), 96u);
+  EXPECT_EQ(ExpansionBound(4u << 20), 64u << 20);
+  EXPECT_EQ(ExpansionBound(5u << 20), 64u << 20);  // the cap, not 80 MiB
 }
 
 TEST(ExpandVariableText, ChainsResolveUpToThePassBound) {

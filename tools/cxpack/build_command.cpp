@@ -33,7 +33,7 @@ constexpr char kScriptPath[] = "PackageFiles/SetupScript.xml";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr,
-               "cxpack: %s\nusage: cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936]\n",
+               "cxpack: %s\nusage: cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n",
                problem.c_str());
   return kExitUsage;
 }
@@ -50,6 +50,7 @@ struct BuildOptions {
   std::string output;
   std::string stub;
   uint32_t codePage = kPackAsciiOnly;
+  bool lint = true;  // --no-lint: for test packages that are faulty on purpose
 };
 
 std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions* o) {
@@ -67,6 +68,8 @@ std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions
       } else {
         return "code page must be 1252 or 936";
       }
+    } else if (a == "--no-lint") {
+      o->lint = false;
     } else if (a.size() > 1 && a[0] == '-') {
       return "unknown option " + a;
     } else if (o->packageDir.empty()) {
@@ -174,7 +177,7 @@ int RunBuild(const std::vector<std::string>& args) {
   if (o.stub.empty()) o.stub = DefaultStubPath();
   if (o.stub.empty()) return Failed(kStubName, "not found beside cxpack; give --stub PATH");
 
-  const int errors = LintBeforeBuild(o.packageDir);
+  const int errors = o.lint ? LintBeforeBuild(o.packageDir, o.codePage) : 0;
   if (errors > 0)
     return Failed(o.packageDir, std::to_string(errors) + (errors == 1 ? " error" : " errors") +
                                     " found by lint; nothing written");

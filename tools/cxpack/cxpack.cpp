@@ -4,7 +4,9 @@
 //   cxpack pack DIR -o FILE [--codepage 1252|936]
 //   cxpack list FILE [--codepage 1252|936]
 //   cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]
-//   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936]
+//   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]
+//   cxpack lint PACKAGE_DIR|SCRIPT      (lint_command.h)
+//   cxpack plan PACKAGE_DIR|SCRIPT ...  (plan_command.h)
 //
 // Exit status: 0 done, 1 failed (message "cxpack: FILE: reason"), 2 usage.
 #include <cstdio>
@@ -12,6 +14,8 @@
 #include <vector>
 
 #include "common/codepage.h"
+#include "lint_command.h"
+#include "plan_command.h"
 #include "common/file_io.h"
 #include "package/package_archive.h"
 #include "package/package_writer.h"
@@ -26,7 +30,9 @@ const char kUsage[] =
     "usage: cxpack pack DIR -o FILE [--codepage 1252|936]\n"
     "       cxpack list FILE [--codepage 1252|936]\n"
     "       cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]\n"
-    "       cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936]\n"
+    "       cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
+    "       cxpack lint PACKAGE_DIR|SCRIPT [--codepage 1252|936]\n"
+    "       cxpack plan PACKAGE_DIR|SCRIPT [--mode install|uninstall] [--lang L] [--os 64|32] [--json]\n"
     "\n"
     "pack     stores the contents of DIR as the archive's top level; names must be\n"
     "         ASCII unless a code page is given\n"
@@ -146,6 +152,10 @@ int ExtractCommand(const Options& o) {
 
 int Run(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "build") return RunBuild(args);
+  // Commands with options of their own parse them themselves.
+  const std::vector<std::string> rest(args.empty() ? args.end() : args.begin() + 1, args.end());
+  if (!args.empty() && args[0] == "lint") return LintCommand(rest);
+  if (!args.empty() && args[0] == "plan") return PlanCommand(rest);
   Options o;
   std::string problem = ParseOptions(args, &o);
   if (!problem.empty()) return Usage(problem.c_str());

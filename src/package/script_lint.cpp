@@ -1,0 +1,823 @@
+// The script linter: one pass over the raw document (for positions) paired
+// with the expanded one (for values), plus the variable references of the
+// raw text and the package folder.
+#include "package/script_lint.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+
+#include <tinyxml.h>
+
+#include "common/codepage.h"
+#include "common/strings.h"
+#include "common/version_number.h"
+#include "common/wstring.h"
+#include "engine/action_schema.h"
+#include "package/package_writer.h"
+#include "package/setup_script.h"
+#include "package/system_folders.h"
+#include "package/variables.h"
+#include "package/xml_access.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kLanguages[] = {"zh_cn", "en_us", "zh_tw"};
+const char* const kSetupInfoKeys[] = {"ProductCode", "ProductName", "Publisher", "Version",
+                                      "InstallDir"};
+// The texts the dialog and the runner look up.
+const char* const kDialogKeys[] = {
+    "IDS_MAIN_UI_INSTALL_TITLE",   "IDS_MAIN_UI_UNINSTALL_TITLE",
+    "IDS_WELCOME_INSTALL",         "IDS_WELCOME_UNINSTALL",
+    "IDS_BTN_INSTALL",             "IDS_BTN_CANCEL",
+    "IDS_BTN_UNINSTALL",           "IDS_BTN_FININSH",
+    "IDS_INSTANCE_EXISTED",        "IDS_INSTAL_HIGHER_WARNING",
+    "IDS_INSTAL_EQUAL_WARNING",    "IDS_TIP_INSTALLING_PRODUCT",
+    "IDS_TIP_UNINSTALLING_PRODUCT", "IDS_INSTALL_OK",
+    "IDS_UNINSTALL_OK",            "IDS_INSTALL_FAILED",
+    "IDS_UNINSTALL_FAILED",        "IDS_SILENT_INSTALL_SUCCESSFULLY",
+    "IDS_SILENT_INSTALL_FINISHED", "IDS_NEED_ADMIN",
+};
+const char* const kMainLists[] = {"Insall", "Uninstall"};
+const char* const kKnownStores[] = {"MY", "ROOT", "TRUST", "CA", "AddressBook", "AuthRoot",
+                                    "Disallowed", "TrustedPeople", "TrustedPublisher"};
+
+// The machine the linter expands for: long folder names (as under a long
+// user name), so a script near its expansion room shows it here.
+const char16_t kLongUser[] = u"Firstname.Lastname.of.a.rather.long.account";
+
+bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
+bool SameNoCase(const char* a, const char* b) { return StrCompareNoCaseA(a, b) == 0; }
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// An attribute's value as the expanded script holds it.
+struct Value {
+  bool present = false;
+  bool known = false;  // false when only the raw text (with references) is at hand
+  std::string text;    // UTF-8
+};
+
+class Linter {
+ public:
+  explicit Linter(const LintOptions& options) : options_(options) {}
+  std::vector<LintFinding> Run(const std::string& bytes);
+
+ private:
+  void Add(int line, int column, LintSeverity s, const std::string& message) {
+    findings_.push_back({line, column, s, message, {}});
+  }
+  void Error(const TiXmlBase* at, const std::string& m) {
+    Add(at ? at->Row() : 1, at ? at->Column() : 1, LintSeverity::kError, m);
+  }
+  void Warn(const TiXmlBase* at, const std::string& m) {
+    Add(at ? at->Row() : 1, at ? at->Column() : 1, LintSeverity::kWarning, m);
+  }
+
+  bool CheckDeclaration();
+  void CollectVariables();
+  void CheckReferences();
+  void CheckSelfReferences();
+  void Expand();
+  void Pair(const TiXmlElement* raw, const TiXmlElement* expanded);
+  std::string Utf8(const char* text) const;
+  Value AttrValue(const TiXmlElement* raw, const char* name) const;
+  std::string ElementText(const TiXmlElement* raw) const;
+
+  bool Defined(const std::string& name, const char* language) const;
+  void CheckSetupInfo();
+  void CheckTexts();
+  void CheckLists();
+  void CheckAction(const TiXmlElement* e, bool mainList);
+  void CheckValue(const TiXmlElement* e, const ActionSchema& schema, const AttributeSpec& spec,
+                  const Value& v);
+  void CheckPackagePath(const TiXmlElement* e, const std::string& what, const std::string& path);
+  void CheckTemplates();
+  void CheckPackageNames();
+
+  const LintOptions& options_;
+  std::vector<LintFinding> findings_;
+  std::string raw_;
+  std::unique_ptr<TiXmlDocument> rawDoc_;
+  const TiXmlElement* config_ = nullptr;
+  int encoding_ = -1;
+  SetupScript script_;
+  bool expanded_ = false;
+  std::map<const TiXmlElement*, const TiXmlElement*> expandedOf_;
+  std::string srcroot_;  // the package folder the expansion used, UTF-8
+
+  std::set<std::string> systemNames_;
+  std::map<std::string, const TiXmlElement*> plainVars_;  // last definition wins
+  std::map<std::string, const TiXmlElement*> localVars_;
+  std::map<std::string, std::set<std::string>> localLanguages_;
+  bool referencesBroken_ = false;
+  // Types used in the lists that describe their actions, by first use.
+  std::map<std::string, const TiXmlElement*> describedTypes_;
+};
+
+// Texts near `name` among `candidates`, by edit distance ignoring case.
+std::string DidYouMean(const std::string& name, const std::vector<std::string>& candidates) {
+  std::string best;
+  size_t bestDistance = 3;
+  for (const std::string& c : candidates) {
+    size_t d = NearNameDistance(name, c);
+    if (d < bestDistance && c != name) {
+      best = c;
+      bestDistance = d;
+    }
+  }
+  return best.empty() ? std::string() : "; did you mean " + Quoted(best) + "?";
+}
+
+std::vector<std::string> ActionTypeNames() {
+  size_t count = 0;
+  const ActionSchema* all = ActionSchemas(&count);
+  std::vector<std::string> names;
+  for (size_t i = 0; i < count; ++i) names.push_back(all[i].type);
+  return names;
+}
+
+std::vector<const TiXmlElement*> Children(const TiXmlElement* e) {
+  std::vector<const TiXmlElement*> out;
+  for (const TiXmlElement* c = e ? e->FirstChildElement() : nullptr; c; c = c->NextSiblingElement())
+    out.push_back(c);
+  return out;
+}
+
+std::string JoinWords(const char* const* words, const char* last) {
+  std::string out;
+  for (const char* const* w = words; *w; ++w) {
+    if (!out.empty()) out += w[1] ? ", " : std::string(" ") + last + " ";
+    out += *w;
+  }
+  return out;
+}
+
+// ---- well-formedness and declaration ----
+
+// Offset of the first byte that does not belong to a well-formed UTF-8
+// sequence, or npos.
+size_t FirstInvalidUtf8(const std::string& s) {
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t n = c < 0x80 ? 0 : (c >= 0xC2 && c < 0xE0) ? 1 : (c >= 0xE0 && c < 0xF0) ? 2
+             : (c >= 0xF0 && c < 0xF5) ? 3 : 4;
+    if (n == 4 || i + n >= s.size() + (n ? 0 : 1)) return i;
+    for (size_t k = 1; k <= n; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return i;
+    i += n + 1;
+  }
+  return std::string::npos;
+}
+
+bool Linter::CheckDeclaration() {
+  const TiXmlNode* first = rawDoc_->FirstChild();
+  const TiXmlDeclaration* decl = first ? first->ToDeclaration() : nullptr;
+  if (!decl) {
+    Add(1, 1, LintSeverity::kError,
+        "the script must begin with an XML declaration, e.g. <?xml version=\"1.0\" "
+        "encoding=\"UTF-8\"?>");
+    return false;
+  }
+  const char* name = decl->Encoding();
+  encoding_ = EncodingCodeOfName(name);
+  if (encoding_ < 0) {
+    Warn(decl, "encoding " + Quoted(name ? name : "") +
+                   " is not UTF-8, gbk, gb18030 or gb2312: texts are read in the code page "
+                   "of whichever Windows runs the setup");
+  } else if (encoding_ == 0) {
+    const size_t bad = FirstInvalidUtf8(raw_);
+    if (bad != std::string::npos) {
+      int line = 1 + static_cast<int>(std::count(raw_.begin(), raw_.begin() + bad, '\n'));
+      Add(line, 0, LintSeverity::kError, "the text is not valid UTF-8, as its declaration says");
+    }
+  }
+  config_ = rawDoc_->FirstChildElement("Config");
+  if (!config_) {
+    Error(rawDoc_->RootElement(), "no Config element: the script defines nothing");
+    return false;
+  }
+  return true;
+}
+
+std::string Linter::Utf8(const char* text) const {
+  if (!text) return {};
+  WString w(text, CodePageOfEncoding(encoding_));
+  return Utf16ToUtf8(w.Str());
+}
+
+// ---- variables ----
+
+void Linter::CollectVariables() {
+  SystemVariableList system;
+  BuildSystemVariables(StandardWindowsFolders(true, u"user", u"C:\\setup.exe"), u"C:\\", 1,
+                       &system);
+  for (const auto& v : system) systemNames_.insert(v.first);
+  for (const TiXmlElement* section : Children(config_)) {
+    const char* tag = section->Value();
+    const bool plain = Same(tag, "SetupInfo") || Same(tag, "CustomInfo");
+    const bool local = Same(tag, "CustomString") || Same(tag, "ActionDescString");
+    if (!plain && !local) continue;
+    for (const TiXmlElement* e : Children(section)) {
+      if (plain) {
+        plainVars_[e->Value()] = e;
+        continue;
+      }
+      for (const char* language : kLanguages)
+        if (e->FirstChildElement(language)) {
+          localVars_[e->Value()] = e;
+          localLanguages_[e->Value()].insert(language);
+        }
+    }
+  }
+}
+
+bool Linter::Defined(const std::string& name, const char* language) const {
+  if (systemNames_.count(name) || plainVars_.count(name)) return true;
+  auto it = localLanguages_.find(name);
+  return it != localLanguages_.end() && it->second.count(language);
+}
+
+void Linter::CheckReferences() {
+  std::vector<std::string> names(systemNames_.begin(), systemNames_.end());
+  for (const auto& v : plainVars_) names.push_back(v.first);
+  for (const auto& v : localVars_) names.push_back(v.first);
+  int line = 1;
+  size_t lineStart = 0, scanned = 0;
+  auto where = [&](size_t offset, int* l, int* c) {
+    for (; scanned < offset; ++scanned)
+      if (raw_[scanned] == '\n') {
+        ++line;
+        lineStart = scanned + 1;
+      }
+    int col = 1;
+    for (size_t i = lineStart; i < offset; ++i)
+      if ((static_cast<unsigned char>(raw_[i]) & 0xC0) != 0x80) ++col;
+    *l = line;
+    *c = col;
+  };
+  for (size_t pos = raw_.find("$("); pos != std::string::npos; pos = raw_.find("$(", pos + 2)) {
+    int l, c;
+    where(pos, &l, &c);
+    size_t close = raw_.find(')', pos + 2);
+    if (close == std::string::npos) {
+      Add(l, c, LintSeverity::kError, "\"$(\" without a closing \")\": loading fails");
+      referencesBroken_ = true;
+      return;
+    }
+    const std::string name = raw_.substr(pos + 2, close - pos - 2);
+    if (name.find_first_of("\n<>\"") != std::string::npos) {
+      // The reference runs on to some later ")": a forgotten one here.
+      Add(l, c, LintSeverity::kError,
+          "\"$(\" without a closing \")\" on its line: loading fails");
+      referencesBroken_ = true;
+      continue;
+    }
+    if (name.size() > kMaxVariableNameLength) {
+      Add(l, c, LintSeverity::kError, "variable name longer than 127 bytes");
+      referencesBroken_ = true;
+      continue;
+    }
+    std::vector<std::string> missing;
+    for (const char* language : kLanguages)
+      if (!Defined(name, language)) missing.push_back(language);
+    if (missing.size() == 3) {
+      Add(l, c, LintSeverity::kError,
+          "$(" + name + ") is undefined: loading fails" + DidYouMean(name, names));
+      referencesBroken_ = true;
+    } else {
+      for (const std::string& language : missing)
+        Add(l, c, LintSeverity::kError,
+            "$(" + name + ") has no " + language + " text: loading fails in " + language);
+    }
+  }
+}
+
+std::string Linter::ElementText(const TiXmlElement* e) const {
+  std::string all = e->GetText() ? e->GetText() : "";
+  for (const TiXmlElement* c : Children(e))
+    if (c->GetText()) all += std::string(" ") + c->GetText();
+  return all;
+}
+
+void Linter::CheckSelfReferences() {
+  // Variable -> the names its value(s) refer to.
+  std::map<std::string, std::set<std::string>> refs;
+  std::map<std::string, const TiXmlElement*> where;
+  auto collect = [&](const std::map<std::string, const TiXmlElement*>& vars) {
+    for (const auto& v : vars) {
+      const std::string text = ElementText(v.second);
+      for (size_t p = text.find("$("); p != std::string::npos; p = text.find("$(", p + 2)) {
+        size_t close = text.find(')', p + 2);
+        if (close == std::string::npos) break;
+        refs[v.first].insert(text.substr(p + 2, close - p - 2));
+      }
+      where[v.first] = v.second;
+    }
+  };
+  collect(localVars_);
+  collect(plainVars_);  // a plain definition wins over a localised one
+  for (const auto& v : refs) {
+    // Depth-first search for a way back to v.first.
+    std::vector<std::pair<std::string, std::string>> stack;  // (name, first step)
+    std::set<std::string> seen;
+    for (const std::string& n : v.second) stack.emplace_back(n, n);
+    std::string via;
+    bool loops = false;
+    while (!stack.empty() && !loops) {
+      auto [name, step] = stack.back();
+      stack.pop_back();
+      if (name == v.first) {
+        loops = true;
+        via = step;
+        break;
+      }
+      if (!seen.insert(name).second) continue;
+      auto it = refs.find(name);
+      if (it != refs.end())
+        for (const std::string& n : it->second) stack.emplace_back(n, step);
+    }
+    if (!loops) continue;
+    referencesBroken_ = true;
+    std::string m = "$(" + v.first + ") refers to itself";
+    if (via != v.first) m += " through $(" + via + ")";
+    Error(where[v.first], m + ": loading fails");
+  }
+}
+
+void Linter::Pair(const TiXmlElement* raw, const TiXmlElement* expanded) {
+  if (!raw || !expanded || !Same(raw->Value(), expanded->Value())) return;
+  expandedOf_[raw] = expanded;
+  std::vector<const TiXmlElement*> a = Children(raw), b = Children(expanded);
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) Pair(a[i], b[i]);
+}
+
+void Linter::Expand() {
+  if (referencesBroken_) return;
+  const std::u16string profile = std::u16string(u"C:\\Users\\") + kLongUser;
+  const std::u16string temp = profile + u"\\AppData\\Local\\Temp\\";
+  const std::u16string packageFolder = temp + u"CxKeyPackage_00000000\\";
+  SystemVariableList system;
+  BuildSystemVariables(
+      StandardWindowsFolders(true, kLongUser, temp + u"Uninstallation_00000000.exe"),
+      packageFolder, 1, &system);
+  srcroot_ = Utf16ToUtf8(packageFolder);
+  script_.OverrideLanguageCode(1);
+  CxResult r = script_.LoadFromMemory(raw_.data(), raw_.size());
+  if (r == CX_OK && script_.SetSystemVariables(system) != CX_DONE) r = CX_E_BAD_DATA;
+  if (r == CX_OK) r = script_.ExpandVariables();
+  if (r == CX_E_BUFFER_TOO_SMALL) {
+    Error(config_, "the expanded script outgrows its room of " +
+                       std::to_string(ExpansionBound(raw_.size())) +
+                       " bytes on a machine with long folder names: loading fails (0xE0600005)");
+    return;
+  }
+  if (r != CX_OK) {
+    Error(config_, "the script does not expand: loading fails");
+    return;
+  }
+  expanded_ = true;
+  const size_t bound = ExpansionBound(raw_.size());
+  if (script_.ExpandedLength() > bound / 2)
+    Warn(config_, "the expanded script takes " + std::to_string(script_.ExpandedLength()) +
+                      " of its " + std::to_string(bound) +
+                      " bytes of room on a machine with long folder names; beyond it loading "
+                      "fails (0xE0600005)");
+  const TiXmlElement* config = script_.ExpandedDocument()->FirstChildElement("Config");
+  Pair(config_, config);
+}
+
+Value Linter::AttrValue(const TiXmlElement* raw, const char* name) const {
+  Value v;
+  const char* text = raw->Attribute(name);
+  if (!text) return v;
+  v.present = true;
+  auto it = expandedOf_.find(raw);
+  if (it != expandedOf_.end()) {
+    const char* expanded = it->second->Attribute(name);
+    v.known = expanded != nullptr;
+    v.text = Utf8(expanded);
+  } else if (!std::strstr(text, "$(")) {
+    v.known = true;
+    v.text = Utf8(text);
+  }
+  return v;
+}
+
+// ---- SetupInfo and texts ----
+
+void Linter::CheckSetupInfo() {
+  const TiXmlElement* info = config_->FirstChildElement("SetupInfo");
+  for (const char* key : kSetupInfoKeys) {
+    auto it = plainVars_.find(key);
+    if (it == plainVars_.end()) {
+      Error(info ? info : config_, std::string("SetupInfo has no ") + key);
+      continue;
+    }
+    const TiXmlElement* e = it->second;
+    auto pair = expandedOf_.find(e);
+    const char* rawText = e->GetText();
+    const bool known = pair != expandedOf_.end() || !rawText || !std::strstr(rawText, "$(");
+    const std::string text =
+        Utf8(pair != expandedOf_.end() ? pair->second->GetText() : rawText);
+    if (!known) continue;
+    if (Same(key, "Version")) {
+      uint64_t value = 0;
+      if (ParseVersionString(Utf8ToUtf16(text).c_str(), &value) != CX_DONE)
+        Error(e, "Version " + Quoted(text) + " must have four parts, each from 0 to 65535");
+    } else if (text.empty()) {
+      Error(e, std::string(key) + " is empty");
+    }
+  }
+}
+
+void Linter::CheckTexts() {
+  const TiXmlElement* strings = config_->FirstChildElement("CustomString");
+  for (const char* key : kDialogKeys) {
+    std::vector<std::string> missing;
+    for (const char* language : kLanguages)
+      if (!Defined(key, language)) missing.push_back(language);
+    if (missing.empty()) continue;
+    const bool finish = Same(key, "IDS_BTN_FININSH");
+    auto it = localVars_.find(key);
+    const TiXmlBase* at = it != localVars_.end() ? static_cast<const TiXmlBase*>(it->second)
+                          : strings                ? strings
+                                                   : config_;
+    const std::string effect = finish ? "the dialog ends at once" : "the dialog shows it empty";
+    if (missing.size() == 3) {
+      Error(at, std::string("no ") + key + " text: " + effect);
+      continue;
+    }
+    for (const std::string& language : missing)
+      Error(at, std::string(key) + " has no " + language + " text: " + effect + " in " + language);
+  }
+}
+
+// ---- lists and actions ----
+
+void Linter::CheckLists() {
+  std::vector<std::string> listNames = {"Insall", "Uninstall", "Install Finish",
+                                        "Uninstall Finish"};
+  std::set<std::string> seen;
+  for (const TiXmlElement* list : Children(config_)) {
+    if (!Same(list->Value(), "Action")) continue;
+    const char* name = list->Attribute("name");
+    if (!name) {
+      Warn(list, "an Action list without a name is never run");
+      continue;
+    }
+    if (std::find(listNames.begin(), listNames.end(), name) == listNames.end()) {
+      Warn(list, "list " + Quoted(Utf8(name)) + " is never run" + DidYouMean(name, listNames) +
+                     " (the lists are Insall, Uninstall, Install Finish and Uninstall Finish)");
+      continue;
+    }
+    if (!seen.insert(name).second) {
+      Warn(list, "a second " + Quoted(name) + " list is never run");
+      continue;
+    }
+    bool main = Same(name, kMainLists[0]) || Same(name, kMainLists[1]);
+    for (const TiXmlElement* e : Children(list)) CheckAction(e, main);
+  }
+  for (const char* name : kMainLists)
+    if (!seen.count(name))
+      Error(config_, std::string("no ") + Quoted(name) + " list: the " +
+                         (Same(name, "Insall") ? "install" : "uninstall") +
+                         " fails (0xE0600008)");
+}
+
+void Linter::CheckAction(const TiXmlElement* e, bool mainList) {
+  const std::string type = e->Value();
+  const ActionSchema* schema = FindActionSchema(type.c_str());
+  if (!schema) {
+    const std::string name = "unknown action " + Quoted(Utf8(type.c_str()));
+    const std::string hint = DidYouMean(type, ActionTypeNames());
+    if (mainList) Error(e, name + ": the run stops here (0xE0600008)" + hint);
+    else Warn(e, name + ": skipped" + hint);
+    return;
+  }
+  if (mainList && !describedTypes_.count(type)) describedTypes_[type] = e;
+
+  // Attributes the type does not have.
+  std::vector<std::string> names;
+  for (size_t i = 0; i < schema->attributeCount; ++i) names.push_back(schema->attributes[i].name);
+  for (const TiXmlAttribute* a = e->FirstAttribute(); a; a = a->Next()) {
+    if (FindAttributeSpec(*schema, a->Name())) continue;
+    if (Same(a->Name(), "os"))
+      Warn(e, type + " has no \"os\" filter: it runs on every Windows");
+    else
+      Warn(e, "unknown attribute " + Quoted(a->Name()) + " of " + type + " is ignored" +
+                  DidYouMean(a->Name(), names));
+  }
+
+  // The rules, then the values.
+  for (size_t i = 0; i < schema->attributeCount; ++i) {
+    const AttributeSpec& spec = schema->attributes[i];
+    const Value v = AttrValue(e, spec.name);
+    if (v.present && !v.known) continue;
+    const Value condition = spec.conditionAttr ? AttrValue(e, spec.conditionAttr) : Value();
+    if (spec.conditionAttr && condition.present && !condition.known) continue;
+    CxResult r = AttributeRuleResult(spec, v.present ? v.text.c_str() : nullptr,
+                                     condition.present ? condition.text.c_str() : nullptr);
+    if (r == CX_E_ATTR_MISSING) {
+      std::string when = spec.rule == AttrRule::kRequiredWhen
+                             ? std::string(" when ") + spec.conditionAttr + " is " +
+                                   spec.conditionValue
+                             : "";
+      Error(e, type + " needs " + spec.name + when);
+    } else if (r == CX_E_INVALID_ARG) {
+      Error(e, type + "'s " + spec.name + " is empty");
+    } else if (v.present && !v.text.empty()) {
+      CheckValue(e, *schema, spec, v);
+    }
+  }
+  if (type == "KillProcess" && !e->Attribute("Name")) {
+    const Value pid = AttrValue(e, "Pid");
+    if (!pid.present || (pid.known && std::atoi(pid.text.c_str()) == 0))
+      Error(e, "KillProcess needs Name or a nonzero Pid");
+  }
+  if (type == "AddRegister" && !e->Attribute("ValueType"))
+    Error(e, "AddRegister needs ValueType (REG_SZ, REG_DWORD or REG_BINARY): it fails without");
+}
+
+bool IsDecimal(const std::string& s, bool allowSign) {
+  size_t i = (allowSign && !s.empty() && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
+  if (i >= s.size()) return false;
+  for (; i < s.size(); ++i)
+    if (s[i] < '0' || s[i] > '9') return false;
+  return true;
+}
+
+void Linter::CheckValue(const TiXmlElement* e, const ActionSchema& schema,
+                        const AttributeSpec& spec, const Value& v) {
+  const std::string attr = std::string(spec.name) + "=" + Quoted(v.text);
+  switch (spec.kind) {
+    case AttrKind::kBool:
+      if (!SameNoCase(v.text.c_str(), "true") && !SameNoCase(v.text.c_str(), "false"))
+        Warn(e, attr + " is read as false: write true or false");
+      break;
+    case AttrKind::kInt:
+      if (!IsDecimal(v.text, true))
+        Warn(e, attr + " is not a number: read as " + spec.defaultValue);
+      break;
+    case AttrKind::kMinutes: {
+      const long minutes = IsDecimal(v.text, false) && v.text.size() < 6 ? std::atol(v.text.c_str()) : 0;
+      if (minutes < 1 || minutes > 1439)
+        Error(e, attr + " must be a whole number of minutes from 1 to 1439");
+      break;
+    }
+    case AttrKind::kEnum: {
+      bool exact = false;
+      const char* folded = nullptr;
+      for (const char* const* w = spec.values; *w; ++w) {
+        if (Same(*w, v.text.c_str())) exact = true;
+        else if (SameNoCase(*w, v.text.c_str())) folded = *w;
+      }
+      if (exact) break;
+      if (folded)
+        Error(e, attr + " must be written " + folded + " (exact case)");
+      else
+        Error(e, attr + " is not one of " + JoinWords(spec.values, "or"));
+      break;
+    }
+    case AttrKind::kRegData: {
+      const Value type = AttrValue(e, "ValueType");
+      if (!type.known) break;
+      if (type.text == "REG_DWORD") {
+        const long long n = IsDecimal(v.text, true) && v.text.size() < 15
+                                ? std::atoll(v.text.c_str())
+                                : 1LL << 40;
+        if (!IsDecimal(v.text, true))
+          Error(e, attr + " is not a decimal number: REG_DWORD writes 0");
+        else if (n < -2147483648LL || n > 2147483647LL)
+          Error(e, attr + " is out of range: REG_DWORD takes -2147483648 to 2147483647");
+      } else if (type.text == "REG_BINARY") {
+        if (v.text.size() % 2)
+          Error(e, attr + " has an odd number of hexadecimal digits");
+        else if (v.text.find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") != std::string::npos)
+          Error(e, attr + " is not hexadecimal text");
+        else if (v.text.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
+          Warn(e, attr + " holds letters past F: each counts as 16 to 35");
+      }
+      break;
+    }
+    case AttrKind::kOsFilter:
+      if (v.text == "os64") break;
+      if (schema.osRule == OsRule::kSelectsBitness)
+        Warn(e, attr + " is not os64: the file is imported only on a 32-bit Windows");
+      else
+        Warn(e, attr + " is not os64: the action runs on every Windows");
+      break;
+    case AttrKind::kStoreName: {
+      bool known = false;
+      std::vector<std::string> stores;
+      for (const char* s : kKnownStores) {
+        known = known || SameNoCase(s, v.text.c_str());
+        stores.push_back(s);
+      }
+      if (!known)
+        Warn(e, attr + " is not a standard system store: a store of that name is opened for "
+                       "the current user" + DidYouMean(v.text, stores));
+      break;
+    }
+    case AttrKind::kFlagWords: {
+      bool any = false;
+      for (const char* const* w = spec.values; *w; ++w)
+        any = any || v.text.find(*w) != std::string::npos;
+      if (any) break;
+      const std::string m = attr + " names none of " + JoinWords(spec.values, "and") +
+                            " (exact case)";
+      if (Same(spec.name, "KeySpec")) Error(e, m + ": no certificate is removed");
+      else Warn(e, m + ": only certificates of other key types are removed");
+      break;
+    }
+    case AttrKind::kSourcePath:
+      CheckPackagePath(e, std::string(schema.type) + " source", v.text);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- package files ----
+
+// The entry of `dir` whose name equals `name` ignoring ASCII case, or empty.
+fs::path FindNoCase(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  fs::path exact = dir / fs::u8path(name);
+  if (fs::exists(exact, ec)) return exact;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry;
+    try {
+      entry = it->path().filename().u8string();
+    } catch (const std::exception&) {
+      continue;
+    }
+    if (SameNoCase(entry.c_str(), name.c_str())) return it->path();
+  }
+  return {};
+}
+
+void Linter::CheckPackagePath(const TiXmlElement* e, const std::string& what,
+                              const std::string& path) {
+  if (options_.packageDir.empty() || srcroot_.empty()) return;
+  if (path.size() < srcroot_.size() ||
+      !SameNoCase(path.substr(0, srcroot_.size()).c_str(), srcroot_.c_str()))
+    return;
+  std::string rel = path.substr(srcroot_.size());
+  if (!rel.empty() && rel.back() == '*') rel.pop_back();
+  fs::path at(options_.packageDir);
+  size_t start = 0;
+  while (start <= rel.size()) {
+    size_t end = rel.find_first_of("\\/", start);
+    if (end == std::string::npos) end = rel.size();
+    const std::string part = rel.substr(start, end - start);
+    if (!part.empty() && part != ".") {
+      at = FindNoCase(at, part);
+      if (at.empty()) {
+        Error(e, what + " " + Quoted(rel) + " is not in the package");
+        return;
+      }
+    }
+    start = end + 1;
+  }
+}
+
+void Linter::CheckPackageNames() {
+  if (options_.packageDir.empty()) return;
+  std::vector<PackNode> tree;
+  std::string error;
+  if (LoadPackTree(options_.packageDir, options_.codePage, &tree, &error) == CX_OK) return;
+  LintFinding f;
+  f.severity = LintSeverity::kError;
+  size_t split = error.rfind(": ");
+  f.file = split == std::string::npos ? std::string() : error.substr(0, split);
+  f.message = split == std::string::npos ? error : error.substr(split + 2);
+  const std::string root = Utf16ToUtf8(options_.packageDir);
+  if (f.file.compare(0, root.size(), root) == 0) {
+    f.file.erase(0, root.size());
+    while (!f.file.empty() && (f.file[0] == '/' || f.file[0] == '\\')) f.file.erase(0, 1);
+  }
+  if (f.file.empty()) f.file = root;
+  findings_.push_back(f);
+}
+
+// ---- description templates ----
+
+void Linter::CheckTemplates() {
+  const TiXmlElement* templates = config_->FirstChildElement("ActionDescString");
+  if (!templates) {
+    Error(config_, "no ActionDescString section: every install and uninstall fails (0xE0600008)");
+    return;
+  }
+  for (const auto& used : describedTypes_) {
+    const TiXmlElement* t = templates->FirstChildElement(used.first.c_str());
+    if (!t) {
+      Error(used.second, "no description template for " + used.first +
+                             " in ActionDescString: the run stops here (0xE0609001)");
+      continue;
+    }
+    if (t->GetText()) continue;  // one text for every language
+    for (const char* language : kLanguages)
+      if (!t->FirstChildElement(language))
+        Warn(t, "the " + used.first + " template has no " + language +
+                    " text: its progress line is empty in " + language);
+  }
+  for (const TiXmlElement* t : Children(templates)) {
+    const ActionSchema* schema = FindActionSchema(t->Value());
+    if (!schema) continue;
+    const std::string text = ElementText(t);
+    for (size_t p = text.find("$["); p != std::string::npos; p = text.find("$[", p + 2)) {
+      size_t close = text.find(']', p + 2);
+      if (close == std::string::npos) break;
+      const std::string name = text.substr(p + 2, close - p - 2);
+      if (FillsPlaceholder(*schema, name.c_str())) continue;
+      std::string fills;
+      for (const char* const* f = schema->placeholders; *f; ++f)
+        fills += std::string(fills.empty() ? "" : ", ") + "$[" + *f + "]";
+      Warn(t, "$[" + name + "] in the " + schema->type + " template is not filled in (" +
+                  schema->type + " fills " + fills + ")");
+    }
+  }
+}
+
+std::vector<LintFinding> Linter::Run(const std::string& bytes) {
+  raw_ = bytes;
+  if (raw_.size() >= 3 && raw_.compare(0, 3, "\xEF\xBB\xBF") == 0) raw_.erase(0, 3);
+  else if (raw_.size() >= 2 && raw_.compare(0, 2, "\xFE\xFF") == 0) raw_.erase(0, 2);
+  raw_.resize(std::strlen(raw_.c_str()));  // the parser stops at a zero byte
+
+  XmlParseError where;
+  if (XmlParse(raw_.data(), raw_.size(), &rawDoc_, &where) != CX_OK) {
+    Add(where.row ? where.row : 1, where.column, LintSeverity::kError,
+        "not well-formed: " + where.description);
+    return findings_;
+  }
+  if (!CheckDeclaration()) return findings_;
+  CollectVariables();
+  CheckReferences();
+  CheckSelfReferences();
+  Expand();
+  CheckSetupInfo();
+  CheckTexts();
+  CheckLists();
+  CheckTemplates();
+  CheckPackageNames();
+  std::stable_sort(findings_.begin(), findings_.end(),
+                   [](const LintFinding& a, const LintFinding& b) {
+                     const bool aFile = !a.file.empty(), bFile = !b.file.empty();
+                     if (aFile != bFile) return bFile;
+                     if (a.line != b.line) return a.line < b.line;
+                     return a.column < b.column;
+                   });
+  return findings_;
+}
+
+}  // namespace
+
+std::vector<LintFinding> LintScript(const std::string& scriptBytes, const LintOptions& options) {
+  Linter linter(options);
+  return linter.Run(scriptBytes);
+}
+
+bool HasLintErrors(const std::vector<LintFinding>& findings) {
+  for (const LintFinding& f : findings)
+    if (f.severity == LintSeverity::kError) return true;
+  return false;
+}
+
+std::string FormatLintFindings(const std::vector<LintFinding>& findings,
+                               const std::string& label) {
+  std::string out;
+  for (const LintFinding& f : findings) {
+    out += f.file.empty() ? label : f.file;
+    if (f.line > 0) {
+      out += ":" + std::to_string(f.line);
+      if (f.column > 0) out += ":" + std::to_string(f.column);
+    }
+    out += f.severity == LintSeverity::kError ? ": error: " : ": warning: ";
+    out += f.message + "\n";
+  }
+  return out;
+}
+
+size_t NearNameDistance(const std::string& a, const std::string& b) {
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      size_t up = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                         diagonal + (fold(a[i - 1]) == fold(b[j - 1]) ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}

@@ -1,0 +1,106 @@
+// The dry run: descriptions as each action type gives them, the "os" filter
+// by bitness, and where the runner would stop. The sample product's full
+// plans are compared with reviewed files by the cxpack.lint_plan test.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/codepage.h"
+#include "common/file_io.h"
+#include "package/script_plan.h"
+
+namespace {
+
+std::string AllActionsScript() {
+  std::string bytes;
+  EXPECT_EQ(ReadWholeFile(Utf8ToUtf16(std::string(CX_TEST_DATA_DIR) +
+                                      "/lint/all-actions/PackageFiles/SetupScript.xml")
+                              .c_str(),
+                          &bytes),
+            CX_OK);
+  return bytes;
+}
+
+Plan MakeOrFail(const std::string& script, bool is64, bool uninstall = false) {
+  PlanOptions options;
+  options.is64 = is64;
+  options.uninstall = uninstall;
+  Plan plan;
+  std::string error;
+  EXPECT_EQ(MakePlan(script, options, &plan, &error), CX_OK) << error;
+  return plan;
+}
+
+}  // namespace
+
+TEST(ScriptPlan, DescriptionsFillAndAppendAsEachTypeDoes) {
+  const Plan install = MakeOrFail(AllActionsScript(), true);
+  const Plan uninstall = MakeOrFail(AllActionsScript(), true, true);
+  ASSERT_EQ(install.lists.size(), 2u);
+  const auto& in = install.lists[0].actions;
+  const auto& un = uninstall.lists[0].actions;
+  ASSERT_EQ(in.size(), 21u);
+  ASSERT_EQ(un.size(), 5u);
+  const struct { const PlannedAction& action; const char* description; } cases[] = {
+      {in[1], "Ending 1234"},  // the pid when there is no name
+      {in[2], "Starting C:\\Program Files (x86)\\KOVA\\LintTest\\Tool.exe CmdLine=\"/x\" "
+              "Silent=\"false\" Wait=\"false\""},
+      {in[3], "Copying C:\\Users\\user\\AppData\\Local\\Temp\\CxKeyPackage_00000000\\PackageFiles"
+              "\\Bin\\tool.dat to C:\\Program Files (x86)\\KOVA\\LintTest\\tool.dat"
+              "Register=\"True\"CmpVer=\"True\""},  // no blank before the flags
+      {in[5], "Deleting C:\\Program Files (x86)\\KOVA\\LintTest\\old.dll UnRegister=\"True\""},
+      {in[7], "Creating C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\KOVA\\Lint\\Tool"},
+      {in[10], "Writing HKEY_CLASSES_ROOT\\KOVA\\"},  // empty value name
+      {in[16], "Adding C:\\Users\\user\\AppData\\Local\\Temp\\CxKeyPackage_00000000\\PackageFiles"
+               "\\Cert\\root.cer to MY"},  // the store's default
+      {in[17], "Removing RSA|SM2 from MY"},  // "$[src]" is the certificate type
+      {in[19], "Task LintTool (Create)[\"C:\\Program Files (x86)\\KOVA\\LintTest\\Tool.exe\" /tray]"},
+      {in[20], "Task LintTool (Run)"},
+      {un[1], "Removing HKEY_LOCAL_MACHINE\\SOFTWARE\\KOVA\\ m_b64Key=true"},
+      {un[2], "Removing HKEY_CURRENT_CONFIG\\KOVA\\Path m_b64Key=false"},
+      {uninstall.lists[1].actions[0], "Removing C:\\Program Files (x86)\\KOVA CheckIsEmpty=\"True\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.action.description, c.description) << c.action.type;
+}
+
+TEST(ScriptPlan, OsFilterSkipsByBitness) {
+  const std::string script = AllActionsScript();
+  auto skipped = [](const Plan& plan) {
+    std::string out;
+    for (const PlannedAction& a : plan.lists[0].actions)
+      out += a.skipped ? "s" : ".";
+    return out;
+  };
+  // File, AddRegister and one RunRegFile carry os="os64"; the other
+  // RunRegFile imports only on a 32-bit Windows.
+  const Plan on32 = MakeOrFail(script, false);
+  const Plan on64 = MakeOrFail(script, true);
+  EXPECT_EQ(skipped(on32), "...s....s....s.......");
+  EXPECT_EQ(skipped(on64), "............s........");
+  EXPECT_EQ(on32.systemVariables[0].second, "C:\\Program Files");
+  EXPECT_EQ(on64.systemVariables[0].second, "C:\\Program Files (x86)");
+}
+
+TEST(ScriptPlan, MarksWhereTheRunStops) {
+  std::string script = AllActionsScript();
+  // An unknown element and an action without its template, each in a
+  // main list, stop the run; in a finish list an unknown element is skipped.
+  auto replace = [&script](const std::string& from, const std::string& to) {
+    const size_t at = script.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    script.replace(at, from.size(), to);
+  };
+  replace("<KillProcess Pid=\"1234\"/>", "<Kill Pid=\"1234\"/>");
+  replace("<DelTrustedSite><zh_cn>", "<Unused><zh_cn>");
+  replace("</DelTrustedSite>", "</Unused>");
+  replace("<DelDir Src=\"$(pf32)\\KOVA\"/>", "<Gone/>");
+  const Plan install = MakeOrFail(script, true);
+  EXPECT_TRUE(install.lists[0].actions[1].stopsRun);
+  EXPECT_EQ(install.lists[0].actions[1].note, "not an action: the run stops here (0xE0600008)");
+  EXPECT_FALSE(install.lists[0].actions[0].stopsRun);
+  const Plan uninstall = MakeOrFail(script, true, true);
+  EXPECT_EQ(uninstall.lists[0].actions[3].note,
+            "no description template: the run stops here (0xE0609001)");
+  EXPECT_FALSE(uninstall.lists[1].actions[0].stopsRun);
+  EXPECT_EQ(uninstall.lists[1].actions[0].note, "not an action: skipped");
+}
