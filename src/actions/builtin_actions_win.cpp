@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "actions/cert_actions.h"
 #include "actions/file_actions.h"
 #include "actions/process_actions.h"
 #include "engine/action_registry.h"
@@ -21,6 +22,8 @@ constexpr Builtin kFactories[] = {
     {"File", &CreateFileAction},
     {"DelFile", &CreateDelFileAction},
     {"DelDir", &CreateDelDirAction},
+    {"RegCertFile", &CreateRegCertFileAction},
+    {"UnRegCert", &CreateUnRegCertAction},
 };
 }  // namespace
 
