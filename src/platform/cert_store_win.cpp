@@ -128,5 +128,8 @@ CxResult DeleteCertificatesFromStore(uint32_t keyTypeMask, uint32_t keySpecMask,
   filter.provider = provider;
   filter.container = container;
   DeleteMatchingCertificates(store.Get(), filter, &::CertDeleteCertificateFromStore);
+  // Some registry-backed stores only write deletions out when asked (Wine's
+  // do not on close); Windows' system stores are written through already.
+  ::CertControlStore(store.Get(), 0, CERT_STORE_CTRL_COMMIT, nullptr);
   return CX_OK;
 }

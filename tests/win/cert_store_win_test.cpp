@@ -50,17 +50,8 @@ class TestStore {
     RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
   }
   const char16_t* Name() const { return AsU16(name_.c_str()); }
-  // SHA-1 thumbprints... simpler: the first byte run of each encoded cert.
-  std::set<std::string> Contents() const {
-    std::set<std::string> out;
-    ScopedCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                        CERT_SYSTEM_STORE_CURRENT_USER, name_.c_str()));
-    PCCERT_CONTEXT c = nullptr;
-    while ((c = CertEnumCertificatesInStore(store.Get(), c)) != nullptr) {
-      out.insert(std::string(reinterpret_cast<const char*>(c->pbCertEncoded), c->cbCertEncoded));
-    }
-    return out;
-  }
+  // The test certificates in the store, by file name.
+  std::set<std::string> Contents() const;
 
  private:
   std::wstring name_;
@@ -69,6 +60,27 @@ class TestStore {
 std::string Key(const char* certName) {
   const Bytes b = ReadCert(certName);
   return std::string(b.begin(), b.end());
+}
+
+const char* const kCertNames[] = {"rsa.der", "sm2.der", "p192.der", "p224.der", "p256.der", "p384.der",
+                                  "p521.der", "secp224k1.der", "secp256k1.der", "pss.der"};
+
+std::set<std::string> TestStore::Contents() const {
+  {
+    std::set<std::string> out;
+    ScopedCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                        CERT_SYSTEM_STORE_CURRENT_USER, name_.c_str()));
+    PCCERT_CONTEXT c = nullptr;
+    while ((c = CertEnumCertificatesInStore(store.Get(), c)) != nullptr) {
+      const std::string bytes(reinterpret_cast<const char*>(c->pbCertEncoded), c->cbCertEncoded);
+      std::string name = "other";
+      for (const char* n : kCertNames) {
+        if (Key(n) == bytes) name = n;
+      }
+      out.insert(name);
+    }
+    return out;
+  }
 }
 
 struct Bound {
@@ -102,7 +114,7 @@ void Fill(const TestStore& store) {
 
 std::set<std::string> Keys(std::initializer_list<const char*> names) {
   std::set<std::string> out;
-  for (const char* n : names) out.insert(Key(n));
+  for (const char* n : names) out.insert(n);
   return out;
 }
 
@@ -206,6 +218,7 @@ TEST(CertStoreWin, RootInAnyCaseIsTheLocalMachineStore) {
                                                     CERT_FIND_EXISTING, wanted.Get(), nullptr);
   ASSERT_NE(found, nullptr) << "not in the local machine's ROOT";
   EXPECT_TRUE(CertDeleteCertificateFromStore(found));
+  CertControlStore(machineRoot.Get(), 0, CERT_STORE_CTRL_COMMIT, nullptr);
 }
 
 namespace {
