@@ -181,6 +181,12 @@ int RunAndWait(const char16_t* toolFolder, const char* commandLine, uint32_t tim
 int RunWithCapturedOutput(const char16_t* toolFolder, const char* commandLine, std::string* output,
                           uint32_t timeLimitMs) {
   if (!toolFolder || !commandLine || !output) return kRunFailed;
+  // The command's program must be one of the folder's tools too: the
+  // launcher would otherwise look for it elsewhere.
+  if (::GetFileAttributesW(AsWide(JoinTool(toolFolder, ProgramName(commandLine)).c_str())) ==
+      INVALID_FILE_ATTRIBUTES) {
+    return kRunFailed;
+  }
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   ScopedHandle readEnd;
   ScopedHandle writeEnd;
