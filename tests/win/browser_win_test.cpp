@@ -265,6 +265,17 @@ TEST(FirefoxStepWin, CommandsFollowTheProfile) {
   profiles.WriteIni("[General]\r\nStartWithLastProfile=1\r\n");
   SetLastError(0);
   EXPECT_FALSE(FindFirefoxProfile(found, MAX_PATH, &cert9)) << "no Profile0";
+  {  // only the older database: once, without a prefix
+    const std::string profile = Ansi(profiles.Make(false));
+    char16_t path[MAX_PATH] = {};
+    cert9 = 0;
+    EXPECT_TRUE(FindFirefoxProfile(path, MAX_PATH, &cert9));
+    EXPECT_EQ(cert9, 0u);
+    CertToReg tools;
+    EXPECT_EQ(RegisterFirefoxRootCert(tools.Path(), false), 1);
+    const CertutilCommands c = FormatCertutilCommands("CxWssRoot.cer", profile.c_str(), 0);
+    EXPECT_EQ(Lines(tools.Log()), (std::vector<std::string>{c.remove, c.add, c.list}));
+  }
   {  // with cert9.db: twice, the second time with "sql:"
     const std::string profile = Ansi(profiles.Make(true));
     CertToReg tools;
@@ -280,6 +291,9 @@ TEST(FirefoxStepWin, CommandsFollowTheProfile) {
     EXPECT_EQ(RegisterFirefoxRootCert(removal.Path(), true), 1);
     EXPECT_EQ(Lines(removal.Log()), (std::vector<std::string>{a.remove, b.remove}));
   }
+  profiles.WriteIni("[Profile0]\r\nPath=Profiles/gone.default\r\n");
+  char16_t gone[MAX_PATH] = {};
+  EXPECT_FALSE(FindFirefoxProfile(gone, MAX_PATH, &cert9)) << "a profile folder that was deleted";
   wchar_t after[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, after);
   EXPECT_STREQ(before, after) << "current directory restored";
