@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const KeyAlgorithm key = info->publicKey.keyAlgorithm;
     if (key != kKeyRsa && CurveCoordinateSize(key) == 0) std::abort();
     if (info->signatureLength > kSignatureCapacity) std::abort();
-    for (const DerRegion* r : {&info->issuer, &info->subject, &info->serialNumber,
-                               &info->validity, &info->extensions}) {
+    for (const DerRegion* r :
+         {&info->issuer, &info->subject, &info->serialNumber, &info->validity, &info->extensions}) {
       CheckRegion(*r, data, size);
     }
   }

@@ -13,8 +13,8 @@ bool IsBrowserImageName(const char16_t* imageName);
 bool ModeNeedsBrowserCheck(int32_t mode);
 
 struct BrowserRefusal {
-  bool refuse = false;               // the program must end without its dialog
-  const char16_t* text = nullptr;    // the message, or null: end silently
+  bool refuse = false;             // the program must end without its dialog
+  const char16_t* text = nullptr;  // the message, or null: end silently
   const char16_t* caption = nullptr;
 };
 

@@ -21,7 +21,7 @@
 constexpr char kFirefoxNickname[] = "CXWSSROOT";
 constexpr uint32_t kFirefoxChildTimeLimitMs = 60000;
 constexpr size_t kCertutilCommandCapacity = 2048;  // bytes, terminator included
-constexpr uint32_t kFrameMaxBytes = 64 * 1024;      // a longer frame ends the reading
+constexpr uint32_t kFrameMaxBytes = 64 * 1024;     // a longer frame ends the reading
 
 // Results of RunWithCapturedOutput and RunAndWait.
 constexpr int kRunSucceeded = 1;

@@ -128,7 +128,8 @@ bool SameText(const char16_t* a, const char16_t* b) { return std::u16string_view
 class CurrentDirectoryScope {
  public:
   bool Enter(const char16_t* folder) {
-    if (::GetCurrentDirectoryW(MAX_PATH, AsWide(saved_)) == 0 && ::GetLastError() != 0) return false;
+    if (::GetCurrentDirectoryW(MAX_PATH, AsWide(saved_)) == 0 && ::GetLastError() != 0)
+      return false;
     if (SameText(saved_, folder)) return true;
     if (!::SetCurrentDirectoryW(AsWide(folder))) return false;
     restore_ = true;
@@ -229,7 +230,8 @@ int RunCertutil(const char16_t* toolFolder, const char* certFile, const char* pr
   if (deleteOnly) return 0;
   if (RunAndWait(toolFolder, commands.add.c_str(), timeLimitMs) != kRunSucceeded) return 0;
   std::string listing;
-  const int listed = RunWithCapturedOutput(toolFolder, commands.list.c_str(), &listing, timeLimitMs);
+  const int listed =
+      RunWithCapturedOutput(toolFolder, commands.list.c_str(), &listing, timeLimitMs);
   return listed == kRunSucceeded && listing.find(kFirefoxNickname) != std::string::npos ? 1 : 0;
 }
 

@@ -21,7 +21,8 @@ bool FindFirefoxProfile(char16_t* profile, size_t capacity, uint32_t* cert9) {
   if (!::PathFileExistsW(AsWide(list))) return true;  // Firefox never ran for this user
 
   wchar_t path[MAX_PATH] = {};
-  if (::GetPrivateProfileStringW(L"Profile0", L"Path", nullptr, path, MAX_PATH, AsWide(list)) == 0) {
+  if (::GetPrivateProfileStringW(L"Profile0", L"Path", nullptr, path, MAX_PATH, AsWide(list)) ==
+      0) {
     return false;
   }
   StrAppendW(profile, capacity, AsU16(appData));

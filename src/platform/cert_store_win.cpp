@@ -70,8 +70,8 @@ CxResult AddCertificateToStore(const uint8_t* der, size_t length, uint32_t keySp
   ScopedCertStore store;
   CxResult r = OpenSystemStore(storeName, &store);
   if (r != CX_OK) return r;
-  ScopedCertContext cert(::CertCreateCertificateContext(X509_ASN_ENCODING, der,
-                                                        static_cast<DWORD>(length)));
+  ScopedCertContext cert(
+      ::CertCreateCertificateContext(X509_ASN_ENCODING, der, static_cast<DWORD>(length)));
   if (!cert) return LastErrorOr(CX_E_BAD_DATA);
   if (provider || container) {
     CRYPT_KEY_PROV_INFO binding = {};

@@ -79,7 +79,8 @@ int wmain(int argc, wchar_t** argv) {
     return List(argv[2], match);
   }
   if (argc == 4 && !std::wcscmp(argv[1], L"remove")) return Remove(argv[2], argv[3]);
-  std::fwprintf(stderr, L"usage: cx_certstore list STORE [--match TEXT]\n"
-                        L"       cx_certstore remove STORE FILE\n");
+  std::fwprintf(stderr,
+                L"usage: cx_certstore list STORE [--match TEXT]\n"
+                L"       cx_certstore remove STORE FILE\n");
   return 2;
 }

@@ -38,7 +38,8 @@ int OneFile(const std::string& file) {
     std::fprintf(stderr, "cxpack: %s: cannot read\n", file.c_str());
     return 1;
   }
-  const std::vector<uint8_t> der((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> der((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
   std::unique_ptr<CertificateInfo> info(new (std::nothrow) CertificateInfo());
   if (!info) return 1;
   const CxResult r = DecodeCertificate(der.data(), der.size(), info.get());

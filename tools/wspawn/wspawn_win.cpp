@@ -32,7 +32,10 @@ class Handle {
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
   HANDLE Get() const { return h_; }
-  HANDLE* Receive() { Reset(); return &h_; }
+  HANDLE* Receive() {
+    Reset();
+    return &h_;
+  }
   void Reset(HANDLE h = nullptr) {
     if (h_) ::CloseHandle(h_);
     h_ = h;
@@ -71,9 +74,9 @@ bool WriteAll(HANDLE out, const void* data, DWORD size) {
 }
 
 bool WriteFrame(HANDLE out, const void* data, DWORD size) {
-  const unsigned char length[4] = {static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
-                                   static_cast<unsigned char>(size >> 16),
-                                   static_cast<unsigned char>(size >> 24)};
+  const unsigned char length[4] = {
+      static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
+      static_cast<unsigned char>(size >> 16), static_cast<unsigned char>(size >> 24)};
   return WriteAll(out, length, 4) && (size == 0 || WriteAll(out, data, size));
 }
 
@@ -140,7 +143,8 @@ int Run(HANDLE out, const wchar_t* command) {
   const std::wstring program = ProgramInOwnFolder(command);
   PROCESS_INFORMATION pi = {};
   if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), &commandLine[0], nullptr,
-                        nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+                        nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                        &pi)) {
     WriteFrame(out, nullptr, 0);
     return kExitNotStarted;
   }

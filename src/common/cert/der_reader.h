@@ -28,10 +28,10 @@ constexpr uint16_t kDerTagOid = 0x06;
 constexpr uint16_t kDerTagSequence = 0x30;
 
 struct DerHeader {
-  uint16_t tag = 0;           // one octet, or first * 256 + second for a two-octet identifier
-  bool constructed = false;   // bit 0x20 of the first identifier octet
-  uint8_t headerLength = 0;   // identifier and length octets
-  uint32_t length = 0;        // content length
+  uint16_t tag = 0;          // one octet, or first * 256 + second for a two-octet identifier
+  bool constructed = false;  // bit 0x20 of the first identifier octet
+  uint8_t headerLength = 0;  // identifier and length octets
+  uint32_t length = 0;       // content length
 };
 
 // Reads the TLV header at the start of `in`; the content is known to lie

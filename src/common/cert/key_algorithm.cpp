@@ -57,10 +57,14 @@ struct CurveRow {
 };
 
 constexpr CurveRow kCurves[] = {
-    {kKeySm2, 32, "SM2"},          {kKeyP192, 24, "P-192"},
-    {kKeyP224, 28, "P-224"},       {kKeyP256, 32, "P-256"},
-    {kKeyP384, 48, "P-384"},       {kKeyP521, 66, "P-521"},
-    {kKeySecp192k1, 24, "secp192k1"}, {kKeySecp224k1, 28, "secp224k1"},
+    {kKeySm2, 32, "SM2"},
+    {kKeyP192, 24, "P-192"},
+    {kKeyP224, 28, "P-224"},
+    {kKeyP256, 32, "P-256"},
+    {kKeyP384, 48, "P-384"},
+    {kKeyP521, 66, "P-521"},
+    {kKeySecp192k1, 24, "secp192k1"},
+    {kKeySecp224k1, 28, "secp224k1"},
     {kKeySecp256k1, 32, "secp256k1"},
 };
 
@@ -75,11 +79,16 @@ uint32_t CurveCoordinateSize(KeyAlgorithm algorithm) {
 
 const char* KeyAlgorithmName(KeyAlgorithm algorithm) {
   switch (algorithm) {
-    case kKeyNone: return "none (hash only)";
-    case kKeyRsa: return "RSA";
-    case kKeyEcUnnamed: return "EC (curve not named)";
-    case kKeyAlgorithm4929: return "1.3.6.1.4.1.4929.1.7";
-    default: break;
+    case kKeyNone:
+      return "none (hash only)";
+    case kKeyRsa:
+      return "RSA";
+    case kKeyEcUnnamed:
+      return "EC (curve not named)";
+    case kKeyAlgorithm4929:
+      return "1.3.6.1.4.1.4929.1.7";
+    default:
+      break;
   }
   for (const CurveRow& c : kCurves) {
     if (c.key == algorithm) return c.name;

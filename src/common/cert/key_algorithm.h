@@ -9,12 +9,13 @@
 #include "common/result_codes.h"
 
 using KeyAlgorithm = uint32_t;
-constexpr KeyAlgorithm kKeyNone = 0;        // a pure hash identifier
+constexpr KeyAlgorithm kKeyNone = 0;  // a pure hash identifier
 constexpr KeyAlgorithm kKeyRsa = 1;
-constexpr KeyAlgorithm kKeySm2 = 2;         // curve 1.2.156.10197.1.301
-constexpr KeyAlgorithm kKeyEcUnnamed = 3;   // id-ecPublicKey without a named curve
+constexpr KeyAlgorithm kKeySm2 = 2;            // curve 1.2.156.10197.1.301
+constexpr KeyAlgorithm kKeyEcUnnamed = 3;      // id-ecPublicKey without a named curve
 constexpr KeyAlgorithm kKeyAlgorithm4929 = 4;  // 1.3.6.1.4.1.4929.1.7
-constexpr KeyAlgorithm kKeyNamedCurveFlag = 0x100;  // set exactly for the named curves other than SM2
+constexpr KeyAlgorithm kKeyNamedCurveFlag =
+    0x100;  // set exactly for the named curves other than SM2
 constexpr KeyAlgorithm kKeyP192 = 0x101;
 constexpr KeyAlgorithm kKeyP224 = 0x102;
 constexpr KeyAlgorithm kKeyP256 = 0x103;

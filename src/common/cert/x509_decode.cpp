@@ -41,7 +41,8 @@ CxResult RightAlign(ByteSpan value, uint8_t* out, size_t size) {
 
 // An ECDSA-style signature (SEQUENCE of r and s) as r followed by s. For SM2
 // and named curves each half is right-aligned into the coordinate size.
-CxResult DecodeSignaturePair(ByteSpan bits, KeyAlgorithm algorithm, uint8_t* out, size_t* outLength) {
+CxResult DecodeSignaturePair(ByteSpan bits, KeyAlgorithm algorithm, uint8_t* out,
+                             size_t* outLength) {
   DerNode* root = nullptr;
   CxResult r = DecodeDer(bits, &root);
   if (r != CX_OK) return r == CX_E_INVALID_ARG ? CX_E_BAD_DATA : r;
@@ -197,8 +198,10 @@ CxResult ParsePublicKey(const uint8_t* key, size_t length, KeyAlgorithm algorith
     info->size = static_cast<uint32_t>(modulus.size);
     info->exponentLength = static_cast<uint32_t>(exponent.size);
     // Longer components stay zero; their lengths still tell the truth.
-    if (modulus.size <= kRsaComponentCapacity) std::memcpy(info->modulus, modulus.data, modulus.size);
-    if (exponent.size <= kRsaComponentCapacity) std::memcpy(info->exponent, exponent.data, exponent.size);
+    if (modulus.size <= kRsaComponentCapacity)
+      std::memcpy(info->modulus, modulus.data, modulus.size);
+    if (exponent.size <= kRsaComponentCapacity)
+      std::memcpy(info->exponent, exponent.data, exponent.size);
     info->keyAlgorithm = kKeyRsa;
     return CX_OK;
   }

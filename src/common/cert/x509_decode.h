@@ -23,8 +23,8 @@ constexpr size_t kSignatureIntegerMax = 257;  // r or s: content octets, sign oc
 
 struct PublicKeyInfo {
   KeyAlgorithm keyAlgorithm;
-  uint32_t size;            // RSA: modulus bytes; curves: coordinate bytes
-  uint32_t exponentLength;  // RSA
+  uint32_t size;                            // RSA: modulus bytes; curves: coordinate bytes
+  uint32_t exponentLength;                  // RSA
   uint8_t exponent[kRsaComponentCapacity];  // big-endian; zero when longer than the capacity
   uint8_t modulus[kRsaComponentCapacity];   // big-endian, no sign octet; as above
   uint8_t x[kCurveCoordinateCapacity];
@@ -45,9 +45,9 @@ struct CertificateInfo {
   DerRegion serialNumber;
   DerRegion validity;
   PublicKeyInfo publicKey;
-  DerRegion extensions;  // level 1+; zero when there is no [3] right after the key
-  KeyAlgorithm signatureAlgorithm;  // level 2+
-  HashAlgorithm signatureHash;      // level 2+
+  DerRegion extensions;                   // level 1+; zero when there is no [3] right after the key
+  KeyAlgorithm signatureAlgorithm;        // level 2+
+  HashAlgorithm signatureHash;            // level 2+
   uint8_t signature[kSignatureCapacity];  // level 2+: RSA as is; others r then s
   uint32_t signatureLength;
 };
