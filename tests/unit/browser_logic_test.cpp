@@ -84,6 +84,7 @@ TEST(FirefoxImport, FramesAreReadWholeAndBounded) {
       {"end frame only", {}, 2, true, FrameReadOutcome::kComplete, ""},
       {"no end frame", {"abc"}, 64, false, FrameReadOutcome::kCut, "abc"},
       {"nothing at all", {}, 1, false, FrameReadOutcome::kNoData, ""},
+      {"frame over 64 KiB", {std::string(kFrameMaxBytes + 1, 'x')}, 4096, true, FrameReadOutcome::kCut, ""},
   };
   for (const auto& c : cases) {
     Feed f;

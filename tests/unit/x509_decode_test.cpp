@@ -277,7 +277,7 @@ TEST(DerReaderTest, DefectsAreRefused) {
       {"long identifier without its second octet", {0x1F, 0x01}, CX_E_BAD_DATA},
       {"identifier of three octets", {0x1F, 0x81, 0x01, 0x00}, CX_E_BAD_DATA},
       {"two-octet identifier", {0x1F, 0x21, 0x00}, CX_OK},
-      {"indefinite length", {0x30, 0x80, 0x00, 0x00}, CX_E_BAD_DATA},
+      {"indefinite length", {0x30, 0x80}, CX_E_BAD_DATA},
       {"length 0xFFFFFFFF wraps no sum", {0x30, 0x84, 0xFF, 0xFF, 0xFF, 0xFF, 0x00}, CX_E_BAD_DATA},
       {"five significant length octets", {0x04, 0x85, 1, 0, 0, 0, 0}, CX_E_BAD_DATA},
       {"leading zero length octets skipped", {0x04, 0x83, 0x00, 0x00, 0x01, 0xAA}, CX_OK},
