@@ -50,9 +50,8 @@ echo "== files in C:\\${INSTALL_DIR_REL//\//\\}"
 
 echo
 echo "== registry"
-# Registry values and certificates: the sample script writes none yet.
-# When it does (the product's uninstall entry, its settings, its root
-# certificate in the ROOT store), list them here.
+# Registry values: the sample script writes none yet. When it does (the
+# product's uninstall entry, its settings), list them here.
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KOVA_ZAVOzu'
 if entry=$(wine reg query "$uninstall_key" /reg:32 2>/dev/null); then
   sed 's/^/  /' <<<"$entry"
@@ -61,7 +60,7 @@ else
 fi
 echo
 echo "== certificates"
-demo_certificates "after the install"
+demo_certificates present "after the install"
 
 echo
 echo "== running programs of the product"
@@ -90,7 +89,7 @@ echo "== after the uninstall"
 echo "  C:\\${INSTALL_DIR_REL//\//\\} is gone"
 [ ! -e "$DRIVE_C/Program Files (x86)/KOVA" ] && echo "  the empty vendor folder KOVA is gone too"
 ui wait-no-process TokenManager.exe 10000 && echo "  the token manager is no longer running"
-demo_certificates "after the uninstall"
+demo_certificates absent "after the uninstall"
 if [ -e "$TEMP_DIR/$copy" ]; then
   echo "  $copy is listed for deletion at the next restart"
 else
