@@ -19,6 +19,7 @@ if [ -z "${CX_DEMO_HOST_BUILD:-}" ]; then cmake --preset host >/dev/null; fi
 cmake --build "$host_dir" --target cxpack >/dev/null
 if [ -z "${CX_DEMO_WINDOWS_BUILD:-}" ]; then cmake --preset windows >/dev/null; fi
 cmake --build "$win_dir" --target CorvexaSetup cx_uiauto cx_shellread >/dev/null
+cmake --build "$win_dir" --target CorvexaSetup cx_uiauto cx_certstore >/dev/null
 
 # The end-to-end tests' work folder: its pristine prefix (made once) is
 # copied into a clean prefix for the demo.
@@ -32,6 +33,8 @@ SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
 . "$here/tests/e2e/lib.sh"
 # shellcheck source=demo/shortcuts_tasks.sh
 . "$here/tools/demo/shortcuts_tasks.sh"
+# shellcheck source=demo/certificates.sh
+. "$here/tools/demo/certificates.sh"
 
 echo "== a clean Wine prefix and display"
 e2e_begin demo "${DEMO_LANG:-en_US.UTF-8}"
@@ -58,7 +61,7 @@ echo "== registry"
 demo_registry_installed
 echo
 echo "== certificates"
-echo "  (none yet: the script has no certificate actions)"
+demo_certificates present "after the install"
 
 demo_shortcuts_tasks_installed
 
@@ -89,6 +92,7 @@ echo "== after the uninstall"
 echo "  C:\\${INSTALL_DIR_REL//\//\\} is gone"
 [ ! -e "$DRIVE_C/Program Files (x86)/KOVA" ] && echo "  the empty vendor folder KOVA is gone too"
 ui wait-no-process TokenManager.exe 10000 && echo "  the token manager is no longer running"
+demo_certificates absent "after the uninstall"
 if [ -e "$TEMP_DIR/$copy" ]; then
   echo "  $copy is listed for deletion at the next restart"
 else

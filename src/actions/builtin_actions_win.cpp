@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "actions/cert_actions.h"
 #include "actions/file_actions.h"
 #include "actions/process_actions.h"
 #include "actions/shortcut_actions.h"
@@ -32,6 +33,8 @@ constexpr Builtin kFactories[] = {
     {"AddRegister", &CreateAddRegisterAction},
     {"RunRegFile", &CreateRunRegFileAction},
     {"DelRegister", &CreateDelRegisterAction},
+    {"RegCertFile", &CreateRegCertFileAction},
+    {"UnRegCert", &CreateUnRegCertAction},
 };
 }  // namespace
 

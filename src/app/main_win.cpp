@@ -7,7 +7,9 @@
 #include <shlobj.h>
 
 #include "app/installer_engine.h"
+#include "browser/browser_check.h"
 #include "common/common_lib.h"
+#include "common/win_handles.h"
 #include "engine/install_context.h"
 #include "ui/dialog_logic.h"
 #include "ui/setup_dialog.h"
@@ -26,14 +28,6 @@ void RestrictDllSearchToSystem32() {
   if (setDirs) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// Seam: the running-browser check. Until the browser module lands no
-// browser counts as running, and so no message is ever due.
-uint32_t IsBrowserRunning() { return 0; }
-
-bool NeedsBrowserCheck(int32_t mode) {
-  return mode == kModeInstall || mode == kModeRepair || mode == kModeUpgrade;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -50,8 +44,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::MessageBoxW(nullptr, L"HandleCmdLine Fail", L"", MB_ICONERROR | MB_TOPMOST);
   } else if (exitNow) {
     exitCode = 0;  // the relaunched uninstaller copy has taken over
-  } else if (NeedsBrowserCheck(engine->Mode()) && IsBrowserRunning()) {
-    // The browser message in the system language belongs here.
+  } else if (const BrowserRefusal refusal = CheckBrowserBeforeRun(engine->Mode());
+             refusal.refuse) {
+    if (refusal.text) {
+      ::MessageBoxW(nullptr, AsWide(refusal.text), AsWide(refusal.caption),
+                    MB_ICONERROR | MB_TOPMOST);
+    }
   } else {
     CSetupDlg dialog(engine);
     dialog.DoModal();

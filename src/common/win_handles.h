@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <objbase.h>
+#include <wincrypt.h>
 
 #include "common/scoped_resource.h"
 
@@ -130,3 +131,17 @@ struct MenuTraits {  // LoadMenu / CreateMenu results (not menus owned by a wind
   static void Close(Type h) { ::DestroyMenu(h); }
 };
 using ScopedMenu = ScopedResource<MenuTraits>;
+
+struct CertStoreTraits {  // CertOpenStore results, closed forcibly
+  using Type = HCERTSTORE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::CertCloseStore(h, CERT_CLOSE_STORE_FORCE_FLAG); }
+};
+using ScopedCertStore = ScopedResource<CertStoreTraits>;
+
+struct CertContextTraits {  // certificate contexts we own a reference to
+  using Type = PCCERT_CONTEXT;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type c) { ::CertFreeCertificateContext(c); }
+};
+using ScopedCertContext = ScopedResource<CertContextTraits>;

@@ -5,6 +5,7 @@
 
 #include "app/installer_engine.h"
 #include "app/resource_ids.h"
+#include "browser/firefox_import.h"
 #include "common/result_codes.h"
 #include "engine/failure_policy.h"
 #include "engine/property_store.h"
@@ -21,9 +22,16 @@ constexpr uint32_t kBalloonMs = 3000;
 constexpr int32_t kLogoFitPolicy = 1;
 constexpr uint32_t kWorkerCancelled = 0xFFFFFFFF;
 
-// Seam: the root-certificate import into the user's Firefox profile. Does
-// nothing until the browser module lands; its result is never used.
-void RegisterFirefoxRootCert(InstallerEngine* engine) { (void)engine; }
+// The root-certificate import into the user's Firefox profile, from the
+// package's CertToReg folder; silent, and its result is never used. An
+// uninstall only takes the root out again.
+void RunFirefoxStep(InstallerEngine* engine) {
+  WString folder;
+  engine->GetPackageFolder(&folder);
+  if (folder.IsEmpty()) return;
+  folder.Append(u"PackageFiles\\CertToReg");
+  RegisterFirefoxRootCert(folder.Wide(), engine->Mode() == kModeUninstall);
+}
 
 // The dialog's client-area device context, released with the window.
 class WindowDc {
@@ -284,7 +292,7 @@ uint32_t CSetupDlg::OnActionProgress(ProgressRecord* record, void* userData) {
   auto* dialog = static_cast<CSetupDlg*>(pointer);
   dialog->ShowItem(IDC_PROGRESS, true);
   const ProgressStep step = ProgressStepFor(record->total, record->completed, record->phase);
-  if (step.runFirefoxStep) RegisterFirefoxRootCert(dialog->engine_);
+  if (step.runFirefoxStep) RunFirefoxStep(dialog->engine_);
   if (step.setPosition) dialog->SendItem(IDC_PROGRESS, PBM_SETPOS, step.position, 0);
   return DialogProgressAnswer(*record, g_cancelRequested != 0);
 }

@@ -20,6 +20,7 @@
 #include "package/package_archive.h"
 #include "package/package_writer.h"
 #include "build_command.h"
+#include "tools/cxpack/cxpack_cert.h"
 
 namespace {
 
@@ -168,6 +169,7 @@ int Run(const std::vector<std::string>& args) {
   if (command == "pack") return Pack(o);
   if (command == "list") return List(o);
   if (command == "extract") return ExtractCommand(o);
+  if (command == "cert") return CertCommand({o.positional.begin() + 1, o.positional.end()});
   return Usage(("unknown command " + command).c_str());
 }
 

@@ -1,0 +1,86 @@
+// cx_certstore.exe: lists the certificates of a local machine store and
+// removes one certificate file's twin from it. The demo shows the sample
+// root with it, and the sample product's uninstall takes its root out of
+// "ROOT" with it (removal by key container cannot: the root has none).
+//
+//   cx_certstore list STORE [--match TEXT]   "SHA1  subject" per certificate
+//   cx_certstore remove STORE FILE           0 when it is gone afterwards
+//
+// Exit status: 0 done, 1 failed, 2 usage.
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+HCERTSTORE OpenMachineStore(const wchar_t* name) {
+  return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, name);
+}
+
+int List(const wchar_t* storeName, const wchar_t* match) {
+  HCERTSTORE store = OpenMachineStore(storeName);
+  if (!store) {
+    std::fwprintf(stderr, L"cx_certstore: cannot open %ls: %lu\n", storeName, GetLastError());
+    return 1;
+  }
+  PCCERT_CONTEXT c = nullptr;
+  while ((c = CertEnumCertificatesInStore(store, c)) != nullptr) {
+    wchar_t subject[512] = {};
+    CertGetNameStringW(c, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, subject, 512);
+    if (match && !std::wcsstr(subject, match)) continue;
+    BYTE hash[20] = {};
+    DWORD size = sizeof(hash);
+    CertGetCertificateContextProperty(c, CERT_SHA1_HASH_PROP_ID, hash, &size);
+    for (DWORD i = 0; i < size; ++i) std::wprintf(L"%02X", hash[i]);
+    std::wprintf(L"  %ls\n", subject);
+  }
+  CertCloseStore(store, 0);
+  return 0;
+}
+
+int Remove(const wchar_t* storeName, const wchar_t* file) {
+  HANDLE f = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) {
+    std::fwprintf(stderr, L"cx_certstore: cannot read %ls\n", file);
+    return 1;
+  }
+  std::vector<BYTE> der(GetFileSize(f, nullptr));
+  DWORD got = 0;
+  const BOOL read = ReadFile(f, der.data(), DWORD(der.size()), &got, nullptr);
+  CloseHandle(f);
+  PCCERT_CONTEXT wanted =
+      read ? CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), got) : nullptr;
+  if (!wanted) {
+    std::fwprintf(stderr, L"cx_certstore: %ls is no DER certificate\n", file);
+    return 1;
+  }
+  HCERTSTORE store = OpenMachineStore(storeName);
+  int status = store ? 0 : 1;
+  if (store) {
+    PCCERT_CONTEXT found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                                      CERT_FIND_EXISTING, wanted, nullptr);
+    if (found && !CertDeleteCertificateFromStore(found)) status = 1;
+    CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+    CertCloseStore(store, 0);
+  }
+  CertFreeCertificateContext(wanted);
+  return status;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc >= 3 && !std::wcscmp(argv[1], L"list")) {
+    const wchar_t* match = argc >= 5 && !std::wcscmp(argv[3], L"--match") ? argv[4] : nullptr;
+    return List(argv[2], match);
+  }
+  if (argc == 4 && !std::wcscmp(argv[1], L"remove")) return Remove(argv[2], argv[3]);
+  std::fwprintf(stderr,
+                L"usage: cx_certstore list STORE [--match TEXT]\n"
+                L"       cx_certstore remove STORE FILE\n");
+  return 2;
+}
