@@ -32,29 +32,14 @@ CxResult SchemaReader::Text(const char* name, WString* out) const {
 uint32_t SchemaReader::Flag(const char* name) const {
   const AttributeSpec* spec = Spec(name);
   const bool byDefault = spec && StrCompareNoCaseA(spec->defaultValue, "true") == 0;
-  return element_ ? ReadFlag(element_, name, byDefault) : (byDefault ? 1u : 0u);
+  const bool value = element_ ? element_->GetAttrBool(name, byDefault) : byDefault;
+  return value ? 1u : 0u;
 }
 
 int SchemaReader::Int(const char* name) const {
   const AttributeSpec* spec = Spec(name);
   const int byDefault = spec ? std::atoi(spec->defaultValue) : 0;
   return element_ ? element_->GetAttrInt(name, byDefault) : byDefault;
-}
-
-CxResult ReadRequired(ScriptElement* element, const char* name, WString* out) {
-  out->Clear();
-  CxResult r = element->GetAttr(name, out);
-  if (r != CX_OK) return r;
-  return out->IsEmpty() ? CX_E_INVALID_ARG : CX_OK;
-}
-
-uint32_t ReadFlag(ScriptElement* element, const char* name, bool defaultValue) {
-  return element->GetAttrBool(name, defaultValue) ? 1u : 0u;
-}
-
-void ReadOsFilter(ScriptElement* element, WString* out) {
-  out->Clear();
-  element->GetAttr("os", out);  // absent: runs everywhere
 }
 
 bool IsOs64Filter(const WString& osFilter) { return osFilter == WString(u"os64"); }

@@ -1,6 +1,5 @@
 // Attribute readers shared by every action family: the schema reader (each
-// attribute by its row in engine/action_schema.h), required texts, script
-// booleans and the "os" filter.
+// attribute by its row in engine/action_schema.h) and the "os" filter.
 #pragma once
 #include <cstdint>
 
@@ -37,16 +36,6 @@ class SchemaReader {
   ScriptElement* element_;
   const ActionSchema* schema_;
 };
-
-// A required text attribute: CX_E_ATTR_MISSING when absent, CX_E_INVALID_ARG
-// when empty. `out` is cleared first.
-CxResult ReadRequired(ScriptElement* element, const char* name, WString* out);
-
-// A script boolean as 1 or 0; `defaultValue` when the attribute is absent.
-uint32_t ReadFlag(ScriptElement* element, const char* name, bool defaultValue);
-
-// The "os" attribute's text into `out` (cleared first; absent: empty).
-void ReadOsFilter(ScriptElement* element, WString* out);
 
 // True for the filter "os64" (exactly): the action is meant for a 64-bit
 // Windows and uses the 64-bit tools and views there.

@@ -14,14 +14,10 @@ const char16_t* OrNull(const WString& text) { return text.IsEmpty() ? nullptr : 
 CxResult RegCertFileAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "Src", &source_);
+  SchemaReader read(element_, "RegCertFile");
+  CxResult r = read.Text("Src", &source_);
+  if (r == CX_OK) r = read.Text("StoreName", &storeName_);  // absent: "MY"
   if (r != CX_OK) return r;
-  storeName_.Clear();
-  if (element_->GetAttr("StoreName", &storeName_) != CX_OK) {
-    storeName_ = u"MY";
-  } else if (storeName_.IsEmpty()) {
-    return CX_E_INVALID_ARG;
-  }
   parsed_ = 1;
   return CX_OK;
 }
@@ -45,12 +41,13 @@ CxResult RegCertFileAction::Execute(InstallContext*) {
 CxResult UnRegCertAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "StoreName", &storeName_);
-  if (r == CX_OK) r = ReadRequired(element_, "CertType", &certType_);
-  if (r == CX_OK) r = ReadRequired(element_, "KeySpec", &keySpec_);
+  SchemaReader read(element_, "UnRegCert");
+  CxResult r = read.Text("StoreName", &storeName_);
+  if (r == CX_OK) r = read.Text("CertType", &certType_);
+  if (r == CX_OK) r = read.Text("KeySpec", &keySpec_);
   if (r != CX_OK) return r;
-  element_->GetAttr("CspName", &cspName_);  // absent: any provider
-  element_->GetAttr("CntName", &cntName_);  // absent: any container
+  read.Text("CspName", &cspName_);  // empty: any provider
+  read.Text("CntName", &cntName_);  // empty: any container
   parsed_ = 1;
   return CX_OK;
 }

@@ -19,9 +19,9 @@ WString RegistryPath(const WString& root, const WString& subKey, const WString& 
 }
 
 // Root and SubKey, the start of both value actions' Parse.
-CxResult ReadKeyPath(ScriptElement* element, WString* root, WString* subKey) {
-  CxResult r = ReadRequired(element, "Root", root);
-  return r != CX_OK ? r : ReadRequired(element, "SubKey", subKey);
+CxResult ReadKeyPath(const SchemaReader& read, WString* root, WString* subKey) {
+  CxResult r = read.Text("Root", root);
+  return r != CX_OK ? r : read.Text("SubKey", subKey);
 }
 }  // namespace
 
@@ -30,18 +30,16 @@ CxResult ReadKeyPath(ScriptElement* element, WString* root, WString* subKey) {
 CxResult AddRegisterAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadKeyPath(element_, &root_, &subKey_);
+  SchemaReader read(element_, "AddRegister");
+  CxResult r = ReadKeyPath(read, &root_, &subKey_);
   if (r != CX_OK) return r;
-  valueName_.Clear();
-  element_->GetAttr("ValueName", &valueName_);
-  valueType_.Clear();
-  element_->GetAttr("ValueType", &valueType_);
-  valueData_.Clear();
-  r = element_->GetAttr("ValueData", &valueData_);
+  read.Text("ValueName", &valueName_);
+  // The type is checked, with case, when the value is written.
+  read.Text("ValueType", &valueType_);
+  r = read.Text("ValueData", &valueData_);  // empty only for "REG_BINARY"
   if (r != CX_OK) return r;
-  if (valueData_.IsEmpty() && valueType_ != WString(u"REG_BINARY")) return CX_E_INVALID_ARG;
-  key64_ = ReadFlag(element_, "Key64", false);
-  ReadOsFilter(element_, &osFilter_);
+  key64_ = read.Flag("Key64");
+  read.Text("os", &osFilter_);
   parsed_ = 1;
   return CX_OK;
 }
@@ -82,12 +80,12 @@ CxResult AddRegisterAction::Execute(InstallContext*) {
 CxResult DelRegisterAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadKeyPath(element_, &root_, &subKey_);
+  SchemaReader read(element_, "DelRegister");
+  CxResult r = ReadKeyPath(read, &root_, &subKey_);
   if (r != CX_OK) return r;
-  valueName_.Clear();
-  element_->GetAttr("ValueName", &valueName_);
-  key64_ = ReadFlag(element_, "Key64", false);
-  ReadOsFilter(element_, &osFilter_);
+  read.Text("ValueName", &valueName_);  // empty: the whole key tree
+  key64_ = read.Flag("Key64");
+  read.Text("os", &osFilter_);
   parsed_ = 1;
   return CX_OK;
 }
@@ -120,10 +118,11 @@ CxResult DelRegisterAction::Execute(InstallContext*) {
 CxResult RunRegFileAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "Src", &source_);
+  SchemaReader read(element_, "RunRegFile");
+  CxResult r = read.Text("Src", &source_);
   if (r != CX_OK) return r;
-  key64_ = ReadFlag(element_, "Key64", false);
-  ReadOsFilter(element_, &osFilter_);
+  key64_ = read.Flag("Key64");
+  read.Text("os", &osFilter_);
   parsed_ = 1;
   return CX_OK;
 }

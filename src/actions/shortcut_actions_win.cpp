@@ -9,24 +9,18 @@
 #include "actions/shortcut_actions.h"
 #include "platform/shell_links.h"
 
-namespace {
-void ReadOptional(ScriptElement* element, const char* name, WString* out) {
-  out->Clear();
-  element->GetAttr(name, out);
-}
-}  // namespace
-
 CxResult CreateShortcutAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "RootPath", &rootPath_);
-  if (r == CX_OK) r = ReadRequired(element_, "Name", &name_);
-  if (r == CX_OK) r = ReadRequired(element_, "Src", &source_);
+  SchemaReader read(element_, "CreateShortcut");
+  CxResult r = read.Text("RootPath", &rootPath_);
+  if (r == CX_OK) r = read.Text("Name", &name_);
+  if (r == CX_OK) r = read.Text("Src", &source_);
   if (r != CX_OK) return r;
-  ReadOptional(element_, "SubDirName", &subDirName_);
-  ReadOptional(element_, "Icon", &icon_);
-  ReadOptional(element_, "CmdLine", &cmdLine_);
-  index_ = element_->GetAttrInt("Index", 0);
+  read.Text("SubDirName", &subDirName_);
+  read.Text("Icon", &icon_);
+  read.Text("CmdLine", &cmdLine_);
+  index_ = read.Int("Index");
   parsed_ = 1;
   return CX_OK;
 }

@@ -7,32 +7,22 @@
 #include "actions/task_actions.h"
 #include "platform/task_scheduler.h"
 
-namespace {
-// Absent is allowed unless `required`; present must not be empty.
-CxResult ReadNotEmpty(ScriptElement* element, const char* name, bool required, WString* out) {
-  out->Clear();
-  CxResult r = element->GetAttr(name, out);
-  if (r != CX_OK) return required ? r : CX_OK;
-  return out->IsEmpty() ? CX_E_INVALID_ARG : CX_OK;
-}
-}  // namespace
-
 CxResult SetAppTaskSchedulerAction::Parse(int force) {
   if (ParseDone(force)) return CX_OK;
   if (!element_) return CX_E_INVALID_ARG;
-  CxResult r = ReadRequired(element_, "Name", &name_);
-  if (r == CX_OK) r = ReadRequired(element_, "Type", &type_);
+  SchemaReader read(element_, "SetAppTaskScheduler");
+  // "AppPath" and "Interval" are required only for a type of exactly
+  // "Create"; any other type is taken as a create only when executing.
+  CxResult r = read.Text("Name", &name_);
+  if (r == CX_OK) r = read.Text("Type", &type_);
+  if (r == CX_OK) r = read.Text("Param", &param_);
+  if (r == CX_OK) r = read.Text("AppPath", &appPath_);
   if (r != CX_OK) return r;
-  const bool create = type_.Str() == u"Create";
-  r = ReadNotEmpty(element_, "Param", false, &param_);
-  if (r == CX_OK) r = ReadNotEmpty(element_, "AppPath", create, &appPath_);
-  if (r != CX_OK) return r;
-  description_.Clear();
-  element_->GetAttr("Description", &description_);
+  read.Text("Description", &description_);
   WString interval;
-  r = ReadNotEmpty(element_, "Interval", create, &interval);
+  r = read.Text("Interval", &interval);
   if (r != CX_OK) return r;
-  interval_ = interval.IsEmpty() ? 0 : std::atoi(interval.Ansi());
+  interval_ = std::atoi(interval.Ansi());
   parsed_ = 1;
   return CX_OK;
 }

@@ -6,10 +6,15 @@
 #include "actions/trusted_site_actions.h"
 #include "platform/zone_mapping.h"
 
+namespace {
+// The element name, which also names the schema and the template.
+const char* TypeName(int remove) { return remove ? "DelTrustedSite" : "AddTrustedSite"; }
+}  // namespace
+
 CxResult TrustedSiteAction::Parse(int force) {
   if (!element_) return CX_E_INVALID_ARG;
   if (ParseDone(force)) return CX_OK;
-  CxResult r = ReadRequired(element_, "Url", &url_);
+  CxResult r = SchemaReader(element_, TypeName(remove_)).Text("Url", &url_);
   if (r != CX_OK) return r;
   parsed_ = 1;
   return CX_OK;
@@ -17,8 +22,7 @@ CxResult TrustedSiteAction::Parse(int force) {
 
 CxResult TrustedSiteAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
   WString text;
-  CxResult r =
-      BeginDescription(templates, remove_ ? "DelTrustedSite" : "AddTrustedSite", &text);
+  CxResult r = BeginDescription(templates, TypeName(remove_), &text);
   if (r != CX_OK) return r;
   FillPlaceholder(&text, u"url", url_);
   *out = text;

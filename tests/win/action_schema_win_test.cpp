@@ -84,6 +84,26 @@ const char kScript[] = R"(<?xml version="1.0" encoding="UTF-8"?>
     <SetAppTaskScheduler Name="T" Type="Create" AppPath="C:\y\t.exe"/>
     <SetAppTaskScheduler Name="T" Type="Create" Interval="5"/>
     <SetAppTaskScheduler Name="T" Type="Run" Param=""/>
+    <!-- The first of the three required shortcut attributes, absent. -->
+    <CreateShortcut Name="T" Src="C:\y\t.exe"/>
+    <!-- An empty key path below a good root. -->
+    <AddRegister Root="HKEY_CURRENT_USER" SubKey="" ValueType="REG_SZ" ValueData="d"/>
+    <!-- Empty data is allowed only for REG_BINARY in exact case. -->
+    <AddRegister Root="HKEY_CURRENT_USER" SubKey="S\K" ValueType="reg_binary" ValueData=""/>
+    <!-- An empty registry file. -->
+    <RunRegFile Src="" os="os64"/>
+    <!-- A certificate file without its source. -->
+    <RegCertFile StoreName="ROOT"/>
+    <!-- An empty store ends the read before the type. -->
+    <UnRegCert StoreName="" CertType="RSA" KeySpec="SIGNATURE"/>
+    <!-- Only "Create" in exact case needs a program and an interval. -->
+    <SetAppTaskScheduler Name="T" Type="create"/>
+    <!-- A create with an empty program. -->
+    <SetAppTaskScheduler Name="T" Type="Create" AppPath="" Interval="5"/>
+    <!-- An interval, when given, is never empty, whatever the type. -->
+    <SetAppTaskScheduler Name="T" Type="Delete" Interval=""/>
+    <!-- A task without a name. -->
+    <SetAppTaskScheduler Type="Delete"/>
   </Action>
 </Config>
 )";
