@@ -6,11 +6,11 @@
 // registered for them. So a deployment tool's uninstall command returns only
 // when the product is gone, with the copy's exit code.
 //
-// The launcher hands the copy two standard handles: as standard input a
-// handle to the launcher process itself (the copy waits on it and reads the
-// launcher's file name from it), as standard output the write end of a pipe
-// that carries the 4-byte exit code. The command line stays
-// "/UNINSTALL_COPY /QUIET". Windows only.
+// The launcher hands the copy two inherited handles, named in an environment
+// variable the copy removes at once: a handle to the launcher process itself
+// (the copy waits on it and reads the launcher's file name from it), and the
+// write end of a pipe that carries the 4-byte exit code. The command line
+// stays "/UNINSTALL_COPY /QUIET". Windows only.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -35,7 +35,8 @@ int StartCopyAndWait(const std::u16string& copyPath, const std::u16string& param
 class LauncherLink {
  public:
   bool Take();
-  bool Present() const { return static_cast<bool>(process_); }
+  // True once taken, also after the launcher has ended.
+  bool Present() const { return taken_; }
   const std::u16string& LauncherPath() const { return path_; }
   // True when `path` names the launcher's program file, also after the
   // file was moved aside (same volume and file index).
@@ -49,7 +50,9 @@ class LauncherLink {
   std::vector<PendingRename> FinishAfterLauncher(const std::vector<PendingRename>& scheduled);
 
  private:
+  bool taken_ = false;
   ScopedHandle process_;
+  ScopedHandle report_;
   std::u16string path_;
   bool haveId_ = false;
   uint32_t volume_ = 0, indexHigh_ = 0, indexLow_ = 0;

@@ -8,6 +8,9 @@
 
 namespace {
 constexpr DWORD kPollMs = 50;
+// Names the two inherited handles ("<process>:<pipe>" in hexadecimal) for
+// the copy; the copy removes it at once, so nothing it starts sees it.
+const wchar_t kHandoffVariable[] = L"CXSETUP_UNINSTALL_HANDOFF";
 
 struct FileId {
   DWORD volume = 0, high = 0, low = 0;
@@ -60,15 +63,20 @@ int StartCopyAndWait(const std::u16string& copyPath, const std::u16string& param
   std::u16string command = u"\"" + copyPath + u"\" " + parameters;
   STARTUPINFOW si = {};
   si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
-  si.hStdInput = selfForCopy.Get();
-  si.hStdOutput = writer.Get();
-  si.hStdError = nullptr;
+  // Inherited handles keep their values in the child.
+  wchar_t handoff[40];
+  wsprintfW(handoff, L"%lx:%lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(self)),
+            static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(writer.Get())));
+  SetEnvironmentVariableW(kHandoffVariable, handoff);
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(AsWide(copyPath.c_str()), AsWide(&command[0]), nullptr, nullptr, TRUE, 0,
-                      nullptr, nullptr, &si, &pi)) {
-    ProcessLog().WriteResult("starting the uninstaller copy", GetLastError());
+  const BOOL started = CreateProcessW(AsWide(copyPath.c_str()), AsWide(&command[0]), nullptr,
+                                      nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  const DWORD startError = GetLastError();
+  SetEnvironmentVariableW(kHandoffVariable, nullptr);
+  if (!started) {
+    ProcessLog().WriteResult("starting the uninstaller copy", startError);
     return 0;
   }
   ScopedHandle process(pi.hProcess), thread(pi.hThread);
@@ -107,24 +115,40 @@ int StartCopyAndWait(const std::u16string& copyPath, const std::u16string& param
 }
 
 bool LauncherLink::Take() {
-  if (process_) return true;
-  HANDLE given = GetStdHandle(STD_INPUT_HANDLE);
-  if (!given || given == INVALID_HANDLE_VALUE || GetProcessId(given) == 0) return false;
+  if (taken_) return true;
+  wchar_t handoff[40] = {};
+  DWORD n = GetEnvironmentVariableW(kHandoffVariable, handoff, 40);
+  SetEnvironmentVariableW(kHandoffVariable, nullptr);
+  if (n == 0 || n >= 40) {
+    ProcessLog().Write("no waiting launcher handed over");
+    return false;
+  }
+  wchar_t* rest = nullptr;
+  HANDLE given = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(wcstoul(handoff, &rest, 16)));
+  HANDLE report = (rest && *rest == L':')
+                      ? reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(wcstoul(rest + 1, nullptr, 16)))
+                      : nullptr;
+  if (!given || GetProcessId(given) == 0 || !report || GetFileType(report) != FILE_TYPE_PIPE) {
+    ProcessLog().Write("the launcher's handles are not usable");
+    return false;
+  }
   wchar_t path[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  if (!QueryFullProcessImageNameW(given, 0, path, &size)) return false;
+  if (!QueryFullProcessImageNameW(given, 0, path, &size)) {
+    ProcessLog().WriteResult("the launcher's file name", GetLastError());
+    return false;
+  }
   // Only an installed uninstaller is a launcher whose file may be removed.
   std::u16string name(AsU16(path), size);
   std::u16string lower = name.substr(name.rfind(u'\\') + 1);
   StrLowerW(&lower[0], lower.size());
   if (lower.find(u"uninstall.exe") == std::u16string::npos) return false;
+  taken_ = true;
   process_.Reset(given);
-  SetStdHandle(STD_INPUT_HANDLE, nullptr);
+  report_.Reset(report);
   // Neither handle may pass on to programs the uninstall starts.
   SetHandleInformation(given, HANDLE_FLAG_INHERIT, 0);
-  HANDLE report = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (report && report != INVALID_HANDLE_VALUE)
-    SetHandleInformation(report, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(report, HANDLE_FLAG_INHERIT, 0);
   path_ = name;
   FileId id;
   if (ReadFileId(path_, &id)) {
@@ -145,20 +169,16 @@ bool LauncherLink::IsLauncherFile(const std::u16string& path) const {
 }
 
 void LauncherLink::Report(uint32_t exitCode) {
-  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (!Present() || !out || out == INVALID_HANDLE_VALUE) return;
-  if (GetFileType(out) == FILE_TYPE_PIPE) {
-    DWORD written = 0;
-    WriteFile(out, &exitCode, sizeof exitCode, &written, nullptr);
-    CloseHandle(out);
-  }
-  SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+  if (!report_) return;
+  DWORD written = 0;
+  WriteFile(report_.Get(), &exitCode, sizeof exitCode, &written, nullptr);
+  report_.Reset();
 }
 
 std::vector<PendingRename> LauncherLink::FinishAfterLauncher(
     const std::vector<PendingRename>& scheduled) {
   std::vector<PendingRename> left = scheduled;
-  if (!Present()) return left;
+  if (!process_) return left;
   if (WaitForSingleObject(process_.Get(), kLauncherEndTimeoutMs) != WAIT_OBJECT_0) {
     ProcessLog().Write("the uninstall launcher did not end; its file stays");
     return left;
