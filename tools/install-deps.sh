@@ -14,6 +14,7 @@ want=(
   cmake ninja-build make g++ clang
   libtinyxml-dev libstb-dev libgtest-dev googletest
   libclang-rt-14-dev dpkg-dev
+  osslsigncode openssl
 )
 
 is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
