@@ -19,12 +19,6 @@
 #include "platform/process_control.h"
 
 namespace {
-// The waiting deleter: reads a line from its standard input until this
-// process has ended, then deletes the file, trying again for the moment it
-// takes Windows to release a program's file after its end.
-const char16_t kWaitingDeleteCommand[] =
-    u"%s /c set /p cxwait= & for /l %%i in (1,1,400) do if exist \"%s\" del /f /q \"%s\"";
-
 // Fresh names drawn for the uninstaller copy before giving up.
 constexpr int kRelaunchCopyTries = 16;
 
@@ -149,11 +143,7 @@ int DeleteSelf(InstallerEngine* engine) {
   const bool waited = TheLauncherLink().Present();
   if (!waited) MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   if (GetShortPathNameW(path, path, MAX_PATH) == 0) return 0;
-  char16_t command[1200];
-  // Quoted: where 8.3 names are disabled the short path is the long one.
-  if (!StrFormatW(command, 1200, waited ? kWaitingDeleteCommand : u"%s /c del \"%s\"",
-                  AsU16(comspec), AsU16(path), AsU16(path), AsU16(path)))
-    return 0;
+  std::u16string command = SelfDeleteCommand(AsU16(comspec), AsU16(path), waited);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
@@ -172,7 +162,7 @@ int DeleteSelf(InstallerEngine* engine) {
     si.hStdInput = waitRead.Get();
   }
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, AsWide(command), nullptr, nullptr, waited ? TRUE : FALSE,
+  if (!CreateProcessW(nullptr, AsWide(&command[0]), nullptr, nullptr, waited ? TRUE : FALSE,
                       CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
     return 0;
   // Held until the process ends (never closed), so the deleter waits.

@@ -98,3 +98,14 @@ TEST(CommandLine, RelaunchParametersCarryQuietAndLog) {
   EXPECT_EQ(RelaunchParameters(1, true, u"C:\\l g\\u.log"),
             u"/UNINSTALL_COPY /S /QUIET \"/LOG=C:\\l g\\u.log\"");
 }
+
+TEST(CommandLine, SelfDeleteCommandQuotesBothPaths) {
+  // Where 8.3 names are disabled the short path keeps its spaces.
+  EXPECT_EQ(SelfDeleteCommand(u"C:\\Windows\\system32\\cmd.exe", u"C:\\Users\\A B\\Temp\\U_1.exe", false),
+            u"\"C:\\Windows\\system32\\cmd.exe\" /c del \"C:\\Users\\A B\\Temp\\U_1.exe\"");
+  const std::u16string waiting =
+      SelfDeleteCommand(u"C:\\cmd.exe", u"C:\\T\\A B\\U_1.exe", true);
+  EXPECT_EQ(waiting.find(u"\"C:\\cmd.exe\" /c set /p "), 0u) << "waits for this process first";
+  EXPECT_NE(waiting.find(u"del /f /q \"C:\\T\\A B\\U_1.exe\""), std::u16string::npos);
+  EXPECT_EQ(waiting.find(u" C:\\T\\A B"), std::u16string::npos) << "no unquoted path";
+}

@@ -28,7 +28,7 @@ TEST(SetupLog, DefaultFileName) {
     const char* why;
   } const cases[] = {
       {u"Corvexa", u"Corvexa_20260304_050607.log", "product and time"},
-      {u"A/B:C*?", u"A_B_C__20260304_050607.log", "forbidden characters replaced"},
+      {u"A/B:C*?", u"A_B_C___20260304_050607.log", "forbidden characters replaced"},
       {u"", u"Setup_20260304_050607.log", "no product yet"},
   };
   for (const auto& c : cases) EXPECT_EQ(DefaultLogFileName(c.product, kTime), c.name) << c.why;
@@ -47,7 +47,8 @@ TEST(SetupLog, LinesBeforeTheFileAreKeptAndWritten) {
   log.UseDefaultFile(folder, u"P");
   log.Write("direct");
   log.WriteResult("action", CX_E_MISSING);
-  std::string path(log.Path().begin(), log.Path().end());
+  const std::u16string wide = log.Path();
+  std::string path(wide.begin(), wide.end());
   std::FILE* f = std::fopen(path.c_str(), "rb");
   ASSERT_NE(f, nullptr) << path;
   char buf[1024] = {};
