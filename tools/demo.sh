@@ -3,7 +3,8 @@
 # installs it silently into a clean Wine prefix under Xvfb, shows what
 # landed, then uninstalls it through the installed Uninstall.exe (its
 # relaunched copy shows the uninstall page, which is clicked through) and
-# shows that the product is gone. Leaves nothing running.
+# shows that the product is gone; then installs and uninstalls it again as a
+# deployment tool would (/QUIET, /LOG). Leaves nothing running.
 #
 # DEMO_LANG=zh_CN.UTF-8 (or zh_TW.UTF-8) shows the Chinese texts.
 set -euo pipefail
@@ -29,6 +30,8 @@ SETUP="$here/$win_dir/examples/CorvexaSetup.exe"
 SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
 # shellcheck source=../tests/e2e/lib.sh
 . "$here/tests/e2e/lib.sh"
+# shellcheck source=demo/deploy.sh
+. "$here/tools/demo/deploy.sh"
 
 echo "== a clean Wine prefix and display"
 e2e_begin demo "${DEMO_LANG:-en_US.UTF-8}"
@@ -93,5 +96,8 @@ if [ -e "$TEMP_DIR/$copy" ]; then
 else
   echo "  $copy has deleted itself"
 fi
+
+demo_deploy "$setup" "$dir"
+
 echo
-echo "demo finished: installed, inspected and removed Corvexa"
+echo "demo finished: installed, inspected and removed Corvexa, by hand and unattended"
