@@ -6,7 +6,7 @@
 #include <cstdio>
 
 std::string FormatLogLine(const LogTime& t, const std::string& text) {
-  char stamp[40];
+  char stamp[64];  // room for any 16-bit field values
   std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u  ", t.year, t.month,
                 t.day, t.hour, t.minute, t.second, t.milliseconds);
   std::string line(stamp);
@@ -24,7 +24,7 @@ std::u16string DefaultLogFileName(const std::u16string& product, const LogTime& 
     name.push_back(forbidden ? u'_' : c);
   }
   if (name.empty()) name = u"Setup";
-  char stamp[32];
+  char stamp[64];
   std::snprintf(stamp, sizeof stamp, "_%04u%02u%02u_%02u%02u%02u.log", t.year, t.month, t.day,
                 t.hour, t.minute, t.second);
   for (const char* p = stamp; *p; ++p) name.push_back(static_cast<char16_t>(*p));
