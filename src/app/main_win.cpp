@@ -112,6 +112,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   ProcessLog().Writef("exit code %u after %llu ms", exitCode,
                       static_cast<unsigned long long>(::GetTickCount64() - started));
+  EndLog();
   if (libStarted) CommonLibUninit();
   return static_cast<int>(exitCode);
 }

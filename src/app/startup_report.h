@@ -15,5 +15,8 @@ void ShowHelp();
 // folder. A launcher without a log path chooses the file now, so that its
 // copy writes to the same one.
 void StartLog(const CommandLineFlags& flags);
+// At the end of the program: a log without a path yet (the run ended before
+// the product was known) goes to the temporary folder under "Setup".
+void EndLog();
 // One line per operation registered for the next restart.
 void LogRestartOperations(const std::vector<PendingRename>& entries);

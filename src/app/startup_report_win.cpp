@@ -85,6 +85,13 @@ void StartLog(const CommandLineFlags& flags) {
   log.Writef("temporary folder: %s", haveTemp ? Utf16ToUtf8(temp).c_str() : "(none)");
 }
 
+void EndLog() {
+  SetupLog& log = ProcessLog();
+  std::u16string temp;
+  if (log.Enabled() && log.Path().empty() && GetTempFolder(&temp) == 1)
+    log.UseDefaultFile(temp, u"");
+}
+
 void LogRestartOperations(const std::vector<PendingRename>& entries) {
   SetupLog& log = ProcessLog();
   for (const PendingRename& e : entries) {
