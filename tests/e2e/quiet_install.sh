@@ -8,6 +8,18 @@ e2e_begin quiet_install zh_CN.UTF-8
 SCRIPT=$CX_SAMPLE_SCRIPT
 setup=$(install_setup "$CX_SAMPLE_SETUP" CorvexaSetup.exe)
 
+log "/HELP: one box with the switches and exit codes; under /QUIET nothing"
+start_program HELP_PID "$setup" /HELP
+ui --msgbox wait-window '*' 30000 >/dev/null || fail "no help box"
+box=$(ui --msgbox dump)
+for want in /QUIET /LOG=path 3010 1602 1603 1618 1620 1638 740 4100; do
+  grep -qF -- "$want" <<<"$box" || fail "the help box lacks $want: $box"
+done
+echo "  ok: the help box lists the switches and exit codes"
+ui --msgbox key escape
+wait_exit "$HELP_PID" 30
+expect_eq "exit code of /HELP" 0 "$EXIT_CODE"
+expect_no_package_folder
 run_quiet 60 "$setup" /? /QUIET
 expect_eq "exit code of /? /QUIET" 0 "$EXIT_CODE"
 expect_no_window_seen
