@@ -67,7 +67,7 @@ uint32_t RunSetup(InstallerEngine* engine) {
   ProcessLog().Writef("outcome: %s", OutcomeName(outcome));
   if (link.Present()) {
     link.Report(code);
-    link.FinishAfterLauncher(scheduled);
+    link.FinishAfterLauncher(scheduled, outcome == RunOutcome::kSucceeded);
   }
   return code;
 }

@@ -43,11 +43,14 @@ class LauncherLink {
   bool IsLauncherFile(const std::u16string& path) const;
   // Sends the exit code to the waiting launcher, once.
   void Report(uint32_t exitCode);
-  // After Report: waits for the launcher to end, deletes its file and its
-  // folder when empty, and deletes now what `scheduled` (restart operations
-  // registered during the run) would have deleted at the restart, taking
-  // back the operations for what is gone. Returns the entries left.
-  std::vector<PendingRename> FinishAfterLauncher(const std::vector<PendingRename>& scheduled);
+  // After Report: waits for the launcher to end; after a successful
+  // uninstall (`uninstalled`) deletes its file and its folder when empty (a
+  // failed one leaves the product its uninstaller); and deletes now what
+  // `scheduled` (restart operations registered during the run) would have
+  // deleted at the restart, taking back the operations for what is gone.
+  // Returns the entries left.
+  std::vector<PendingRename> FinishAfterLauncher(const std::vector<PendingRename>& scheduled,
+                                                 bool uninstalled);
 
  private:
   bool taken_ = false;

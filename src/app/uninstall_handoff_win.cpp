@@ -176,7 +176,7 @@ void LauncherLink::Report(uint32_t exitCode) {
 }
 
 std::vector<PendingRename> LauncherLink::FinishAfterLauncher(
-    const std::vector<PendingRename>& scheduled) {
+    const std::vector<PendingRename>& scheduled, bool uninstalled) {
   std::vector<PendingRename> left = scheduled;
   if (!process_) return left;
   if (WaitForSingleObject(process_.Get(), kLauncherEndTimeoutMs) != WAIT_OBJECT_0) {
@@ -184,9 +184,11 @@ std::vector<PendingRename> LauncherLink::FinishAfterLauncher(
     return left;
   }
   process_.Reset();
-  if (Exists(path_)) RemoveNow(path_);
-  const std::u16string folder = ParentFolder(path_);
-  if (!folder.empty()) RemoveDirectoryW(AsWide(folder.c_str()));
+  if (uninstalled) {
+    if (Exists(path_)) RemoveNow(path_);
+    const std::u16string folder = ParentFolder(path_);
+    if (!folder.empty()) RemoveDirectoryW(AsWide(folder.c_str()));
+  }
 
   std::vector<PendingRename> done;
   left.clear();
