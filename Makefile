@@ -5,6 +5,10 @@ SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 PACKAGE_DIR ?= examples/sample-product
 OUT ?= out/setup.exe
+# Authenticode signing of `make setup`'s result: both or neither.
+SIGN_CERT ?=
+SIGN_KEY ?=
+SIGN_TIMESTAMP_URL ?=
 
 all: host windows
 
@@ -36,10 +40,12 @@ fuzz: deps
 	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$n fuzz/corpus/$$n || exit 1; \
 	done
 
-# Writes a setup program carrying PACKAGE_DIR's contents as its package:
-# `cxpack build` around the stub (the setup program without a package).
+# Writes a setup program carrying PACKAGE_DIR's contents as its package,
+# signed (tools/sign-setup.sh) when SIGN_CERT and SIGN_KEY are given.
 setup: deps
 	@test -d "$(PACKAGE_DIR)" || { echo "make setup: PACKAGE_DIR=<folder> names no folder ($(PACKAGE_DIR))" >&2; exit 2; }
+	@if [ -n "$(SIGN_CERT)$(SIGN_KEY)" ] && { [ -z "$(SIGN_CERT)" ] || [ -z "$(SIGN_KEY)" ]; }; then \
+	  echo "make setup: signing needs both SIGN_CERT=<certificate> and SIGN_KEY=<private key>" >&2; exit 2; fi
 	@cmake --preset host >/dev/null
 	@cmake --build --preset host --target cxpack
 	@cmake --preset windows >/dev/null
@@ -47,6 +53,8 @@ setup: deps
 	@mkdir -p "$(dir $(abspath $(OUT)))"
 	@build/host/tools/cxpack/cxpack build "$(PACKAGE_DIR)" -o "$(OUT)" --stub build/windows/cxsetup_stub.exe
 	@echo "wrote $(OUT) from $(PACKAGE_DIR)"
+	@if [ -n "$(SIGN_CERT)" ]; then \
+	  bash tools/sign-setup.sh "$(OUT)" "$(SIGN_CERT)" "$(SIGN_KEY)" $(if $(SIGN_TIMESTAMP_URL),"$(SIGN_TIMESTAMP_URL)"); fi
 
 bench: deps
 	@cmake --preset bench >/dev/null

@@ -3,7 +3,8 @@
 # installs it silently into a clean Wine prefix under Xvfb, shows what
 # landed, then uninstalls it through the installed Uninstall.exe (its
 # relaunched copy shows the uninstall page, which is clicked through) and
-# shows that the product is gone. Leaves nothing running.
+# shows that the product is gone; then installs and uninstalls it again as a
+# deployment tool would (/QUIET, /LOG). Leaves nothing running.
 #
 # DEMO_LANG=zh_CN.UTF-8 (or zh_TW.UTF-8) shows the Chinese texts.
 set -euo pipefail
@@ -35,6 +36,8 @@ SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
 . "$here/tools/demo/shortcuts_tasks.sh"
 # shellcheck source=demo/certificates.sh
 . "$here/tools/demo/certificates.sh"
+# shellcheck source=demo/deploy.sh
+. "$here/tools/demo/deploy.sh"
 
 echo "== a clean Wine prefix and display"
 e2e_begin demo "${DEMO_LANG:-en_US.UTF-8}"
@@ -102,5 +105,8 @@ demo_shortcuts_tasks_removed
 echo
 echo "== registry after the uninstall"
 demo_registry_removed
+
+demo_deploy "$setup" "$dir"
+
 echo
-echo "demo finished: installed, inspected and removed Corvexa"
+echo "demo finished: installed, inspected and removed Corvexa, by hand and unattended"

@@ -13,7 +13,8 @@ want=(
   xvfb x11-utils imagemagick fonts-wqy-zenhei libxml2-utils locales
   cmake ninja-build make g++ clang
   libtinyxml-dev libstb-dev libgtest-dev googletest
-  libclang-rt-14-dev dpkg-dev openssl
+  libclang-rt-14-dev dpkg-dev
+  osslsigncode openssl
 )
 
 is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -31,7 +31,10 @@ class InstallerEngine {
   int LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly);
 
   // Runs the mode's main list with progress reports; 1 when it all succeeded.
+  // The runner's code is kept for LastRunCode.
   int RunActions(ProgressCallback callback, void* userData);
+  // The code of the last RunActions (0 before the first).
+  CxResult LastRunCode() const { return lastRunCode_; }
   // Runs the mode's finish list without reports; 1 on success.
   int RunFinishActions();
   // Asks the runners to stop before their next action.
@@ -53,6 +56,14 @@ class InstallerEngine {
   void SetRunFlags(int32_t mode, uint32_t silent, uint32_t isUninstallCopy,
                    uint32_t selfDeleteAllowed);
 
+  // Unattended run ("/QUIET"): nothing may be shown, not even the runner's
+  // administrator message.
+  void SetQuiet(bool quiet) { quiet_ = quiet; }
+  bool IsQuiet() const { return quiet_; }
+  // A quiet uninstall launcher's result: its copy's exit code.
+  void SetRelaunchExitCode(uint32_t code) { relaunchExitCode_ = code; }
+  uint32_t RelaunchExitCode() const { return relaunchExitCode_; }
+
   // The single-instance lock (see CheckSingleInstance).
   ScopedHandle& InstanceLock() { return instanceLock_; }
 
@@ -70,6 +81,9 @@ class InstallerEngine {
   int32_t mode_ = kModeUnset;
   WString idText_;
   uint32_t silent_ = 0;
+  bool quiet_ = false;
+  uint32_t relaunchExitCode_ = 0;
+  CxResult lastRunCode_ = CX_OK;
 };
 
 // The process's one engine, created on first use (thread-safe).
@@ -84,8 +98,13 @@ int HandleCmdLine(InstallerEngine* engine, int* exitNow);
 int HandleCmdLineWith(InstallerEngine* engine, const std::vector<std::u16string>& args,
                       const char16_t* modulePath, int* exitNow);
 
+// The process's own arguments parsed (see command_line.h).
+struct CommandLineFlags ParseProcessCommandLine();
+
 // Copies the running program to a new Uninstallation_%08X.exe in the
-// temporary folder and starts it with "/UNINSTALL_COPY". 1 when started.
+// temporary folder (admin-only when elevated) and starts it with
+// "/UNINSTALL_COPY". 1 when started. A quiet launcher waits for the copy's
+// report and keeps its exit code (RelaunchExitCode); 1 then means it came.
 int RelaunchUninstallCopy(InstallerEngine* engine);
 // Takes the instance lock named `name` (UTF-8; null or empty: the product
 // code). 1 when held, 0 when another instance holds it or it failed.

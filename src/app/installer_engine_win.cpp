@@ -16,6 +16,7 @@
 #include "package/package_archive.h"
 #include "package/package_resource.h"
 #include "package/temp_folder.h"
+#include "platform/admin_only_acl.h"
 
 namespace {
 // A folder under the shared temporary folder may belong to someone else, so
@@ -60,10 +61,12 @@ int InstallerEngine::CreatePackageFolder() {
   std::u16string temp;
   if (GetTempFolder(&temp) != 1) return 0;
   std::u16string made;
+  AdminOnlySecurity protection;
+  SECURITY_ATTRIBUTES* security = ProtectionFor(IsUserAdmin() == 1, &protection);
   bool created = ClaimFreshName(
       u"%sCxKeyPackage_%08X\\", temp, kPackageFolderTries,
-      [](const char16_t* name) {
-        if (CreateDirectoryW(AsWide(name), nullptr)) return 0;
+      [security](const char16_t* name) {
+        if (CreateDirectoryW(AsWide(name), security)) return 0;
         return GetLastError() == ERROR_ALREADY_EXISTS ? 1 : 2;
       },
       &made);
@@ -118,12 +121,15 @@ int InstallerEngine::GetPackageFolder(WString* out) const {
 }
 
 int InstallerEngine::RunActions(ProgressCallback callback, void* userData) {
-  RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin, &ShowErrorMessage};
-  return ::RunActions(env, callback, userData, nullptr);
+  RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin,
+                quiet_ ? nullptr : &ShowErrorMessage};
+  lastRunCode_ = CX_OK;
+  return ::RunActions(env, callback, userData, &lastRunCode_);
 }
 
 int InstallerEngine::RunFinishActions() {
-  RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin, &ShowErrorMessage};
+  RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin,
+                quiet_ ? nullptr : &ShowErrorMessage};
   return ::RunFinishActions(env, nullptr);
 }
 

@@ -1,13 +1,20 @@
 // Process entry of cxsetup.exe: hardens DLL loading, starts the base
 // library, parses the command line into a run mode, refuses to install
-// while a browser runs, and runs the wizard dialog. The engine's own
+// while a browser runs, and runs the wizard dialog (or, under "/QUIET", the
+// same run without any window). The exit code tells a deployment tool how
+// the run ended (exit_codes.h); "/LOG" records it. The engine's own
 // destructor does the final clean-up when the process ends.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include "app/command_line.h"
+#include "app/exit_codes.h"
 #include "app/installer_engine.h"
 #include "browser/browser_check.h"
+#include "app/setup_log.h"
+#include "app/startup_report.h"
+#include "app/uninstall_handoff.h"
 #include "common/common_lib.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
@@ -28,35 +35,82 @@ void RestrictDllSearchToSystem32() {
   if (setDirs) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+// The waiting uninstall launcher's file is removed by its copy after the
+// report, so it is no work left for a restart.
+bool IsLauncherFileEntry(const PendingRename& entry) {
+  return entry.IsDelete() && TheLauncherLink().IsLauncherFile(FromNtPath(entry.source));
+}
+
+// Runs the dialog, or the windowless run under /QUIET; the exit code.
+uint32_t RunSetup(InstallerEngine* engine) {
+  CSetupDlg dialog(engine);
+  if (engine->IsQuiet()) {
+    dialog.RunUnattended();
+  } else {
+    dialog.DoModal();
+    ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+  }
+  LauncherLink& link = TheLauncherLink();
+  const std::vector<PendingRename> scheduled = dialog.ScheduledForRestart();
+  std::vector<PendingRename> counted;
+  for (const PendingRename& entry : scheduled)
+    if (!IsLauncherFileEntry(entry)) counted.push_back(entry);
+  LogRestartOperations(counted);
+  const RunOutcome outcome = dialog.Outcome();
+  const uint32_t code = ExitCodeFor(outcome, !counted.empty());
+  ProcessLog().Writef("outcome: %s", OutcomeName(outcome));
+  if (link.Present()) {
+    link.Report(code);
+    link.FinishAfterLauncher(scheduled, outcome == RunOutcome::kSucceeded);
+  }
+  return code;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RestrictDllSearchToSystem32();
+  const ULONGLONG started = ::GetTickCount64();
 
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
   const bool libStarted = CommonLibInit() == CX_OK;
 
-  int exitCode = 1;
+  const CommandLineFlags flags = ParseProcessCommandLine();
+  StartLog(flags);
+  // A copy started by a waiting launcher takes its link before anything
+  // else can hand the standard handles on.
+  if (flags.isUninstallCopy && flags.quiet) TheLauncherLink().Take();
+
+  uint32_t exitCode = kExitActionFailed;
   InstallerEngine* engine = GetEngine();
   int exitNow = 0;
-  if (!engine || HandleCmdLine(engine, &exitNow) != 1) {
-    ::MessageBoxW(nullptr, L"HandleCmdLine Fail", L"", MB_ICONERROR | MB_TOPMOST);
+  if (flags.help) {
+    if (!flags.quiet) ShowHelp();
+    exitCode = ExitCodeFor(RunOutcome::kHelpShown, false);
+  } else if (!engine || HandleCmdLine(engine, &exitNow) != 1) {
+    ProcessLog().Write("the command line could not be carried out");
+    if (!flags.quiet)
+      ::MessageBoxW(nullptr, L"HandleCmdLine Fail", L"", MB_ICONERROR | MB_TOPMOST);
   } else if (exitNow) {
-    exitCode = 0;  // the relaunched uninstaller copy has taken over
+    // The relaunched uninstaller copy has taken over; a quiet launcher
+    // waited for it and passes its code on.
+    exitCode = engine->IsQuiet() ? engine->RelaunchExitCode() : kExitSuccess;
   } else if (const BrowserRefusal refusal = CheckBrowserBeforeRun(engine->Mode());
              refusal.refuse) {
-    if (refusal.text) {
+    ProcessLog().Write("a browser that must be closed first is running");
+    if (refusal.text && !engine->IsQuiet()) {
       ::MessageBoxW(nullptr, AsWide(refusal.text), AsWide(refusal.caption),
                     MB_ICONERROR | MB_TOPMOST);
     }
+    exitCode = ExitCodeFor(RunOutcome::kBrowserRunning, false);
   } else {
-    CSetupDlg dialog(engine);
-    dialog.DoModal();
-    ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
-    exitCode = ProcessExitCode(dialog.RunSucceeded());
+    exitCode = RunSetup(engine);
   }
 
+  ProcessLog().Writef("exit code %u after %llu ms", exitCode,
+                      static_cast<unsigned long long>(::GetTickCount64() - started));
+  EndLog();
   if (libStarted) CommonLibUninit();
-  return exitCode;
+  return static_cast<int>(exitCode);
 }

@@ -7,7 +7,12 @@
 #include "app/command_line.h"
 #include "app/fresh_name.h"
 #include "app/installer_engine.h"
+#include "app/setup_log.h"
+#include "app/uninstall_handoff.h"
+#include "engine/admin_check.h"
+#include "platform/admin_only_acl.h"
 #include "common/named_objects.h"
+#include "common/codepage.h"
 #include "common/strings.h"
 #include "package/temp_folder.h"
 #include "platform/file_system.h"
@@ -40,9 +45,15 @@ int HandleCmdLineWith(InstallerEngine* engine, const std::vector<std::u16string>
   *exitNow = 0;
   CommandLineFlags flags = ParseCommandLine(args, modulePath);
   engine->SetRunFlags(flags.mode, flags.silent, flags.isUninstallCopy, flags.selfDeleteAllowed);
-  if (!flags.relaunch) return 1;
+  engine->SetQuiet(flags.quiet);
+  // Help asks for nothing else to happen, the relaunch included.
+  if (!flags.relaunch || flags.help) return 1;
   *exitNow = 1;
   return RelaunchUninstallCopy(engine);
+}
+
+CommandLineFlags ParseProcessCommandLine() {
+  return ParseCommandLine(ProcessArguments(), ModulePath().c_str());
 }
 
 int HandleCmdLine(InstallerEngine* engine, int* exitNow) {
@@ -58,16 +69,31 @@ int RelaunchUninstallCopy(InstallerEngine* engine) {
   // Never overwrite or follow a file someone else placed in the shared
   // temporary folder: copy only to a name that does not exist yet.
   std::u16string target;
+  // Elevated, the copy admits only Administrators and SYSTEM from its
+  // creation on, so the user's other processes cannot swap it before it runs.
+  AdminOnlySecurity protection;
+  SECURITY_ATTRIBUTES* security = ProtectionFor(IsUserAdmin() == 1, &protection);
   bool copied = ClaimFreshName(
       u"%sUninstallation_%08X.exe", temp, kRelaunchCopyTries,
-      [&self](const char16_t* name) {
-        if (CopyFileW(AsWide(self.c_str()), AsWide(name), TRUE)) return 0;
-        DWORD e = GetLastError();
-        return (e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS) ? 1 : 2;
+      [&self, security](const char16_t* name) {
+        CxResult r = CopyToNewFile(self.c_str(), name, security);
+        if (r == CX_OK) return 0;
+        return (r == ERROR_FILE_EXISTS || r == ERROR_ALREADY_EXISTS) ? 1 : 2;
       },
       &target);
-  if (!copied) return 0;
-  std::u16string params = RelaunchParameters(engine->IsSilent());
+  if (!copied) {
+    ProcessLog().Write("the uninstaller could not copy itself to the temporary folder");
+    return 0;
+  }
+  ProcessLog().Writef("uninstaller copy: %s", Utf16ToUtf8(target).c_str());
+  std::u16string params =
+      RelaunchParameters(engine->IsSilent(), engine->IsQuiet(), ProcessLog().Path());
+  if (engine->IsQuiet()) {
+    uint32_t code = 0;
+    if (StartCopyAndWait(target, params, &code) != 1) return 0;
+    engine->SetRelaunchExitCode(code);
+    return 1;
+  }
   return RunProgram(target.c_str(), params.c_str(), engine->IsSilent() ? 1 : 0, 0) == CX_OK ? 1 : 0;
 }
 
@@ -111,19 +137,36 @@ int DeleteSelf(InstallerEngine* engine) {
   if (n == 0 || n >= MAX_PATH) return 0;
   DWORD c = GetEnvironmentVariableW(L"COMSPEC", comspec, MAX_PATH);
   if (c == 0 || c >= MAX_PATH) return 0;
-  // The fallback: Windows removes the file at the next restart.
-  MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  // The copy of a waiting uninstall leaves nothing for a restart: its
+  // deleter waits for this process to end. Otherwise the fallback: Windows
+  // removes the file at the next restart.
+  const bool waited = TheLauncherLink().Present();
+  if (!waited) MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   if (GetShortPathNameW(path, path, MAX_PATH) == 0) return 0;
-  char16_t command[520];
-  if (!StrFormatW(command, 520, u"%s /c del %s", AsU16(comspec), AsU16(path))) return 0;
+  std::u16string command = SelfDeleteCommand(AsU16(comspec), AsU16(path), waited);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
+  ScopedHandle waitRead, waitWrite;
+  if (waited) {
+    // The deleter reads a line from a pipe whose write end only this
+    // process holds; the read ends when this process has ended.
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE r = nullptr, w = nullptr;
+    if (!CreatePipe(&r, &w, &inherit, 0)) return 0;
+    waitRead.Reset(r);
+    waitWrite.Reset(w);
+    SetHandleInformation(waitWrite.Get(), HANDLE_FLAG_INHERIT, 0);
+    si.dwFlags |= STARTF_USESTDHANDLES;
+    si.hStdInput = waitRead.Get();
+  }
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, AsWide(command), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &si, &pi))
+  if (!CreateProcessW(nullptr, AsWide(&command[0]), nullptr, nullptr, waited ? TRUE : FALSE,
+                      CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
     return 0;
+  // Held until the process ends (never closed), so the deleter waits.
+  if (waited) waitWrite.Take();
   ScopedHandle process(pi.hProcess), thread(pi.hThread);
   // The deleting shell waits at idle priority until this process has ended.
   SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);

@@ -6,7 +6,7 @@
 
 // What the system reported; empty texts for calls that failed.
 struct TempFolderCandidates {
-  std::u16string tempPath;       // GetTempPathW
+  std::u16string tempPath;       // GetTempPath2W where it exists, else GetTempPathW
   std::u16string longTempPath;   // GetLongPathNameW of tempPath
   std::u16string windowsFolder;  // GetWindowsDirectoryW
   std::u16string commonAppData;  // CSIDL_COMMON_APPDATA, not created

@@ -102,3 +102,33 @@ bool RemoveLastPendingDelete(std::vector<PendingRename>* entries, const std::u16
   }
   return false;
 }
+
+std::vector<PendingRename> NewPendingRenames(const std::vector<PendingRename>& before,
+                                             const std::vector<PendingRename>& after) {
+  std::vector<bool> used(before.size(), false);
+  std::vector<PendingRename> added;
+  for (const PendingRename& entry : after) {
+    bool matched = false;
+    for (size_t i = 0; i < before.size() && !matched; ++i) {
+      if (!used[i] && before[i] == entry) used[i] = matched = true;
+    }
+    if (!matched) added.push_back(entry);
+  }
+  return added;
+}
+
+bool TakeBackPendingRenames(std::vector<PendingRename>* entries,
+                            const std::vector<PendingRename>& taken) {
+  if (!entries) return false;
+  bool removed = false;
+  for (const PendingRename& t : taken) {
+    for (size_t i = entries->size(); i-- > 0;) {
+      if ((*entries)[i] == t) {
+        entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(i));
+        removed = true;
+        break;
+      }
+    }
+  }
+  return removed;
+}

@@ -53,3 +53,19 @@ bool PendingRenameMentions(const PendingRename& entry, const std::u16string& fol
 // to ASCII case); used to take back a scheduled delete whose companion
 // operation could not be registered. True when one was removed.
 bool RemoveLastPendingDelete(std::vector<PendingRename>* entries, const std::u16string& dosPath);
+
+// The entries of `after` that `before` does not hold (each entry of `before`
+// accounts for one equal entry of `after`), in the order of `after`: what
+// was registered for the next restart between two readings.
+std::vector<PendingRename> NewPendingRenames(const std::vector<PendingRename>& before,
+                                             const std::vector<PendingRename>& after);
+// Removes one entry equal to each of `taken` from `entries`, the last such
+// one first. True when anything was removed.
+bool TakeBackPendingRenames(std::vector<PendingRename>* entries,
+                            const std::vector<PendingRename>& taken);
+
+// Windows only (pending_renames_win.cpp): the registry value, read and
+// written whole. A missing value reads as an empty list; an empty list
+// deletes the value. 0 or the Windows error; `out` untouched on failure.
+CxResult ReadPendingRenames(std::vector<PendingRename>* out);
+CxResult WritePendingRenames(const std::vector<PendingRename>& entries);

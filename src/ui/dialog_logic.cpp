@@ -63,6 +63,16 @@ InstalledState InstalledVersionState(uint32_t readResult, const uint32_t install
   }
 }
 
+const char* InstalledStateName(InstalledState state) {
+  switch (state) {
+    case kNotInstalled: return "not installed";
+    case kInstalledSame: return "this version installed";
+    case kInstalledLower: return "an older version installed";
+    case kInstalledHigher: return "a newer version installed";
+    default: return "unknown";
+  }
+}
+
 const char* InstalledStateMessageKey(InstalledState state) {
   switch (state) {
     case kInstalledSame: return "IDS_INSTAL_EQUAL_WARNING";
@@ -93,5 +103,3 @@ WString LogoPath(const WString& packageFolder) {
   path.Append(kLogoRelative);
   return path;
 }
-
-int ProcessExitCode(bool runSucceeded) { return runSucceeded ? 0 : 1; }

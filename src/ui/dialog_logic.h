@@ -54,6 +54,8 @@ enum InstalledState : int32_t {
 // script's "Version" text, or null when the script has none.
 InstalledState InstalledVersionState(uint32_t readResult, const uint32_t installed[4],
                                      const char16_t* packageVersion);
+// A readable name of the state, for the log.
+const char* InstalledStateName(InstalledState state);
 // The warning shown before the dialog ends, or null when the install goes on.
 const char* InstalledStateMessageKey(InstalledState state);
 // Reads the uninstall entry named by `productKey` (the script's product
@@ -77,6 +79,3 @@ bool CanFinish(int32_t runState);
 // The logo drawn into the dialog's top area, inside the package folder;
 // empty while there is no package folder.
 WString LogoPath(const WString& packageFolder);
-
-// 0 after a run that succeeded, 1 in every other case.
-int ProcessExitCode(bool runSucceeded);

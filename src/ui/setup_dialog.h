@@ -9,8 +9,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
+#include "app/exit_codes.h"
 #include "common/wstring.h"
+#include "platform/pending_renames.h"
 #include "engine/progress.h"
 #include "common/win_handles.h"
 #include "ui/dialog_base.h"
@@ -29,6 +32,20 @@ class CSetupDlg : public DialogBase {
 
   // True once a run's list completed with success (not cancelled).
   bool RunSucceeded() const { return runSucceeded_.load(); }
+  // How the dialog (or the unattended run) ended; kCancelled until a run
+  // or a check decides otherwise.
+  RunOutcome Outcome() const { return outcome_.load(); }
+
+  // "/QUIET": the whole run without any window, message box or balloon, on
+  // the calling thread. Every outcome that would have shown something is
+  // only recorded (Outcome) and logged.
+  RunOutcome RunUnattended();
+
+  // What was registered for the next restart since the run started, without
+  // this program's own deletion and the files `ignore` accepts (the waiting
+  // uninstall launcher's file, which its copy removes itself).
+  std::vector<PendingRename> ScheduledForRestart(
+      bool (*ignore)(const PendingRename& entry) = nullptr) const;
   HICON Icon() const { return icon_.Get(); }
 
   // Worker thread: runs the list, shows the finished page; exit code the
@@ -55,9 +72,14 @@ class CSetupDlg : public DialogBase {
   // Looks up an IDS_ text; `out` is emptied first, so a missing key leaves
   // an empty text. True when the key was found.
   bool Text(const char* key, WString* out) const;
+  // Loads the package and makes the checks before a run; kSucceeded when
+  // the run may start. Messages are shown only when `present`.
+  RunOutcome PrepareRun(bool present);
   // The end of the initialisation checks: false when the dialog must end.
-  bool PassesInstanceCheck();
-  bool PassesInstalledVersionCheck();
+  bool PassesInstanceCheck(bool present);
+  bool PassesInstalledVersionCheck(bool present);
+  // The run's outcome from the main list's result.
+  RunOutcome OutcomeOfRun(bool succeeded) const;
   void FillWelcomePage();
   void ShowFinishedPage(bool succeeded);
   unsigned Work();
@@ -67,4 +89,7 @@ class CSetupDlg : public DialogBase {
   ScopedIcon icon_;
   CTrayIcon tray_;
   std::atomic<bool> runSucceeded_{false};
+  std::atomic<RunOutcome> outcome_{RunOutcome::kCancelled};
+  std::vector<PendingRename> pendingBefore_;
+  bool havePendingBefore_ = false;
 };

@@ -6,6 +6,10 @@
 #include "app/installer_engine.h"
 #include "app/resource_ids.h"
 #include "browser/firefox_import.h"
+#include "app/setup_log.h"
+#include "common/strings.h"
+#include "engine/admin_check.h"
+#include "package/temp_folder.h"
 #include "common/result_codes.h"
 #include "engine/failure_policy.h"
 #include "engine/property_store.h"
@@ -65,6 +69,24 @@ bool CSetupDlg::Text(const char* key, WString* out) const {
   return engine_->GetString(key, out) == 1;
 }
 
+RunOutcome CSetupDlg::PrepareRun(bool present) {
+  SetupLog& log = ProcessLog();
+  if (!engine_ || engine_->LoadPackage(IDR_SETUP_PACKAGE, kScriptPath, 0) != 1) {
+    log.Write("the embedded package could not be extracted or its script loaded");
+    return RunOutcome::kPackageDamaged;
+  }
+  const InstallContext& c = engine_->Context();
+  std::u16string temp;
+  if (GetTempFolder(&temp) == 1) log.UseDefaultFile(temp, c.productName.Str());
+  log.Writef("package folder: %s", c.packageFolder.Narrow());
+  log.Writef("product: %s (%s), %s, version %u.%u.%u.%u, install folder %s", c.productName.Narrow(),
+             c.productCode.Narrow(), c.publisher.Narrow(), c.version[0], c.version[1], c.version[2],
+             c.version[3], c.installDir.Narrow());
+  if (!PassesInstanceCheck(present)) return RunOutcome::kAnotherInstance;
+  if (!PassesInstalledVersionCheck(present)) return RunOutcome::kAlreadyInstalled;
+  return RunOutcome::kSucceeded;
+}
+
 BOOL CSetupDlg::OnInitDialog() {
   g_cancelRequested = 0;
   g_runState = kRunIdle;
@@ -72,11 +94,9 @@ BOOL CSetupDlg::OnInitDialog() {
   ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
   ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.Get()));
 
-  if (!engine_ || engine_->LoadPackage(IDR_SETUP_PACKAGE, kScriptPath, 0) != 1) {
-    EndDialog(IDCANCEL);
-    return TRUE;
-  }
-  if (!PassesInstanceCheck() || !PassesInstalledVersionCheck()) {
+  const RunOutcome ready = PrepareRun(true);
+  if (ready != RunOutcome::kSucceeded) {
+    outcome_ = ready;
     EndDialog(IDCANCEL);
     return TRUE;
   }
@@ -99,24 +119,26 @@ BOOL CSetupDlg::OnInitDialog() {
   return TRUE;
 }
 
-bool CSetupDlg::PassesInstanceCheck() {
+bool CSetupDlg::PassesInstanceCheck(bool present) {
   if (CheckSingleInstance(engine_, nullptr) == 1) return true;
+  ProcessLog().Write("another setup of this product holds the instance lock");
   WString title, text;
-  if (Text("IDS_MAIN_UI_INSTALL_TITLE", &title) && Text("IDS_INSTANCE_EXISTED", &text))
+  if (present && Text("IDS_MAIN_UI_INSTALL_TITLE", &title) && Text("IDS_INSTANCE_EXISTED", &text))
     ::MessageBoxW(Hwnd(), text.W(), title.W(), MB_ICONERROR | MB_TOPMOST);
   return false;
 }
 
-bool CSetupDlg::PassesInstalledVersionCheck() {
+bool CSetupDlg::PassesInstalledVersionCheck(bool present) {
   if (!IsInstallSide(engine_->Mode())) return true;
   WString packageVersion;
   const bool haveVersion = Text("Version", &packageVersion);
   const InstalledState state = ProductInstalledState(
       engine_->Context().productCode.Wide(), haveVersion ? packageVersion.Wide() : nullptr);
+  ProcessLog().Writef("installed-version state: %s", InstalledStateName(state));
   const char* warningKey = InstalledStateMessageKey(state);
   if (!warningKey) return true;
   WString title, text;
-  if (Text("IDS_MAIN_UI_INSTALL_TITLE", &title) && Text(warningKey, &text))
+  if (present && Text("IDS_MAIN_UI_INSTALL_TITLE", &title) && Text(warningKey, &text))
     ::MessageBoxW(Hwnd(), text.W(), title.W(), MB_ICONINFORMATION | MB_TOPMOST);
   return false;
 }
@@ -143,7 +165,11 @@ void CSetupDlg::FillWelcomePage() {
   ShowItem(IDC_BTN_FINISH, false);
   SendItem(IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
   // Without a Finish text the script is not one this dialog can present.
-  if (!haveFinish) EndDialog(IDCANCEL);
+  if (!haveFinish) {
+    ProcessLog().Write("the script has no IDS_BTN_FININSH text");
+    outcome_ = RunOutcome::kPackageDamaged;
+    EndDialog(IDCANCEL);
+  }
 }
 
 bool CSetupDlg::OnCommand(WORD id, WORD, HWND) {
@@ -224,7 +250,7 @@ void CSetupDlg::OnBtnCancel() {
 void CSetupDlg::OnBtnFinish() {
   if (!CanFinish(g_runState)) return;
   g_runState = kRunRunning;
-  engine_->RunFinishActions();
+  ProcessLog().WriteResult("finish list", engine_->RunFinishActions() == 1 ? CX_OK : CX_E_FAIL);
   Cleanup(engine_);
   g_runState = kRunFinished;
   EndDialog(IDCANCEL);
@@ -245,10 +271,22 @@ unsigned __stdcall CSetupDlg::RunWorker(void* dialog) {
   return static_cast<CSetupDlg*>(dialog)->Work();
 }
 
+RunOutcome CSetupDlg::OutcomeOfRun(bool succeeded) const {
+  if (g_cancelRequested) return RunOutcome::kCancelled;
+  if (succeeded) return RunOutcome::kSucceeded;
+  // The runner refuses the whole run without administrator rights.
+  if (engine_->LastRunCode() == CX_E_FAIL && IsUserAdmin() != 1) return RunOutcome::kNotAdmin;
+  return RunOutcome::kActionFailed;
+}
+
 unsigned CSetupDlg::Work() {
+  havePendingBefore_ = ReadPendingRenames(&pendingBefore_) == CX_OK;
   PropertyStore store;
   store.AddPointer(kPropertyTagDialog, this);
   const bool succeeded = engine_->RunActions(&CSetupDlg::OnActionProgress, &store) == 1;
+  ProcessLog().WriteResult(succeeded ? "main list done" : "main list ended early",
+                           engine_->LastRunCode());
+  outcome_ = OutcomeOfRun(succeeded);
 
   if (g_cancelRequested) {
     ::PostMessageW(Hwnd(), WM_QUIT, 0, 0);
@@ -256,16 +294,64 @@ unsigned CSetupDlg::Work() {
     return kWorkerCancelled;
   }
   runSucceeded_ = succeeded;
+  const bool silent = engine_->IsSilent() != 0;
+  // Finish must not be usable before the state says the run is over, or a
+  // quick click on it is ignored; after a silent run the worker itself
+  // still runs the finish list, so there the state changes at the end.
+  if (!silent) g_runState = kRunFinished;
   ShowFinishedPage(succeeded);
 
-  if (engine_->IsSilent()) {
-    engine_->RunFinishActions();
+  if (silent) {
+    ProcessLog().WriteResult("finish list", engine_->RunFinishActions() == 1 ? CX_OK : CX_E_FAIL);
     Cleanup(engine_);
     if (IsInstallSide(engine_->Mode())) AnnounceSilentInstall();
     ::PostMessageW(Hwnd(), WM_QUIT, 0, 0);
   }
   g_runState = kRunFinished;
   return succeeded ? 1u : 0u;
+}
+
+RunOutcome CSetupDlg::RunUnattended() {
+  g_cancelRequested = 0;
+  g_runState = kRunRunning;
+  runSucceeded_ = false;
+  const RunOutcome ready = PrepareRun(false);
+  if (ready != RunOutcome::kSucceeded) {
+    outcome_ = ready;
+    g_runState = kRunFinished;
+    return ready;
+  }
+  havePendingBefore_ = ReadPendingRenames(&pendingBefore_) == CX_OK;
+  PropertyStore store;
+  store.AddPointer(kPropertyTagDialog, this);
+  const bool succeeded = engine_->RunActions(&CSetupDlg::OnActionProgress, &store) == 1;
+  ProcessLog().WriteResult(succeeded ? "main list done" : "main list ended early",
+                           engine_->LastRunCode());
+  runSucceeded_ = succeeded;
+  outcome_ = OutcomeOfRun(succeeded);
+  ProcessLog().WriteResult("finish list", engine_->RunFinishActions() == 1 ? CX_OK : CX_E_FAIL);
+  Cleanup(engine_);
+  g_runState = kRunFinished;
+  return outcome_;
+}
+
+std::vector<PendingRename> CSetupDlg::ScheduledForRestart(
+    bool (*ignore)(const PendingRename& entry)) const {
+  std::vector<PendingRename> now, result;
+  if (!havePendingBefore_ || ReadPendingRenames(&now) != CX_OK) return result;
+  wchar_t self[MAX_PATH] = {};
+  DWORD n = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::u16string selfPath = (n && n < MAX_PATH) ? std::u16string(AsU16(self)) : u"";
+  for (const PendingRename& entry : NewPendingRenames(pendingBefore_, now)) {
+    // The program's own deletion is the clean-up of an uninstall, not work
+    // left for a restart.
+    if (!selfPath.empty() && entry.IsDelete() &&
+        StrCompareNoCaseW(FromNtPath(entry.source).c_str(), selfPath.c_str()) == 0)
+      continue;
+    if (ignore && ignore(entry)) continue;
+    result.push_back(entry);
+  }
+  return result;
 }
 
 void CSetupDlg::AnnounceSilentInstall() {
@@ -290,11 +376,18 @@ uint32_t CSetupDlg::OnActionProgress(ProgressRecord* record, void* userData) {
     return DialogProgressAnswer(*record, g_cancelRequested != 0);
   }
   auto* dialog = static_cast<CSetupDlg*>(pointer);
+  if (record->phase == kPhaseAfterExecute) {
+    ProcessLog().WriteResult(record->name.Narrow() + std::string(": ") + record->description.Narrow(),
+                             record->result);
+  }
   dialog->ShowItem(IDC_PROGRESS, true);
   const ProgressStep step = ProgressStepFor(record->total, record->completed, record->phase);
   if (step.runFirefoxStep) RunFirefoxStep(dialog->engine_);
   if (step.setPosition) dialog->SendItem(IDC_PROGRESS, PBM_SETPOS, step.position, 0);
-  return DialogProgressAnswer(*record, g_cancelRequested != 0);
+  const uint32_t answer = DialogProgressAnswer(*record, g_cancelRequested != 0);
+  if (answer == kProgressStop && record->phase == kPhaseAfterExecute)
+    ProcessLog().Writef("the failure of %s stops the run", record->name.Narrow());
+  return answer;
 }
 
 void CSetupDlg::OnPaint() {

@@ -43,5 +43,5 @@ expect_no_path "$dir/after.txt"
 
 ui click 1005
 wait_exit "$SETUP_PID" 60
-expect_eq "exit code" 1 "$EXIT_CODE"
+expect_eq "exit code (an action failed)" 1603 "$EXIT_CODE"
 expect_no_package_folder

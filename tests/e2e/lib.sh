@@ -168,25 +168,64 @@ install_setup() {
   echo "C:\\e2e\\$2"
 }
 
-# start_program VAR WINDOWS-PATH [ARGS...]: starts it in the background and
-# stores the pid of its Wine process (which ends with the program) in VAR.
+# start_program VAR WINDOWS-PATH [ARGS...]: starts it in the background
+# under cx_uiauto's waiter (Wine hands the shell only the low 8 bits of an
+# exit code) and stores the pid of the waiter's Wine process, which ends
+# with the program, in VAR.
+declare -A RUN_OUTPUT=()
 start_program() {
-  local var=$1
+  local var=$1 out
   shift
-  wine "$@" >>"$WINEPREFIX/e2e-programs.log" 2>&1 &
+  out=$(mktemp "$CX_E2E_WORK/prefixes/$TEST_NAME.run.XXXXXX")
+  wine "$CX_UIAUTO" run 900000 "$@" >"$out" 2>>"$WINEPREFIX/e2e-programs.log" &
   printf -v "$var" '%s' "$!"
+  RUN_OUTPUT[$!]=$out
 }
 
-# wait_exit PID SECONDS -> sets EXIT_CODE; fails when it does not end in time.
+# wait_exit PID SECONDS -> sets EXIT_CODE to the program's full exit code;
+# fails when it does not end in time.
 wait_exit() {
-  local pid=$1 seconds=$2 i
+  local pid=$1 seconds=$2 i out
   for i in $(seq $((seconds * 10))); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
   kill -0 "$pid" 2>/dev/null && fail "process $pid still runs after $seconds s"
-  EXIT_CODE=0
-  wait "$pid" || EXIT_CODE=$?
+  wait "$pid" || true
+  out=${RUN_OUTPUT[$pid]:-}
+  EXIT_CODE=$(sed -n 's/^exit //p' "$out" 2>/dev/null | tr -d '\r')
+  rm -f "$out"
+  [ -n "$EXIT_CODE" ] || fail "no exit code from process $pid"
+}
+
+# run_quiet SECONDS [--watch NAME-PREFIX]... WINDOWS-PATH [ARGS...]: runs a
+# program to its end while watching for windows of it (and of the watched
+# names). Sets EXIT_CODE and WINDOWS_SEEN (one line per window seen).
+run_quiet() {
+  local seconds=$1 out
+  shift
+  local watch=()
+  while [ "${1:-}" = --watch ]; do
+    watch+=(--watch "$2")
+    shift 2
+  done
+  out=$(wine "$CX_UIAUTO" run "${watch[@]}" $((seconds * 1000)) "$@" 2>>"$WINEPREFIX/e2e-programs.log") ||
+    fail "$1 did not end within $seconds s"
+  out=$(tr -d '\r' <<<"$out")
+  EXIT_CODE=$(sed -n 's/^exit //p' <<<"$out")
+  WINDOWS_SEEN=$(grep '^window ' <<<"$out" || true)
+  [ -n "$EXIT_CODE" ] || fail "no exit code from $1"
+}
+
+expect_no_window_seen() {
+  [ -z "$WINDOWS_SEEN" ] || fail "windows were shown: $WINDOWS_SEEN"
+  echo "  ok: no window at any moment"
+}
+
+# The restart operations list, one path per line (empty when there is none).
+pending_renames() {
+  wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null |
+    tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | grep -v '^$' || true
 }
 
 still_running() { kill -0 "$1" 2>/dev/null; }

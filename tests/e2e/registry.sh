@@ -30,7 +30,7 @@ ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [
 echo "  ok: the message box says [$want]"
 ui --msgbox key escape
 wait_exit "$AGAIN_PID" 30
-expect_eq "second setup's exit code" 1 "$EXIT_CODE"
+expect_eq "second setup's exit code" 1638 "$EXIT_CODE"
 expect_eq "package folders left" 0 "$(package_folders)"
 
 log "a newer version installed"
@@ -43,7 +43,7 @@ ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [
 echo "  ok: the message box says [$want]"
 ui --msgbox key escape
 wait_exit "$NEWER_PID" 30
-expect_eq "third setup's exit code" 1 "$EXIT_CODE"
+expect_eq "third setup's exit code" 1638 "$EXIT_CODE"
 wine reg add "$CX_UNINSTALL_KEY" /v DisplayVersion /d "$version" /f >/dev/null 2>&1
 
 log "uninstall"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A second setup while the first waits at its welcome page: the second shows
-# IDS_INSTANCE_EXISTED in a message box and ends; the first is unaffected.
+# IDS_INSTANCE_EXISTED in a message box and ends with 1618, and so does a
+# /QUIET one without the box; the first is unaffected.
 . "$(dirname "$0")/lib.sh"
 e2e_begin second_instance zh_CN.UTF-8
 SCRIPT=$CX_SAMPLE_SCRIPT
@@ -18,8 +19,13 @@ echo "  ok: the message box says [$want]"
 # (the dialog itself must ignore them, see welcome_page_exits.sh).
 ui --msgbox key escape
 wait_exit "$SECOND_PID" 30
-expect_eq "second setup's exit code" 1 "$EXIT_CODE"
+expect_eq "second setup's exit code (another setup runs)" 1618 "$EXIT_CODE"
 ui --msgbox wait-gone 5000 || fail "the message box is still there"
+
+log "a quiet second setup: no box, its own exit code"
+run_quiet 60 "$setup" /QUIET
+expect_eq "quiet second setup's exit code" 1618 "$EXIT_CODE"
+expect_no_window_seen
 
 still_running "$FIRST_PID" || fail "the first setup ended"
 expect_control 1001 IDS_WELCOME_INSTALL
@@ -27,5 +33,5 @@ expect_state 1002 "visible=1 enabled=1"
 expect_eq "package folders while the first runs" 1 "$(package_folders)"
 ui click 1003
 wait_exit "$FIRST_PID" 30
-expect_eq "first setup's exit code" 1 "$EXIT_CODE"
+expect_eq "first setup's exit code (cancelled)" 1602 "$EXIT_CODE"
 expect_no_package_folder

@@ -18,7 +18,7 @@ ui wait-window '*' 1000 >/dev/null || fail "Escape closed the dialog"
 expect_control 1001 IDS_WELCOME_INSTALL
 ui click 1003
 wait_exit "$SETUP_PID" 30
-expect_eq "exit code after Cancel" 1 "$EXIT_CODE"
+expect_eq "exit code after Cancel" 1602 "$EXIT_CODE"
 expect_no_path "$dir"
 expect_no_package_folder
 
@@ -27,6 +27,6 @@ start_program SETUP_PID "$setup"
 wait_dialog
 ui close
 wait_exit "$SETUP_PID" 30
-expect_eq "exit code after the close box" 1 "$EXIT_CODE"
+expect_eq "exit code after the close box" 1602 "$EXIT_CODE"
 expect_no_path "$dir"
 expect_no_package_folder

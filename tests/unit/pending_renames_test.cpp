@@ -58,3 +58,19 @@ TEST(PendingRenames, FindsAndTakesBackOnlyOurEntries) {
   EXPECT_FALSE(RemoveLastPendingDelete(&list, u"C:\\e"));
 }
 }  // namespace
+
+TEST(PendingRenames, NewEntriesBetweenReadingsAndTakingThemBack) {
+  const PendingRename a{u"\\??\\C:\\a", u"", false}, b{u"\\??\\C:\\b", u"\\??\\C:\\c", true};
+  // A second equal entry registered during the run is new, though one like
+  // it was there before.
+  std::vector<PendingRename> added = NewPendingRenames({a, b}, {a, b, a});
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0], a);
+  // Entries removed by someone else meanwhile are not new ones.
+  EXPECT_TRUE(NewPendingRenames({a, b}, {b}).empty());
+
+  std::vector<PendingRename> list{a, b, a};
+  EXPECT_TRUE(TakeBackPendingRenames(&list, {a}));
+  EXPECT_EQ(list, (std::vector<PendingRename>{a, b}));  // the last one goes
+  EXPECT_FALSE(TakeBackPendingRenames(&list, {PendingRename{u"\\??\\C:\\z", u"", false}}));
+}

@@ -235,7 +235,7 @@ TEST(SetupDialogRun, WelcomePageThenCancel) {
   ::SendMessageW(dialog, WM_NULL, 0, 0);  // both handled once this returns
   EXPECT_TRUE(::IsWindow(dialog));
   Press(dialog, IDC_BTN_CANCEL);
-  EXPECT_EQ(run.WaitExit(), 1u);  // no run, no success
+  EXPECT_EQ(run.WaitExit(), 1602u);  // cancelled by the user
 }
 
 TEST(SetupDialogRun, InstallRunsToTheFinishedPageAndFinishEndsWithSuccess) {
@@ -253,6 +253,27 @@ TEST(SetupDialogRun, InstallRunsToTheFinishedPageAndFinishEndsWithSuccess) {
   EXPECT_NE(MessageText(dialog), welcome);
   Press(dialog, IDC_BTN_FINISH);
   EXPECT_EQ(run.WaitExit(), 0u);
+}
+
+// Finish pressed the moment it becomes usable must not be lost: the run
+// state has to say "finished" before the button is enabled.
+TEST(SetupDialogRun, FinishPressedTheMomentItIsEnabledEndsTheDialog) {
+  SKIP_WITHOUT_DISPLAY();
+  SetupRun run(L"");
+  HWND dialog = run.WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring welcome = MessageText(dialog);
+  HWND finish = ::GetDlgItem(dialog, IDC_BTN_FINISH);
+  Press(dialog, IDC_BTN_INSTALL);
+  // The Install handler disables Finish before it shows the tip text.
+  for (int i = 0; i < 3000 && ::IsWindow(dialog) && MessageText(dialog) == welcome; ++i) ::Sleep(1);
+  ASSERT_NE(MessageText(dialog), welcome);
+  DWORD start = ::GetTickCount();
+  while (::IsWindow(dialog) && !::IsWindowEnabled(finish) && ::GetTickCount() - start < 60000) {
+  }
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BTN_FINISH, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(finish));
+  EXPECT_EQ(run.WaitExit(), 0u) << "the first click on Finish was ignored";
 }
 
 TEST(SetupDialogRun, SilentInstallEndsByItselfWithSuccess) {

@@ -185,6 +185,124 @@ int CountProcesses(const std::wstring& part, bool print) {
   return count;
 }
 
+int Usage();
+
+// A command-line argument quoted for CommandLineToArgvW when it needs it.
+std::wstring Quoted(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t slashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++slashes;
+      continue;
+    }
+    out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
+    slashes = 0;
+    out.push_back(c);
+  }
+  out.append(slashes * 2, L'\\');
+  return out + L"\"";
+}
+
+std::wstring LowerName(std::wstring path) {
+  size_t slash = path.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) path = path.substr(slash + 1);
+  CharLowerBuffW(&path[0], static_cast<DWORD>(path.size()));
+  return path;
+}
+
+struct Watch {
+  DWORD childPid;
+  std::vector<std::wstring> prefixes;  // lower-case executable name prefixes
+  std::vector<HWND> seen;
+};
+
+bool WatchedProcess(DWORD pid, const Watch& watch) {
+  if (pid == watch.childPid) return true;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return false;
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  bool named = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
+  CloseHandle(process);
+  if (!named) return false;
+  std::wstring name = LowerName(path);
+  for (const std::wstring& prefix : watch.prefixes)
+    if (name.compare(0, prefix.size(), prefix) == 0) return true;
+  return false;
+}
+
+BOOL CALLBACK WatchProc(HWND window, LPARAM param) {
+  auto* watch = reinterpret_cast<Watch*>(param);
+  if (!IsWindowVisible(window)) return TRUE;
+  for (HWND known : watch->seen)
+    if (known == window) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (!WatchedProcess(pid, *watch)) return TRUE;
+  watch->seen.push_back(window);
+  Out(L"window pid=" + std::to_wstring(pid) + L" class=" + ClassOf(window) + L" title=" +
+      TextOf(window));
+  return TRUE;
+}
+
+// run [--watch NAME-PREFIX]... TIMEOUT-MS PROGRAM [ARGS...]: starts the
+// program, waits for it and prints "exit CODE" with the full 32-bit code
+// (Wine hands the shell only its low 8 bits). While it runs, every visible
+// top-level window of the program or of a process whose executable name
+// begins with a watched prefix is printed as "window ...".
+int RunCommand(int argc, wchar_t** argv, int i) {
+  Watch watch{0, {}, {}};
+  for (; i + 1 < argc && std::wstring(argv[i]) == L"--watch"; i += 2)
+    watch.prefixes.push_back(LowerName(argv[i + 1]));
+  unsigned long timeoutMs = 0;
+  if (i + 1 >= argc || !ParseNumber(argv[i], &timeoutMs)) return Usage();
+  std::wstring program = argv[i + 1];
+  std::wstring command = Quoted(program);
+  for (int a = i + 2; a < argc; ++a) command += L" " + Quoted(argv[a]);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi))
+    return Fail(L"cannot start " + program + L": error " + std::to_wstring(GetLastError()));
+  CloseHandle(pi.hThread);
+  watch.childPid = pi.dwProcessId;
+  DWORD start = GetTickCount();
+  DWORD waited = WAIT_TIMEOUT;
+  while (waited == WAIT_TIMEOUT) {
+    EnumWindows(WatchProc, reinterpret_cast<LPARAM>(&watch));
+    if (GetTickCount() - start >= timeoutMs) break;
+    waited = WaitForSingleObject(pi.hProcess, 10);
+  }
+  if (waited != WAIT_OBJECT_0) {
+    CloseHandle(pi.hProcess);
+    return Fail(program + L" still runs after " + std::to_wstring(timeoutMs) + L" ms");
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  Out(L"exit " + std::to_wstring(code));
+  return 0;
+}
+
+// hold PATH MS: keeps the file open without sharing it for writing or
+// deleting, as a running program holds its files, for MS milliseconds.
+int HoldCommand(const wchar_t* path, const wchar_t* msText) {
+  unsigned long ms = 0;
+  if (!path || !ParseNumber(msText, &ms)) return Usage();
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return Fail(std::wstring(L"cannot open ") + path + L": error " +
+                std::to_wstring(GetLastError()));
+  Out(L"held");
+  Sleep(ms);
+  CloseHandle(file);
+  return 0;
+}
+
 int Usage() {
   Fail(L"usage: cx_uiauto [--msgbox|--any] [--title TEXT] COMMAND [ARGS]\n"
        L"  wait-window TITLE|* TIMEOUT-MS   wait for the window; prints handle and title\n"
@@ -197,7 +315,9 @@ int Usage() {
        L"  title | dump | list              the window's title; its controls; all top-level windows\n"
        L"  procs [NAME]                     running processes (name substring)\n"
        L"  wait-process NAME TIMEOUT-MS | wait-no-process NAME TIMEOUT-MS\n"
-       L"  sleep MS");
+       L"  sleep MS\n"
+       L"  run [--watch NAME-PREFIX]... TIMEOUT-MS PROGRAM [ARGS]  run, wait, print windows and exit\n"
+       L"  hold PATH MS                     keep a file open (no write or delete sharing)");
   return 2;
 }
 
@@ -221,7 +341,7 @@ int Run(int argc, wchar_t** argv) {
   static const wchar_t* const kCommands[] = {
       L"list", L"procs", L"sleep", L"wait-process", L"wait-no-process", L"wait-window",
       L"wait-class", L"wait-gone", L"title", L"dump", L"close", L"key", L"text", L"state",
-      L"wait-ready", L"focus", L"click"};
+      L"wait-ready", L"focus", L"click", L"run", L"hold"};
   bool known = false;
   for (const wchar_t* name : kCommands) known = known || command == name;
   if (!known) return Usage();
@@ -229,6 +349,8 @@ int Run(int argc, wchar_t** argv) {
   const wchar_t* a2 = i + 2 < argc ? argv[i + 2] : nullptr;
   unsigned long number = 0;
 
+  if (command == L"run") return RunCommand(argc, argv, i + 1);
+  if (command == L"hold") return HoldCommand(a1, a2);
   if (command == L"list") {
     EnumWindows(ListProc, 0);
     return 0;

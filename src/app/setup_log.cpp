@@ -1,0 +1,105 @@
+// Log line formatting and the log's buffering; the file and clock calls are
+// in setup_log_win.cpp.
+#include "app/setup_log.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+std::string FormatLogLine(const LogTime& t, const std::string& text) {
+  char stamp[64];  // room for any 16-bit field values
+  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u  ", t.year, t.month,
+                t.day, t.hour, t.minute, t.second, t.milliseconds);
+  std::string line(stamp);
+  for (char c : text) line.push_back(c == '\r' || c == '\n' ? ' ' : c);
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  line += "\r\n";
+  return line;
+}
+
+std::u16string DefaultLogFileName(const std::u16string& product, const LogTime& t) {
+  std::u16string name;
+  for (char16_t c : product) {
+    const bool forbidden = c < 0x20 || c == u'<' || c == u'>' || c == u':' || c == u'"' ||
+                           c == u'/' || c == u'\\' || c == u'|' || c == u'?' || c == u'*';
+    name.push_back(forbidden ? u'_' : c);
+  }
+  if (name.empty()) name = u"Setup";
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "_%04u%02u%02u_%02u%02u%02u.log", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
+  for (const char* p = stamp; *p; ++p) name.push_back(static_cast<char16_t>(*p));
+  return name;
+}
+
+const char* OwnResultName(CxResult code) {
+  switch (code) {
+    case CX_E_OUT_OF_MEMORY: return "CX_E_OUT_OF_MEMORY (out of memory)";
+    case CX_E_BAD_DATA: return "CX_E_BAD_DATA (not found or bad data)";
+    case CX_E_DEST_TOO_SMALL: return "CX_E_DEST_TOO_SMALL (destination too small)";
+    case CX_E_BUFFER_TOO_SMALL: return "CX_E_BUFFER_TOO_SMALL (buffer too small)";
+    case CX_E_INVALID_ARG: return "CX_E_INVALID_ARG (invalid argument)";
+    case CX_E_MISSING: return "CX_E_MISSING (element, list or key missing)";
+    case CX_E_OPEN_FAILED: return "CX_E_OPEN_FAILED (open failed)";
+    case CX_E_STOPPED: return "CX_E_STOPPED (run stopped)";
+    case CX_E_ATTR_MISSING: return "CX_E_ATTR_MISSING (attribute missing)";
+    case CX_E_NOT_WELL_FORMED: return "CX_E_NOT_WELL_FORMED (script not well-formed)";
+    case CX_E_TEMPLATE_MISSING: return "CX_E_TEMPLATE_MISSING (description template missing)";
+    case CX_E_FAIL: return "CX_E_FAIL (failure)";
+    case 0xFFFFFFFFu: return "no action for this element";
+    default: return nullptr;
+  }
+}
+
+void SetupLog::Enable(const std::u16string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  enabled_ = true;
+  path_ = path;
+}
+
+std::u16string SetupLog::Path() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return path_;
+}
+
+void SetupLog::UseDefaultFile(const std::u16string& folder, const std::u16string& product) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!enabled_ || !path_.empty()) return;
+  path_ = folder + DefaultLogFileName(product, LogTimeNow());
+  std::string kept;
+  for (const std::string& line : pending_) kept += line;
+  pending_.clear();
+  if (!kept.empty()) AppendToFile(kept);
+}
+
+void SetupLog::Write(const std::string& utf8) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!enabled_) return;
+  std::string line = FormatLogLine(LogTimeNow(), utf8);
+  if (path_.empty()) {
+    pending_.push_back(line);
+  } else {
+    AppendToFile(line);
+  }
+}
+
+void SetupLog::Writef(const char* format, ...) {
+  if (!Enabled()) return;
+  char buffer[2048];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  Write(buffer);
+}
+
+void SetupLog::WriteResult(const std::string& what, CxResult code) {
+  if (!Enabled()) return;
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
+  Write(what + ": " + hex + " (" + ResultText(code) + ")");
+}
+
+SetupLog& ProcessLog() {
+  static SetupLog log;
+  return log;
+}
