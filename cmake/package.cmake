@@ -57,7 +57,12 @@ function(cx_add_setup target package_dir)
   add_executable(${target} WIN32 ${exclude} "${main}" "${rc}" ${CX_SETUP_RC_FILES})
   add_dependencies(${target} ${target}_archive)
   target_link_libraries(${target} PRIVATE cx_core)
-  target_link_options(${target} PRIVATE -municode)
+  # Sections page-aligned in the file let Wine map the image instead of
+  # reading it into private memory, so the package costs no private copy;
+  # large-address-aware gives a 32-bit setup 4 GiB of address space on a
+  # 64-bit Windows for a large package.
+  target_link_options(${target} PRIVATE -municode
+    -Wl,--file-alignment,0x1000 -Wl,--section-alignment,0x1000 -Wl,--large-address-aware)
 endfunction()
 
 # Runs after the top-level list file, so CX_SETUP_RC_FILES is known by then.

@@ -21,6 +21,8 @@ constexpr char16_t kProductKey[] = u"KOVA_ZAVOzu";
 constexpr uint32_t kBalloonMs = 3000;
 constexpr int32_t kLogoFitPolicy = 1;
 constexpr uint32_t kWorkerCancelled = 0xFFFFFFFF;
+constexpr wchar_t kTooLargeText[] =
+    L"This setup package is too large to be opened on this computer. Nothing was installed.";
 
 // Seam: the installed-version read of the uninstall registration. Until it
 // lands every machine counts as "not installed" (code 2).
@@ -74,8 +76,18 @@ BOOL CSetupDlg::OnInitDialog() {
   ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.Get()));
 
   if (!engine_ || engine_->LoadPackage(IDR_SETUP_PACKAGE, kScriptPath, 0) != 1) {
+    // The script's texts are not there to say it in the user's language.
+    if (engine_ && engine_->PackageTooLarge() && !engine_->IsSilent())
+      ::MessageBoxW(Hwnd(), kTooLargeText, L"Setup", MB_ICONERROR | MB_TOPMOST);
     EndDialog(IDCANCEL);
     return TRUE;
+  }
+  {
+    // The welcome page draws the logo from the package.
+    WString folder;
+    engine_->GetPackageFolder(&folder);
+    const WString logo = LogoPath(folder);
+    if (!logo.IsEmpty()) engine_->EnsurePackagePath(logo.Wide());
   }
   if (!PassesInstanceCheck() || !PassesInstalledVersionCheck()) {
     EndDialog(IDCANCEL);
