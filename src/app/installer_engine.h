@@ -35,8 +35,12 @@ class InstallerEngine {
   int LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly);
   // True after a LoadPackage that failed for want of memory.
   bool PackageTooLarge() const { return packageTooLarge_; }
-  // EnsurePackagePath for the engine's own context (e.g. the dialog's logo).
+  // EnsurePackagePath for the engine's own context.
   CxResult EnsurePackagePath(const char16_t* path);
+  // Extracts the one package file at `path` (absolute) now, without its
+  // folder: for a file the program itself reads, such as the dialog's logo.
+  // 0, CX_E_MISSING when the package has no such file, or CX_E_FAIL.
+  CxResult ExtractPackageFile(const char16_t* path);
 
   // Runs the mode's main list with progress reports; 1 when it all succeeded.
   int RunActions(ProgressCallback callback, void* userData);

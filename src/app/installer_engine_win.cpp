@@ -135,6 +135,11 @@ CxResult InstallerEngine::EnsurePackagePath(const char16_t* path) {
   return ::EnsurePackagePath(&context_, path);
 }
 
+CxResult InstallerEngine::ExtractPackageFile(const char16_t* path) {
+  if (!path || !context_.package) return CX_E_MISSING;
+  return context_.package->ExtractFile(path);
+}
+
 int InstallerEngine::GetPackageFolder(WString* out) const {
   if (!out) return 0;
   *out = context_.packageFolder;

@@ -83,11 +83,12 @@ BOOL CSetupDlg::OnInitDialog() {
     return TRUE;
   }
   {
-    // The welcome page draws the logo from the package.
+    // The welcome page draws the logo from the package: that one file, not
+    // its folder, which may hold the whole product.
     WString folder;
     engine_->GetPackageFolder(&folder);
     const WString logo = LogoPath(folder);
-    if (!logo.IsEmpty()) engine_->EnsurePackagePath(logo.Wide());
+    if (!logo.IsEmpty()) engine_->ExtractPackageFile(logo.Wide());
   }
   if (!PassesInstanceCheck() || !PassesInstalledVersionCheck()) {
     EndDialog(IDCANCEL);
@@ -186,6 +187,14 @@ bool CSetupDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     case kTrayNotifyMessage:
       *result = OnTrayNotify(wParam, lParam);
       return true;
+    case WM_WINDOWPOSCHANGING:
+      // A silent run has nothing to show, so its window is never shown: a
+      // window that was shown must be taken down again at the end, which
+      // under Wine without a window manager waits seconds for a
+      // confirmation that never comes.
+      if (engine_ && StartsAtOnce(engine_->Mode(), engine_->IsSilent()))
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+      return false;
     default:
       return false;
   }
