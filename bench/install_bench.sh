@@ -232,10 +232,13 @@ build_nsis "$work/tree" "$work/nsis-zlib.exe" zlib
 build_msi "$work/tree" "$work/bench.msi"
 
 pf="drive_c/Program Files (x86)"
-# run_install NAME FILE TARGET_FOLDER ARGS... -> "seconds peak_kib" on stdout
+# run_install NAME FILE TARGET_FOLDER ARGS... -> "seconds peak_kib marked" on
+# stdout. For cxsetup, "marked" is when Wine's tray window appears: the
+# silent run adds its icon (for the balloon) once the install is done.
 run_install() {
-  local name=$1 file=$2 target=$3
+  local name=$1 file=$2 target=$3 mark=()
   shift 3
+  [ "${file#cxsetup}" != "$file" ] && mark=(--mark "Wine System Tray")
   export WINEPREFIX="$work/run"
   fresh_prefix "$WINEPREFIX"
   mkdir -p "$WINEPREFIX/drive_c/bench"
@@ -245,7 +248,7 @@ run_install() {
   local match=$file
   [ "${file##*.}" = msi ] && match=msiexec
   local line
-  line=$(python3 "$watch" --match "$match" -- wine "$@") || die "$name failed: $line"
+  line=$(python3 "$watch" --match "$match" "${mark[@]}" -- wine "$@") || die "$name failed: $line"
   diff -r "$work/tree" "$WINEPREFIX/$pf/$target" >/dev/null || die "$name: the installed tree differs from the source"
   echo "$line"
   wineserver -k 2>/dev/null || true
@@ -271,7 +274,7 @@ welcome() {
 names=("cxsetup /S" "NSIS, no compression" "NSIS, zlib" "MSI (wixl, msiexec /qn)")
 files=(cxsetup.exe nsis-none.exe nsis-zlib.exe bench.msi)
 declare -A times peaks
-welcome_main=() welcome_tiny=()
+welcome_main=() welcome_tiny=() cx_done=()
 for r in $(seq "$rounds"); do
   say "round $r of $rounds"
   for i in "${!names[@]}"; do
@@ -283,6 +286,7 @@ for r in $(seq "$rounds"); do
     esac
     set -- $out
     times[$i]="${times[$i]:-} $1"
+    [ "$i" = 0 ] && cx_done+=("$3")
     [ "$2" -gt "${peaks[$i]:-0}" ] && peaks[$i]=$2
     say "  ${names[$i]}: $1 s, $(( $2 / 1024 )) MiB"
   done
@@ -305,15 +309,20 @@ for i in "${!names[@]}"; do
   printf '| %s | %.2f (%.2f-%.2f) | %s | %d MiB | %s MiB |\n' "${names[$i]}" "$m" \
     "$(lowest ${times[$i]})" "$(highest ${times[$i]})" "$(ratio "$m" "$cx_median")" \
     "$(( ${peaks[$i]} / 1024 ))" "$(size_mib "$work/${files[$i]}")"
+  if [ "$i" = 0 ]; then
+    m=$(median "${cx_done[@]}")
+    printf '| cxsetup /S, until its balloon | %.2f (%.2f-%.2f) | %s | | |\n' "$m" \
+      "$(lowest "${cx_done[@]}")" "$(highest "${cx_done[@]}")" "$(ratio "$m" "$cx_median")"
+  fi
 done
 wm=$(median "${welcome_main[@]}")
 wt=$(median "${welcome_tiny[@]}")
 printf '\nWelcome page after start: %s MiB package %.2f s, tiny package %.2f s (ratio %s).\n' "$mib" "$wm" "$wt" "$(ratio "$wm" "$wt")"
 
 speed=$(ratio "$cx_median" "$(median ${times[1]})")
-balloon_free=$(awk -v a="$cx_median" -v b="$(median ${times[1]})" 'BEGIN { printf "%.2f", (a - 3) / b }')
+done_speed=$(ratio "$(median "${cx_done[@]}")" "$(median ${times[1]})")
 printf '\nTargets:\n'
-printf '  speed:   cxsetup /S vs NSIS without compression: %s (target <= 1.00); without the balloon'"'"'s fixed 3 s of /S: %s\n' "$speed" "$balloon_free"
+printf '  speed:   cxsetup /S vs NSIS without compression: %s (target <= 1.00); until the balloon of /S: %s\n' "$speed" "$done_speed"
 printf '  memory:  cxsetup peak RssAnon %d MiB (target < 64)\n' "$(( ${peaks[0]} / 1024 ))"
 printf '  welcome: %s x the tiny package'"'"'s time (target <= 2)\n' "$(ratio "$wm" "$wt")"
 

@@ -2,7 +2,7 @@
 """Runs one command and watches the processes it makes, for the install
 benchmark.
 
-    proc_watch.py --match NAME [--window TITLE] [--timeout S] -- COMMAND...
+    proc_watch.py --match NAME [--window TITLE | --mark TITLE] [--timeout S] -- COMMAND...
 
 Prints one line: "<seconds> <peak RssAnon KiB> <window seconds or ->".
   seconds     wall time from the start of COMMAND to its end (with --window:
@@ -12,8 +12,9 @@ Prints one line: "<seconds> <peak RssAnon KiB> <window seconds or ->".
               any single process whose command line holds NAME reached,
               sampled every 10 ms; under Wine that is the Windows program's
               own private memory, its mapped program file not counted
-  window      with --window: seconds until a mapped X window whose name holds
-              TITLE appeared (xwininfo on $DISPLAY)
+  window      with --window or --mark: seconds until a mapped X window whose
+              name holds TITLE appeared (xwininfo on $DISPLAY); --window then
+              ends the command, --mark lets it run on
 Exit status: COMMAND's, or 124 when the timeout hit.
 """
 import argparse
@@ -72,6 +73,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--match", required=True)
     ap.add_argument("--window")
+    ap.add_argument("--mark")
     ap.add_argument("--timeout", type=float, default=600)
     ap.add_argument("command", nargs=argparse.REMAINDER)
     a = ap.parse_args()
@@ -98,13 +100,15 @@ def main():
             child.wait()
             status = 0
             break
+        if a.mark and window_at is None and window_shown(a.mark):
+            window_at = now - start
         if now - start > a.timeout:
             os.killpg(child.pid, signal.SIGKILL)
             child.wait()
             status = 124
             break
         time.sleep(0.01)
-    elapsed = (window_at if window_at is not None else time.monotonic() - start)
+    elapsed = window_at if a.window and window_at is not None else time.monotonic() - start
     print(f"{elapsed:.3f} {peak} {'-' if window_at is None else f'{window_at:.3f}'}")
     sys.exit(status)
 

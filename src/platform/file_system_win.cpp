@@ -271,11 +271,13 @@ CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* 
                               uint32_t* restartFlag) {
   if (restartFlag) *restartFlag = 0;
   if ((!bytes && size) || !destination || !*destination) return CX_E_INVALID_ARG;
-  if (IsDirectoryPath(destination)) return CX_E_INVALID_ARG;
   const uint8_t* data = static_cast<const uint8_t*>(bytes);
   auto write = [data, size](const U16& to) { return WriteOver(data, size, to); };
   U16 dst = destination;
-  if (!Exists(dst)) return write(dst);
+  // One look serves both checks: a tree copy makes thousands of these calls.
+  const DWORD attributes = ::GetFileAttributesW(W(dst));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return write(dst);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return CX_E_INVALID_ARG;
   if (HasExeExtension(dst)) KillProcessesByImage(destination);
   return ReplaceExisting(write, dst, restartFlag);
 }
