@@ -146,8 +146,8 @@ CxResult FileAction::Execute(InstallContext* context) {
   PackageStore::ArchiveFile served;
   PackageStore* package = context ? context->package : nullptr;
   if (package && !OnDisk(src) && package->FindUnextracted(src, &served)) {
-    // Comparing versions needs the source as a file; that alone is
-    // extracted (with its folder).
+    // Comparing versions needs the source as a file on disk: its package
+    // folder is extracted for that.
     if (compareVersion_ == 1 && OnDisk(dst)) {
       r = EnsurePackagePath(context, src.c_str());
       if (r == CX_OK) r = ReplaceFile(src.c_str(), dst.c_str(), 1, nullptr);
