@@ -153,18 +153,27 @@ TEST(DialogLayer, ClosingAnswersAWorkerThatTalksToThisThread) {
 }
 
 // A setup program with a package of its own (tests/data/dialog), driven as a user would.
+// Runs take turns across test processes: a second setup of the same product
+// running at once would meet the single-instance lock and stop at its message.
 class SetupRun {
  public:
-  explicit SetupRun(const wchar_t* args) {
+  explicit SetupRun(const wchar_t* args) : turn_(::CreateMutexW(nullptr, FALSE, L"CxTestDialogSetupTurn")) {
+    if (turn_) ::WaitForSingleObject(turn_, 120000);
     std::wstring cmd = L"\"" + TestHelperPath(L"cx_dialog_setup.exe") + L"\" " + args;
     STARTUPINFOW si = {sizeof si};
     if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_))
       ::CloseHandle(info_.hThread);
   }
   ~SetupRun() {
-    if (!info_.hProcess) return;
-    ::TerminateProcess(info_.hProcess, 99);  // no effect once it has ended
-    ::CloseHandle(info_.hProcess);
+    if (info_.hProcess) {
+      ::TerminateProcess(info_.hProcess, 99);  // no effect once it has ended
+      ::WaitForSingleObject(info_.hProcess, 10000);
+      ::CloseHandle(info_.hProcess);
+    }
+    if (turn_) {
+      ::ReleaseMutex(turn_);
+      ::CloseHandle(turn_);
+    }
   }
   // The visible wizard window (it has the text control); null if the program ended first.
   HWND WaitForDialog() {
@@ -195,6 +204,7 @@ class SetupRun {
       self->found_ = hwnd;
     return self->found_ == nullptr;
   }
+  HANDLE turn_;
   PROCESS_INFORMATION info_ = {};
   HWND found_ = nullptr;
 };
