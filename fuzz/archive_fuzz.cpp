@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     volatile uint8_t sink = 0;
     for (uint32_t i = 0; i < f.size; i += 4096) sink ^= f.data[i];
     if (f.size) sink ^= f.data[f.size - 1];
+    (void)sink;
   };
   for (const PackageEntry& e : entries) {
     PackageStore::ArchiveFile file;
