@@ -1,6 +1,6 @@
 # Front door: `make test` and `make demo` do all the setup themselves.
 SHELL := /bin/bash
-.PHONY: all deps host windows test test-host test-windows fuzz bench setup demo clean
+.PHONY: all deps host windows test test-host test-windows fuzz bench bench-install setup demo clean
 
 FUZZ_SECONDS ?= 60
 PACKAGE_DIR ?= examples/sample-product
@@ -61,6 +61,12 @@ bench: deps
 	@cmake --build --preset bench
 	@build/bench/bench/cx_bench_package
 	@bench/pack_extract_bench.sh build/bench/tools/cxpack/cxpack
+
+# cxsetup against NSIS and an MSI installing the same tree under Wine (not
+# part of `make test`; installs its peers itself). BENCH_FULL=1 for the full
+# 256 MiB tree and a 1 GiB package.
+bench-install: deps
+	@bash bench/install_bench.sh
 
 # Installs the sample product silently into a clean Wine prefix under Xvfb,
 # shows what landed, and uninstalls it through its Uninstall.exe.

@@ -1,10 +1,12 @@
 // Fuzzes the package archive reader: any bytes must either fail cleanly or
-// give entries whose data lies inside the archive.
+// give entries whose data lies inside the archive; the bytes a File copy is
+// served from the archive must lie inside it too.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 #include "package/package_archive.h"
+#include "package/package_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PackageArchive archive;
@@ -16,6 +18,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool folder = !e.path.empty() && e.path.back() == u'\\';
     if (!folder && (e.offset > size || e.size > size - e.offset)) std::abort();
     if (e.path.find(u"..") != std::u16string::npos) std::abort();
+  }
+
+  // The serving path, without touching the disk: every file and folder
+  // looked up by its path, and every served byte read (ASan checks them).
+  const std::u16string folder = u"/cx-fuzz-package/";
+  PackageStore store;
+  if (!store.Open(data, size, CX_CP_UTF8, folder)) std::abort();  // the same table read
+  auto inside = [&](const PackageStore::ArchiveFile& f) {
+    if (f.data < data || f.size > size || f.data - data > ptrdiff_t(size - f.size)) std::abort();
+    volatile uint8_t sink = 0;
+    for (uint32_t i = 0; i < f.size; i += 4096) sink ^= f.data[i];
+    if (f.size) sink ^= f.data[f.size - 1];
+    (void)sink;
+  };
+  for (const PackageEntry& e : entries) {
+    PackageStore::ArchiveFile file;
+    if (store.FindUnextracted(folder + e.path, &file)) inside(file);
+    std::vector<PackageStore::TreeItem> items;
+    std::u16string parent = e.path.substr(0, e.path.find_last_of(u'\\', e.path.size() - 2));
+    if (store.ListFolder(folder + parent, &items))
+      for (const PackageStore::TreeItem& item : items)
+        if (item.path.back() != u'\\') inside(item.file);
   }
   return 0;
 }

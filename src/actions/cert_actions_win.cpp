@@ -5,6 +5,7 @@
 #include <new>
 
 #include "actions/attribute_reading.h"
+#include "engine/package_paths.h"
 #include "platform/cert_store.h"
 
 namespace {
@@ -32,8 +33,10 @@ CxResult RegCertFileAction::Describe(ScriptElement* templates, InstallContext*, 
   return CX_OK;
 }
 
-CxResult RegCertFileAction::Execute(InstallContext*) {
+CxResult RegCertFileAction::Execute(InstallContext* context) {
   CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  r = EnsurePackagePath(context, source_.Wide());
   if (r != CX_OK) return r;
   return AddCertificateFileToStore(source_.Wide(), storeName_.Wide());
 }

@@ -18,6 +18,8 @@
 // false), "os" ("os64": only on a 64-bit Windows).
 // A "Src" ending in "\*" or "\" copies the folder's tree into "Dest"
 // (which then ends in "\*" too, or names the folder).
+// A source in the package that is not on disk yet is written straight from
+// the archive (engine/package_paths.h); ReplaceFile's rules hold all the same.
 class FileAction : public Action {
  public:
   explicit FileAction(ScriptElement* element) : Action(element) {}

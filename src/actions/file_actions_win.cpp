@@ -7,12 +7,55 @@
 
 #include "actions/attribute_reading.h"
 #include "actions/file_actions.h"
+#include "engine/package_paths.h"
+#include "package/package_store.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "common/win_handles.h"
 
 namespace {
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+bool OnDisk(const std::u16string& path) {
+  return ::GetFileAttributesW(AsWide(path.c_str())) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::u16string JoinPath(const std::u16string& folder, const std::u16string& rest) {
+  if (!folder.empty() && IsSeparator(folder.back())) return folder + rest;
+  return folder + u"\\" + rest;
+}
+
+// A tree copy from a package folder that is only in the archive: the same
+// result as CopyDirectoryTree of the extracted folder (folders created
+// whatever their names, every file through ReplaceFile's rules, stop at the
+// first failure), without the folder ever touching the disk.
+CxResult CopyTreeFromArchive(const std::vector<PackageStore::TreeItem>& items,
+                             const std::u16string& destination) {
+  if (!IsDirectoryPath(destination.c_str())) {
+    CxResult r = CreateFolderPath(destination.c_str());
+    if (r != CX_OK) return r;
+  }
+  std::u16string made;  // the last folder known to exist
+  for (const PackageStore::TreeItem& item : items) {
+    const bool isFolder = item.path.back() == u'\\';
+    const size_t cut = isFolder ? item.path.size() - 1 : item.path.rfind(u'\\');
+    if (cut != std::u16string::npos && cut > 0) {
+      std::u16string folder = JoinPath(destination, item.path.substr(0, cut));
+      if (folder != made) {
+        if (!IsDirectoryPath(folder.c_str())) {
+          CxResult r = CreateFolderPath(folder.c_str());
+          if (r != CX_OK) return r;
+        }
+        made = folder;
+      }
+    }
+    if (isFolder) continue;
+    std::u16string to = JoinPath(destination, item.path);
+    CxResult r = ReplaceFileWithBytes(item.file.data, item.file.size, to.c_str(), nullptr);
+    if (r != CX_OK) return r;
+  }
+  return CX_OK;
+}
 }  // namespace
 
 // ---- File ----
@@ -44,7 +87,7 @@ CxResult FileAction::Describe(ScriptElement* templates, InstallContext*, WString
   return CX_OK;
 }
 
-CxResult FileAction::Execute(InstallContext*) {
+CxResult FileAction::Execute(InstallContext* context) {
   CxResult r = Parse(0);
   if (r != CX_OK) return r;
   if (SkippedByOsFilter(osFilter_)) return CX_OK;
@@ -65,6 +108,14 @@ CxResult FileAction::Execute(InstallContext*) {
       }
     }
     if (dst.empty()) return CX_E_INVALID_ARG;
+    // A package folder nobody has needed on disk yet is copied from the
+    // archive; once on disk, its files there are the truth.
+    PackageStore* package = context ? context->package : nullptr;
+    std::vector<PackageStore::TreeItem> items;
+    if (package && !OnDisk(src) && package->ListFolder(src, &items))
+      return CopyTreeFromArchive(items, dst);
+    r = EnsurePackagePath(context, src.c_str());
+    if (r != CX_OK) return r;
     // The destination is a folder whatever its name holds ("Tool 2.0").
     if (!IsDirectoryPath(dst.c_str())) {
       r = CreateFolderPath(dst.c_str());
@@ -85,7 +136,20 @@ CxResult FileAction::Execute(InstallContext*) {
     r = CreateFolderPath(parent.c_str());
     if (r != CX_OK) return r;
   }
-  r = ReplaceFile(src.c_str(), dst.c_str(), static_cast<int>(compareVersion_), nullptr);
+  PackageStore::ArchiveFile served;
+  PackageStore* package = context ? context->package : nullptr;
+  if (package && !OnDisk(src) && package->FindUnextracted(src, &served)) {
+    // Comparing versions needs the source as a file on disk: its package
+    // folder is extracted for that.
+    if (compareVersion_ == 1 && OnDisk(dst)) {
+      r = EnsurePackagePath(context, src.c_str());
+      if (r == CX_OK) r = ReplaceFile(src.c_str(), dst.c_str(), 1, nullptr);
+    } else {
+      r = ReplaceFileWithBytes(served.data, served.size, dst.c_str(), nullptr);
+    }
+  } else {
+    r = ReplaceFile(src.c_str(), dst.c_str(), static_cast<int>(compareVersion_), nullptr);
+  }
   if (r != CX_OK) return r;
   if (register_) return RegisterServer(destination_.Wide(), use64BitTool, 1);
   return CX_OK;
@@ -115,10 +179,13 @@ CxResult DelFileAction::Describe(ScriptElement* templates, InstallContext*, WStr
   return CX_OK;
 }
 
-CxResult DelFileAction::Execute(InstallContext*) {
+CxResult DelFileAction::Execute(InstallContext* context) {
   CxResult r = Parse(0);
   if (r != CX_OK) return r;
   if (SkippedByOsFilter(osFilter_)) return CX_OK;
+  // A package file deleted now must stay gone for later actions.
+  r = EnsurePackagePath(context, source_.Wide());
+  if (r != CX_OK) return r;
   // Unregistered first, so no class is left pointing at a deleted file. A
   // module that cannot be unregistered (already damaged, say) is deleted
   // all the same: keeping it would not make its registration any better.
@@ -150,8 +217,10 @@ CxResult DelDirAction::Describe(ScriptElement* templates, InstallContext*, WStri
   return CX_OK;
 }
 
-CxResult DelDirAction::Execute(InstallContext*) {
+CxResult DelDirAction::Execute(InstallContext* context) {
   CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  r = EnsurePackagePath(context, source_.Wide());
   if (r != CX_OK) return r;
   // Also false for a missing path or a file: nothing to delete then.
   if (checkIsEmpty_ == 1 && !::PathIsDirectoryEmptyW(source_.W())) return CX_OK;

@@ -46,7 +46,9 @@ class StartProcessAction : public Action {
   // ` Silent="true|false"` and ` Wait="true|false"`.
   CxResult Describe(ScriptElement* templates, InstallContext* context, WString* out) override;
   // RunProgram's result: 0 when started, else the shell's Windows error. The
-  // program's exit code is never examined.
+  // program's exit code is never examined. A program in the package folder
+  // (and any package path in "CmdLine") is extracted first, with its
+  // folder; CX_E_FAIL when that fails.
   CxResult Execute(InstallContext* context) override;
 
   const WString& Source() const { return source_; }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "actions/attribute_reading.h"
+#include "engine/package_paths.h"
 #include "platform/process_control.h"
 
 namespace {
@@ -78,8 +79,13 @@ CxResult StartProcessAction::Describe(ScriptElement* templates, InstallContext*,
   return CX_OK;
 }
 
-CxResult StartProcessAction::Execute(InstallContext*) {
+CxResult StartProcessAction::Execute(InstallContext* context) {
   CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  // A program from the package comes with what lies beside it, and so does
+  // every package file its command line names.
+  r = EnsurePackagePath(context, source_.Wide());
+  if (r == CX_OK) r = EnsurePackagePathsIn(context, cmdLine_.Wide());
   if (r != CX_OK) return r;
   return RunProgram(source_.Wide(), cmdLine_.Wide(), silent_ ? 1 : 0,
                     wait_ ? CX_WAIT_FOREVER : CX_WAIT_NONE);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "actions/attribute_reading.h"
+#include "engine/package_paths.h"
 #include "platform/registry.h"
 
 namespace {
@@ -136,11 +137,14 @@ CxResult RunRegFileAction::Describe(ScriptElement* templates, InstallContext*, W
   return CX_OK;
 }
 
-CxResult RunRegFileAction::Execute(InstallContext*) {
+CxResult RunRegFileAction::Execute(InstallContext* context) {
   CxResult r = Parse(0);
   if (r != CX_OK) return r;
   // Unlike the other actions, no "os64" means a 32-bit Windows only.
   if (IsOs64Filter(osFilter_) != (IsOs64Bit() == 1)) return CX_OK;
+  // regedit reads the file from disk: a package file must be extracted.
+  r = EnsurePackagePath(context, source_.Wide());
+  if (r != CX_OK) return r;
   return ImportRegFile(source_.Wide(), key64_);
 }
 

@@ -14,6 +14,7 @@
 #include "engine/action_registry.h"
 #include "engine/install_context.h"
 #include "engine/progress.h"
+#include "package/package_store.h"
 #include "package/setup_script.h"
 #include "common/win_handles.h"
 
@@ -24,11 +25,22 @@ class InstallerEngine {
   InstallerEngine(const InstallerEngine&) = delete;
   InstallerEngine& operator=(const InstallerEngine&) = delete;
 
-  // Extracts the embedded package (resource type 256, `resourceId`) into a
-  // fresh folder under the temporary folder, loads and expands the script at
-  // `scriptPath` inside it and reads the product's identity. With
-  // `scriptOnly` only the script is extracted. 1 on success, 0 on failure.
+  // Opens the embedded package (resource type 256, `resourceId`) where it
+  // lies and checks its whole table, extracts the script at `scriptPath`
+  // into a fresh folder under the temporary folder, loads and expands it and
+  // reads the product's identity. Everything else is extracted when the run
+  // needs it (engine/package_paths.h), whatever `scriptOnly` says. 1 on
+  // success, 0 on failure. When memory runs out on the package the package
+  // folder is removed and PackageTooLarge() tells so.
   int LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly);
+  // True after a LoadPackage that failed for want of memory.
+  bool PackageTooLarge() const { return packageTooLarge_; }
+  // EnsurePackagePath for the engine's own context.
+  CxResult EnsurePackagePath(const char16_t* path);
+  // Extracts the one package file at `path` (absolute) now, without its
+  // folder: for a file the program itself reads, such as the dialog's logo.
+  // 0, CX_E_MISSING when the package has no such file, or CX_E_FAIL.
+  CxResult ExtractPackageFile(const char16_t* path);
 
   // Runs the mode's main list with progress reports; 1 when it all succeeded.
   // The runner's code is kept for LastRunCode.
@@ -70,8 +82,12 @@ class InstallerEngine {
  private:
   // Creates CxKeyPackage_%08X\ under the temporary folder; 1 or 0.
   int CreatePackageFolder();
+  // LoadPackage's steps; may throw when memory runs out.
+  int LoadPackageFiles(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly);
 
   SetupScript script_;
+  PackageStore package_;
+  bool packageTooLarge_ = false;
   std::unique_ptr<ActionRegistry> registry_;
   InstallContext context_;
   ScopedHandle instanceLock_;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <new>
+#include <stdexcept>
 
 #include "app/fresh_name.h"
 #include "common/common_lib.h"
@@ -13,10 +15,12 @@
 #include "engine/admin_check.h"
 #include "engine/builtin_actions.h"
 #include "engine/error_message.h"
+#include "engine/package_paths.h"
 #include "package/package_archive.h"
 #include "package/package_resource.h"
 #include "package/temp_folder.h"
 #include "platform/admin_only_acl.h"
+#include "platform/file_system.h"
 
 namespace {
 // A folder under the shared temporary folder may belong to someone else, so
@@ -76,20 +80,36 @@ int InstallerEngine::CreatePackageFolder() {
 }
 
 int InstallerEngine::LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly) {
+  packageTooLarge_ = false;
+  try {
+    return LoadPackageFiles(resourceId, scriptPath, scriptOnly);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  // Out of memory or address space for the package's table or script:
+  // nothing of the package may stay behind.
+  packageTooLarge_ = true;
+  context_.package = nullptr;
+  if (!context_.packageFolder.IsEmpty()) DeleteDirectoryTree(context_.packageFolder.Wide(), nullptr);
+  context_.packageFolder.Clear();
+  return 0;
+}
+
+int InstallerEngine::LoadPackageFiles(uint32_t resourceId, const char16_t* scriptPath, int) {
   if (!scriptPath || !*scriptPath) return 0;
   bool haveFolder = !context_.packageFolder.IsEmpty() &&
                     GetFileAttributesW(context_.packageFolder.W()) != INVALID_FILE_ATTRIBUTES;
   if (!haveFolder && !CreatePackageFolder()) return 0;
 
-  std::string bytes;
-  if (ReadPackageResource(resourceId, &bytes) != CX_OK) return 0;
-  PackageArchive archive;
-  if (!archive.Attach(bytes.data(), bytes.size())) return 0;
-  std::vector<PackageEntry> entries;
-  if (!archive.ReadFileTable(&entries)) return 0;
-  if (!archive.Extract(entries, scriptOnly == 1 ? std::u16string(scriptPath) : std::u16string(),
-                       context_.packageFolder.Str()))
-    return 0;
+  // The archive is read where the loader mapped it; the whole table is
+  // checked now, the files are extracted when the run needs them.
+  const void* data = nullptr;
+  size_t size = 0;
+  if (ViewPackageResource(resourceId, &data, &size) != CX_OK) return 0;
+  context_.package = nullptr;
+  if (!package_.Open(data, size, CX_CP_ANSI, context_.packageFolder.Str())) return 0;
+  context_.package = &package_;
+  if (package_.ExtractFile(scriptPath) != CX_OK) return 0;
 
   WString scriptFile(context_.packageFolder);
   scriptFile.Append(scriptPath);
@@ -112,6 +132,15 @@ int InstallerEngine::LoadPackage(uint32_t resourceId, const char16_t* scriptPath
 
 int InstallerEngine::GetString(const char* key, WString* out) const {
   return script_.GetString(key, out) == CX_OK ? 1 : 0;
+}
+
+CxResult InstallerEngine::EnsurePackagePath(const char16_t* path) {
+  return ::EnsurePackagePath(&context_, path);
+}
+
+CxResult InstallerEngine::ExtractPackageFile(const char16_t* path) {
+  if (!path || !context_.package) return CX_E_MISSING;
+  return context_.package->ExtractFile(path);
 }
 
 int InstallerEngine::GetPackageFolder(WString* out) const {

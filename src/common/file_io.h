@@ -18,6 +18,8 @@ CxResult WriteWholeFile(const char16_t* path, const void* data, size_t size);
 // platform's error code; an existing folder (or file) of that name gives
 // CX_WIN_ERROR_ALREADY_EXISTS on both platforms.
 CxResult CreateFolder(const char16_t* path);
+// True when a file or folder of that name exists.
+bool PathExists(const char16_t* path);
 
 // Hands the file's bytes to `consume` in pieces of at most 1 MiB, in order.
 // Returns 0, the open error as ReadWholeFile does, CX_E_OPEN_FAILED for a

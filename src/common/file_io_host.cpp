@@ -61,6 +61,11 @@ CxResult CreateFolder(const char16_t* path) {
   return CX_E_OPEN_FAILED;
 }
 
+bool PathExists(const char16_t* path) {
+  struct stat st;
+  return path && *path && ::stat(Utf8Path(path).c_str(), &st) == 0;
+}
+
 MappedFile::~MappedFile() {
   if (view_) ::munmap(view_, size_);
   if (fd_ >= 0) ::close(fd_);

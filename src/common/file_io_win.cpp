@@ -53,6 +53,10 @@ CxResult CreateFolder(const char16_t* path) {
   return GetLastError();
 }
 
+bool PathExists(const char16_t* path) {
+  return path && *path && GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
 MappedFile::~MappedFile() {
   if (view_) UnmapViewOfFile(view_);
 }

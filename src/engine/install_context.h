@@ -6,6 +6,8 @@
 #include "common/ref_counted.h"
 #include "common/wstring.h"
 
+class PackageStore;
+
 // Run modes, chosen from the command line.
 enum RunMode : int32_t {
   kModeUnset = -1,
@@ -26,4 +28,7 @@ struct InstallContext : RefCounted {
   uint32_t version[4] = {0, 0, 0, 0};  // major, minor, build, revision
   WString installDir;
   WString packageFolder;  // ends with a backslash once set
+  // The package's files, extracted on demand; null when everything is on
+  // disk already. Actions reach it through engine/package_paths.h.
+  PackageStore* package = nullptr;
 };

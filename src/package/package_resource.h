@@ -1,6 +1,7 @@
-// Reading the package embedded in a program file as resource type 256
-// (id 170 for the setup's package) into a private copy.
+// The package embedded in a program file as resource type 256 (id 170 for
+// the setup's package): viewed where the loader mapped it, or copied.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,8 +10,12 @@
 constexpr uint32_t kPackageResourceType = 256;
 constexpr uint32_t kPackageResourceId = 170;
 
-// Copies resource (type 256, `id`) of `module` (an HMODULE; null for the
-// running program) into `bytes`. Returns 0, CX_E_MISSING when there is no
-// such resource, CX_E_BAD_DATA when it is empty, or the Windows error;
-// `bytes` is untouched on failure. Windows only.
+// Points `data` and `size` at resource (type 256, `id`) of `module` (an
+// HMODULE; null for the running program), without copying: the bytes are
+// read-only and live as long as the module. Returns 0, CX_E_MISSING when
+// there is no such resource, CX_E_BAD_DATA when it is empty, or the Windows
+// error; the outs are untouched on failure. Windows only.
+CxResult ViewPackageResource(uint32_t id, const void** data, size_t* size, void* module = nullptr);
+
+// The same bytes copied into `bytes`, for tools that outlive the module.
 CxResult ReadPackageResource(uint32_t id, std::string* bytes, void* module = nullptr);

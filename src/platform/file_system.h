@@ -40,6 +40,14 @@ constexpr int kMaxDiscardIndex = 999;
 CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int compareVersion,
                      uint32_t* restartFlag);
 
+// ReplaceFile with the new content given as `size` bytes (the package's
+// files are written straight from the archive) and no version check: the
+// same in-use handling, side names, restart operations and running-".exe"
+// check. The new file gets the security its folder hands down, as a copy
+// does. CX_E_INVALID_ARG for an empty destination or a folder.
+CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
+                              uint32_t* restartFlag);
+
 // Deletes a file; a locked one is moved to a "_@" temporary name on its drive
 // and scheduled for deletion at restart (restart flag 1). A missing file is
 // success. CX_E_INVALID_ARG for a path under 4 characters or a folder.

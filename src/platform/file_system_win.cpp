@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,13 +90,40 @@ void CancelScheduledDelete(const U16& path) {
                    static_cast<DWORD>(rebuilt.size()));
 }
 
+// Puts the new content at a path that is free or may be overwritten.
+using ContentWriter = std::function<CxResult(const U16& destination)>;
+
 CxResult CopyOver(const U16& source, const U16& destination) {
   return ::CopyFileW(W(source), W(destination), FALSE) ? CX_OK : LastError();
 }
 
+// Writes `size` bytes as a new file. Like a copy, the file gets the security
+// its folder hands down (no descriptor given). A failed write removes the
+// partial file.
+CxResult WriteOver(const uint8_t* bytes, uint32_t size, const U16& destination) {
+  ScopedFileHandle file(::CreateFileW(W(destination), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
+  // Pieces bound what the system buffers at once for one call.
+  constexpr uint32_t kPiece = 8u << 20;
+  for (uint32_t done = 0; done < size;) {
+    const DWORD piece = size - done < kPiece ? size - done : kPiece;
+    DWORD put = 0;
+    if (!::WriteFile(file.Get(), bytes + done, piece, &put, nullptr) || put != piece) {
+      CxResult r = LastError();
+      file.Reset();
+      ::DeleteFileW(W(destination));
+      return r;
+    }
+    done += piece;
+  }
+  return CX_OK;
+}
+
 // The destination exists and may be in use. The old file is moved out of
 // the way before the new one is written, so a failed copy can put it back.
-CxResult ReplaceExisting(const U16& source, const U16& destination, uint32_t* restartFlag) {
+CxResult ReplaceExisting(const ContentWriter& write, const U16& destination,
+                         uint32_t* restartFlag) {
   U16 side;
   for (int n = 1; n <= kMaxDiscardIndex; ++n) {
     U16 candidate = destination + u"_Discard_" + AsU16(std::to_wstring(n).c_str());
@@ -110,7 +138,7 @@ CxResult ReplaceExisting(const U16& source, const U16& destination, uint32_t* re
   ::SetFileAttributesW(W(destination), FILE_ATTRIBUTE_NORMAL);
 
   if (::MoveFileExW(W(destination), W(side), 0)) {
-    CxResult r = CopyOver(source, destination);
+    CxResult r = write(destination);
     if (r != CX_OK) {
       // Put the old file back; if even that fails it stays at the side name.
       ::DeleteFileW(W(destination));
@@ -127,7 +155,7 @@ CxResult ReplaceExisting(const U16& source, const U16& destination, uint32_t* re
   // Not even a rename: the new file waits at the side name, and at restart
   // Windows deletes the old one and then moves the new one in (the order of
   // registration is the order of execution).
-  CxResult r = CopyOver(source, side);
+  CxResult r = write(side);
   if (r != CX_OK) {
     ::DeleteFileW(W(side));
     return r;
@@ -236,7 +264,22 @@ CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int co
       return CX_OK;  // the installed file is newer
   }
   if (HasExeExtension(dst)) KillProcessesByImage(destination);
-  return ReplaceExisting(src, dst, restartFlag);
+  return ReplaceExisting([&src](const U16& to) { return CopyOver(src, to); }, dst, restartFlag);
+}
+
+CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
+                              uint32_t* restartFlag) {
+  if (restartFlag) *restartFlag = 0;
+  if ((!bytes && size) || !destination || !*destination) return CX_E_INVALID_ARG;
+  const uint8_t* data = static_cast<const uint8_t*>(bytes);
+  auto write = [data, size](const U16& to) { return WriteOver(data, size, to); };
+  U16 dst = destination;
+  // One look serves both checks: a tree copy makes thousands of these calls.
+  const DWORD attributes = ::GetFileAttributesW(W(dst));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return write(dst);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return CX_E_INVALID_ARG;
+  if (HasExeExtension(dst)) KillProcessesByImage(destination);
+  return ReplaceExisting(write, dst, restartFlag);
 }
 
 CxResult DeleteFileOrSchedule(const char16_t* path, uint32_t* restartFlag) {

@@ -13,6 +13,7 @@
 #include "common/result_codes.h"
 #include "engine/failure_policy.h"
 #include "engine/property_store.h"
+#include "package/package_store.h"
 #include "ui/dialog_logic.h"
 #include "ui/engine_image.h"
 
@@ -25,6 +26,8 @@ constexpr char16_t kScriptPath[] = u"\\PackageFiles\\SetupScript.xml";
 constexpr uint32_t kBalloonMs = 3000;
 constexpr int32_t kLogoFitPolicy = 1;
 constexpr uint32_t kWorkerCancelled = 0xFFFFFFFF;
+constexpr wchar_t kTooLargeText[] =
+    L"This setup package is too large to be opened on this computer. Nothing was installed.";
 
 // The root-certificate import into the user's Firefox profile, from the
 // package's CertToReg folder; silent, and its result is never used. An
@@ -34,6 +37,12 @@ void RunFirefoxStep(InstallerEngine* engine) {
   engine->GetPackageFolder(&folder);
   if (folder.IsEmpty()) return;
   folder.Append(u"PackageFiles\\CertToReg");
+  // The tools and the root are package files: extracted before use. A
+  // package without that folder has nothing to import (and no reason to
+  // extract the rest of itself).
+  const PackageStore* store = engine->Context().package;
+  if (store && store->IsOpen() && !store->IsArchiveFolder(folder.Str())) return;
+  if (engine->EnsurePackagePath(folder.Wide()) != CX_OK) return;
   RegisterFirefoxRootCert(folder.Wide(), engine->Mode() == kModeUninstall);
 }
 
@@ -72,8 +81,23 @@ bool CSetupDlg::Text(const char* key, WString* out) const {
 RunOutcome CSetupDlg::PrepareRun(bool present) {
   SetupLog& log = ProcessLog();
   if (!engine_ || engine_->LoadPackage(IDR_SETUP_PACKAGE, kScriptPath, 0) != 1) {
-    log.Write("the embedded package could not be extracted or its script loaded");
+    if (engine_ && engine_->PackageTooLarge()) {
+      log.Write("the embedded package is too large to be opened on this computer");
+      // The script's texts are not there to say it in the user's language.
+      if (present && !engine_->IsSilent())
+        ::MessageBoxW(Hwnd(), kTooLargeText, L"Setup", MB_ICONERROR | MB_TOPMOST);
+    } else {
+      log.Write("the embedded package could not be extracted or its script loaded");
+    }
     return RunOutcome::kPackageDamaged;
+  }
+  if (present) {
+    // The welcome page draws the logo from the package: that one file, not
+    // its folder, which may hold the whole product.
+    WString folder;
+    engine_->GetPackageFolder(&folder);
+    const WString logo = LogoPath(folder);
+    if (!logo.IsEmpty()) engine_->ExtractPackageFile(logo.Wide());
   }
   const InstallContext& c = engine_->Context();
   std::u16string temp;
@@ -197,6 +221,14 @@ bool CSetupDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     case kTrayNotifyMessage:
       *result = OnTrayNotify(wParam, lParam);
       return true;
+    case WM_WINDOWPOSCHANGING:
+      // A silent run has nothing to show, so its window is never shown: a
+      // window that was shown must be taken down again at the end, which
+      // under Wine without a window manager waits seconds for a
+      // confirmation that never comes.
+      if (engine_ && StartsAtOnce(engine_->Mode(), engine_->IsSilent()))
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+      return false;
     default:
       return false;
   }

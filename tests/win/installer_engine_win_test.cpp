@@ -71,7 +71,12 @@ TEST(InstallerEngineWin, LoadsThePackageAndCleansItUp) {
     engine.GetPackageFolder(&folder);
     EXPECT_NE(folder.Str().find(u"CxKeyPackage_"), std::u16string::npos);
     EXPECT_EQ(folder.Str().back(), u'\\');
+    // The script alone is extracted; the rest waits until a run needs it.
+    EXPECT_TRUE(Exists(Join(folder, u"PackageFiles\\SetupScript.xml")));
+    EXPECT_FALSE(Exists(Join(folder, u"PackageFiles\\Bin")));
+    ASSERT_EQ(engine.EnsurePackagePath(Join(folder, u"\\PackageFiles\\Bin\\Tree\\a.txt").Wide()), CX_OK);
     EXPECT_TRUE(Exists(Join(folder, u"PackageFiles\\Bin\\Tree\\Sub\\b.txt")));
+    EXPECT_FALSE(Exists(Join(folder, u"PackageFiles\\Bin\\tool.dat"))) << "a folder, not the package";
 
     const InstallContext& ctx = engine.Context();
     EXPECT_EQ(ctx.productCode.Str(), u"CX_ENGINE_TEST_PRODUCT");
@@ -127,6 +132,9 @@ TEST(InstallerEngineWin, RunsTheInstallAndUninstallLists) {
   ASSERT_EQ(engine.RunActions(nullptr, nullptr), 1);
   EXPECT_EQ(ReadFileText(Join(dir, u"\\Bin\\tool.dat").W()), L"tool bytes\n");
   EXPECT_EQ(ReadFileText(Join(dir, u"\\Tree 2.0\\Sub\\b.txt").W()), L"nested\n");
+  WString folder;
+  engine.GetPackageFolder(&folder);
+  EXPECT_FALSE(Exists(Join(folder, u"PackageFiles\\Bin"))) << "copied from the archive";
   EXPECT_EQ(engine.RunFinishActions(), 1) << "the empty finish list succeeds";
 
   // The same script's uninstall list removes the install folder.

@@ -3,10 +3,13 @@
 //   cx_test_helper hold PATH SHARE MS    SHARE: none | read | delete | readdelete
 //   cx_test_helper window MS [ignoreclose]
 //   cx_test_helper exit CODE
+//   cx_test_helper loaddll DLL OUT       writes "loaded" or "missing" to OUT
+//                                        (DLL searched beside the program)
 // It prints "ready" on stdout once it holds what it was asked to hold.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -53,6 +56,15 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (!wcscmp(argv[1], L"exit")) return static_cast<int>(wcstol(argv[2], nullptr, 10));
+  if (!wcscmp(argv[1], L"loaddll") && argc >= 4) {
+    const char* verdict = LoadLibraryW(argv[2]) ? "loaded" : "missing";
+    HANDLE out = CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return 4;
+    DWORD put = 0;
+    WriteFile(out, verdict, static_cast<DWORD>(strlen(verdict)), &put, nullptr);
+    CloseHandle(out);
+    return 0;
+  }
   if (!wcscmp(argv[1], L"window")) {
     g_ignoreClose = argc > 3 && !wcscmp(argv[3], L"ignoreclose");
     return RunWindow(wcstoul(argv[2], nullptr, 10));

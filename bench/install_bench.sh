@@ -1,0 +1,341 @@
+#!/usr/bin/env bash
+# Install benchmark: cxsetup against NSIS (no compression and zlib) and an
+# MSI (msitools' wixl, run by msiexec /qn), all installing the same generated
+# tree silently under Wine, each run in a fresh prefix (the prefix's creation
+# and the installer's copy into it are not timed), in interleaved rounds so
+# that a busy moment of the machine weighs on all of them alike. Every
+# installed tree is compared with the source.
+#
+# Prints each installer's median time and range, its ratio to cxsetup, its
+# file size and the peak private memory (RssAnon) of its process; cxsetup's
+# time from start to the welcome page for the same package and a tiny one;
+# and whether the three targets are met.
+#
+#   make bench-install            a 64 MiB tree, 3 rounds
+#   BENCH_FULL=1 make bench-install
+#                                 a 256 MiB tree and a 1 GiB cxsetup package
+# Knobs: BENCH_MIB (tree size), BENCH_HUGE_MIB (0: no huge package),
+# BENCH_ROUNDS, BENCH_WORK (work folder, kept between runs for its prefix).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+full=${BENCH_FULL:-0}
+mib=${BENCH_MIB:-$([ "$full" = 1 ] && echo 256 || echo 64)}
+huge_mib=${BENCH_HUGE_MIB:-$([ "$full" = 1 ] && echo 1024 || echo 0)}
+rounds=${BENCH_ROUNDS:-3}
+work=${BENCH_WORK:-$root/build/bench-install}
+watch="$root/bench/proc_watch.py"
+title="CxBench Setup"
+
+say() { echo "[$(date +%H:%M:%S)] $*" >&2; }
+die() { echo "bench-install: $*" >&2; exit 1; }
+
+# --- peers: Debian's nsis and wixl (msitools) --------------------------------
+need=()
+command -v makensis >/dev/null || need+=(nsis)
+command -v wixl >/dev/null || need+=(wixl)
+command -v wixl-heat >/dev/null || need+=(wixl)
+if [ ${#need[@]} -gt 0 ]; then
+  say "installing the peers: ${need[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
+fi
+command -v python3 >/dev/null || die "python3 is needed"
+
+mkdir -p "$work"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+export LANG=C.UTF-8
+
+# --- the tree -----------------------------------------------------------------
+# 2000 files in 140 folders (20 folders of 6 subfolders), half of the bytes
+# random (incompressible, like binaries), half repetitive text.
+make_tree() {  # DIR MIB FILES
+  rm -rf "$1"
+  python3 - "$1" "$2" "$3" <<'EOF'
+import os, sys
+root, mib, count = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+folders = []
+for t in range(20):
+    top = os.path.join(root, f"dir{t:02d}")
+    folders.append(top)
+    folders += [os.path.join(top, f"sub{s}") for s in range(6)]
+for f in folders:
+    os.makedirs(f, exist_ok=True)
+total = mib << 20
+base = total // count
+sizes = [base // 4 + (base * 3 // 2) * ((i * 37) % 100) // 99 for i in range(count)]
+sizes[-1] += total - sum(sizes)
+text = b"".join(b"line %06d of a text file that compresses well\n" % i for i in range(4096))
+for i, size in enumerate(sizes):
+    path = os.path.join(folders[i % len(folders)], f"file{i:04d}.{'bin' if i % 2 else 'txt'}")
+    with open(path, "wb") as out:
+        if i % 2:
+            out.write(os.urandom(size))
+        else:
+            # A first line of its own, so that no two files are alike (NSIS
+            # stores identical files once).
+            head = b"file %04d\n" % i
+            out.write(head[:size])
+            size -= len(head)
+            while size > 0:
+                out.write(text[:size])
+                size -= len(text)
+EOF
+}
+
+# A cxsetup package folder around a tree: one File action copies it whole.
+make_cx_package() {  # DIR TREE
+  rm -rf "$1"
+  mkdir -p "$1/PackageFiles"
+  if [ -n "$2" ]; then cp -al "$2" "$1/PackageFiles/Files"; else mkdir "$1/PackageFiles/Files"; echo tiny >"$1/PackageFiles/Files/tiny.txt"; fi
+  local t
+  t() { echo "<$1><zh_cn>$2</zh_cn><en_us>$2</en_us><zh_tw>$2</zh_tw></$1>"; }
+  cat >"$1/PackageFiles/SetupScript.xml" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<Config>
+  <SetupInfo>
+    <ProductCode>CXBENCH_PRODUCT</ProductCode>
+    <ProductName>CxBench</ProductName>
+    <Publisher>CxBench</Publisher>
+    <Version>1.0.0.0</Version>
+    <InstallDir>\$(pf32)\\CxBench</InstallDir>
+  </SetupInfo>
+  <CustomString>
+    $(t IDS_MAIN_UI_INSTALL_TITLE "$title") $(t IDS_MAIN_UI_UNINSTALL_TITLE "$title")
+    $(t IDS_WELCOME_INSTALL Welcome) $(t IDS_WELCOME_UNINSTALL Welcome)
+    $(t IDS_BTN_INSTALL Install) $(t IDS_BTN_CANCEL Cancel) $(t IDS_BTN_UNINSTALL Uninstall)
+    $(t IDS_BTN_FININSH Finish) $(t IDS_INSTALL_OK Done) $(t IDS_INSTALL_FAILED Failed)
+    $(t IDS_UNINSTALL_OK Done) $(t IDS_UNINSTALL_FAILED Failed)
+    $(t IDS_TIP_INSTALLING_PRODUCT Installing) $(t IDS_TIP_UNINSTALLING_PRODUCT Removing)
+    $(t IDS_SILENT_INSTALL_SUCCESSFULLY Installed) $(t IDS_SILENT_INSTALL_FINISHED CxBench)
+    $(t IDS_INSTANCE_EXISTED Running) $(t IDS_NEED_ADMIN Admin)
+  </CustomString>
+  <ActionDescString>
+    <File><zh_cn>\$[src]</zh_cn><en_us>\$[src]</en_us><zh_tw>\$[src]</zh_tw></File>
+  </ActionDescString>
+  <Action name="Insall">
+    <File Src="\$(srcroot)PackageFiles\\Files\\*" Dest="\$(InstallDir)\\*"/>
+  </Action>
+  <Action name="Uninstall"/>
+  <Action name="Install Finish"/>
+  <Action name="Uninstall Finish"/>
+</Config>
+EOF
+}
+
+# cxsetup around a package folder, built by the project's own CMake rules in
+# a build folder of the benchmark's own.
+build_cxsetup() {  # PACKAGE_DIR OUT
+  local b="$work/cmake"
+  if [ ! -x "$root/build/bench/tools/cxpack/cxpack" ]; then
+    cmake --preset bench -S "$root" >/dev/null
+    cmake --build "$root/build/bench" --target cxpack >/dev/null
+  fi
+  cmake -S "$root" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF -DCX_SETUP_PACKAGE_DIR="$1" \
+    -DCX_HOST_CXPACK="$root/build/bench/tools/cxpack/cxpack" >/dev/null
+  cmake --build "$b" --target cxsetup_package >/dev/null
+  cp "$b/setup/setup.exe" "$2"
+}
+
+build_nsis() {  # TREE OUT COMPRESSION(off|zlib)
+  local nsi="$work/nsis-$3.nsi"
+  {
+    echo "Name \"CxBench\""
+    echo "OutFile \"$2\""
+    [ "$3" = off ] && echo "SetCompress off" || echo "SetCompressor zlib"
+    echo "InstallDir \"\$PROGRAMFILES\\CxBenchNsis\""
+    echo "RequestExecutionLevel admin"
+    echo "SilentInstall silent"
+    echo "Section"
+    echo "  SetOutPath \"\$INSTDIR\""
+    echo "  File /r \"$1/*\""
+    echo "SectionEnd"
+  } >"$nsi"
+  makensis -V1 "$nsi" >/dev/null
+}
+
+build_msi() {  # TREE OUT
+  local d="$work/msi"
+  rm -rf "$d" && mkdir -p "$d"
+  find "$1" -type f | sort |
+    wixl-heat -p "$1/" --component-group Files --directory-ref INSTALLDIR --var var.SourceDir >"$d/files.wxs"
+  cat >"$d/product.wxs" <<'EOF'
+<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="*" Name="CxBench" Language="1033" Version="1.0.0" Manufacturer="CxBench"
+           UpgradeCode="7d6b1f6e-3c43-4c4e-9a1c-2f1c3b0f5a10">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
+    <Media Id="1" Cabinet="files.cab" EmbedCab="yes"/>
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="ProgramFilesFolder">
+        <Directory Id="INSTALLDIR" Name="CxBenchMsi"/>
+      </Directory>
+    </Directory>
+    <Feature Id="Main" Level="1"><ComponentGroupRef Id="Files"/></Feature>
+  </Product>
+</Wix>
+EOF
+  # wixl takes the sources relative to where it runs.
+  (cd "$1" && wixl -D SourceDir=. -o "$2" "$d/product.wxs" "$d/files.wxs" >/dev/null)
+}
+
+# --- prefixes and the display ---------------------------------------------------
+pristine="$work/pristine"
+if [ ! -f "$pristine/.complete" ]; then
+  say "creating the pristine prefix"
+  rm -rf "$pristine"
+  WINEPREFIX="$pristine" wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX="$pristine" wineserver -w
+  [ -f "$pristine/drive_c/windows/syswow64/kernel32.dll" ] || die "the prefix cannot run 32-bit programs"
+  touch "$pristine/.complete"
+fi
+# A fresh prefix: Windows' own files hard-linked (never written), the rest copied.
+fresh_prefix() {
+  local to=$1 d
+  rm -rf "$to"
+  mkdir -p "$to/drive_c/windows"
+  (cd "$pristine" && cp -a dosdevices *.reg .update-timestamp "$to/")
+  for d in "$pristine"/drive_c/*; do [ "$(basename "$d")" = windows ] || cp -a "$d" "$to/drive_c/"; done
+  for d in "$pristine"/drive_c/windows/*; do
+    case $(basename "$d") in
+      system32 | syswow64 | winsxs) cp -al "$d" "$to/drive_c/windows/" ;;
+      *) cp -a "$d" "$to/drive_c/windows/" ;;
+    esac
+  done
+}
+
+displayfile="$work/display"
+: >"$displayfile"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && timeout 30 wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work/run"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+[ -s "$displayfile" ] || die "Xvfb did not start"
+export DISPLAY=":$(tr -d '[:space:]' <"$displayfile")"
+
+# --- the installers --------------------------------------------------------------
+say "generating a $mib MiB tree"
+make_tree "$work/tree" "$mib" 2000
+say "building the installers"
+make_cx_package "$work/pkg-main" "$work/tree"
+build_cxsetup "$work/pkg-main" "$work/cxsetup.exe"
+make_cx_package "$work/pkg-tiny" ""
+build_cxsetup "$work/pkg-tiny" "$work/cxsetup-tiny.exe"
+build_nsis "$work/tree" "$work/nsis-none.exe" off
+build_nsis "$work/tree" "$work/nsis-zlib.exe" zlib
+build_msi "$work/tree" "$work/bench.msi"
+
+pf="drive_c/Program Files (x86)"
+# run_install NAME FILE TARGET_FOLDER ARGS... -> "seconds peak_kib marked" on
+# stdout. For cxsetup /S, "marked" is when Wine's tray window appears: the
+# silent run adds its icon (for the balloon) once the install is done.
+run_install() {
+  local name=$1 file=$2 target=$3 mark=()
+  shift 3
+  [ "${file#cxsetup}" != "$file" ] && [ "${*: -1}" = /S ] && mark=(--mark "Wine System Tray")
+  export WINEPREFIX="$work/run"
+  fresh_prefix "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX/drive_c/bench"
+  cp "$work/$file" "$WINEPREFIX/drive_c/bench/"
+  # Wine's server and services up before the clock starts.
+  wine cmd.exe /c exit >/dev/null 2>&1 || true
+  local match=$file
+  [ "${file##*.}" = msi ] && match=msiexec
+  local line
+  line=$(python3 "$watch" --match "$match" "${mark[@]}" -- wine "$@") || die "$name failed: $line"
+  diff -r "$work/tree" "$WINEPREFIX/$pf/$target" >/dev/null || die "$name: the installed tree differs from the source"
+  echo "$line"
+  wineserver -k 2>/dev/null || true
+  unset WINEPREFIX
+}
+
+# welcome FILE -> seconds from start to the welcome page
+welcome() {
+  export WINEPREFIX="$work/run"
+  fresh_prefix "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX/drive_c/bench"
+  cp "$work/$1" "$WINEPREFIX/drive_c/bench/"
+  wine cmd.exe /c exit >/dev/null 2>&1 || true
+  local line
+  line=$(python3 "$watch" --match "$1" --window "$title" --timeout 120 -- wine "C:\\bench\\$1") ||
+    die "$1 showed no welcome page"
+  wineserver -k 2>/dev/null || true
+  unset WINEPREFIX
+  set -- $line
+  echo "$3"
+}
+
+names=("cxsetup /QUIET" "cxsetup /S" "NSIS, no compression" "NSIS, zlib" "MSI (wixl, msiexec /qn)")
+files=(cxsetup.exe cxsetup.exe nsis-none.exe nsis-zlib.exe bench.msi)
+declare -A times peaks
+welcome_main=() welcome_tiny=() cx_done=()
+for r in $(seq "$rounds"); do
+  say "round $r of $rounds"
+  for i in "${!names[@]}"; do
+    case $i in
+      0) out=$(run_install "${names[0]}" cxsetup.exe CxBench 'C:\bench\cxsetup.exe' /QUIET) ;;
+      1) out=$(run_install "${names[1]}" cxsetup.exe CxBench 'C:\bench\cxsetup.exe' /S) ;;
+      2) out=$(run_install "${names[2]}" nsis-none.exe CxBenchNsis 'C:\bench\nsis-none.exe' /S) ;;
+      3) out=$(run_install "${names[3]}" nsis-zlib.exe CxBenchNsis 'C:\bench\nsis-zlib.exe' /S) ;;
+      4) out=$(run_install "${names[4]}" bench.msi CxBenchMsi msiexec /i 'C:\bench\bench.msi' /qn) ;;
+    esac
+    set -- $out
+    times[$i]="${times[$i]:-} $1"
+    [ "$i" = 1 ] && cx_done+=("$3")
+    [ "$2" -gt "${peaks[$i]:-0}" ] && peaks[$i]=$2
+    say "  ${names[$i]}: $1 s, $(( $2 / 1024 )) MiB"
+  done
+  welcome_main+=("$(welcome cxsetup.exe)")
+  welcome_tiny+=("$(welcome cxsetup-tiny.exe)")
+  say "  welcome: $mib MiB ${welcome_main[-1]} s, tiny ${welcome_tiny[-1]} s"
+done
+
+median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
+lowest() { printf '%s\n' "$@" | sort -n | head -1; }
+highest() { printf '%s\n' "$@" | sort -n | tail -1; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+size_mib() { awk -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.0f", s / 1048576 }'; }
+
+cx_median=$(median ${times[0]})
+printf '\nTree: %s MiB in 2000 files, 140 folders, half incompressible; %s interleaved rounds, fresh prefix each.\n\n' "$mib" "$rounds"
+printf '| Installer | Median s (range) | vs cxsetup | Peak RssAnon | File |\n|---|---|---|---|---|\n'
+for i in "${!names[@]}"; do
+  m=$(median ${times[$i]})
+  printf '| %s | %.2f (%.2f-%.2f) | %s | %d MiB | %s MiB |\n' "${names[$i]}" "$m" \
+    "$(lowest ${times[$i]})" "$(highest ${times[$i]})" "$(ratio "$m" "$cx_median")" \
+    "$(( ${peaks[$i]} / 1024 ))" "$(size_mib "$work/${files[$i]}")"
+  if [ "$i" = 1 ]; then
+    m=$(median "${cx_done[@]}")
+    printf '| cxsetup /S, until its balloon | %.2f (%.2f-%.2f) | %s | | |\n' "$m" \
+      "$(lowest "${cx_done[@]}")" "$(highest "${cx_done[@]}")" "$(ratio "$m" "$cx_median")"
+  fi
+done
+wm=$(median "${welcome_main[@]}")
+wt=$(median "${welcome_tiny[@]}")
+printf '\nWelcome page after start: %s MiB package %.2f s, tiny package %.2f s (ratio %s).\n' "$mib" "$wm" "$wt" "$(ratio "$wm" "$wt")"
+
+speed=$(ratio "$cx_median" "$(median ${times[2]})")
+s_speed=$(ratio "$(median ${times[1]})" "$(median ${times[2]})")
+done_speed=$(ratio "$(median "${cx_done[@]}")" "$(median ${times[2]})")
+cx_peak=$(( ${peaks[0]} > ${peaks[1]} ? ${peaks[0]} : ${peaks[1]} ))
+printf '\nTargets:\n'
+printf '  speed:   cxsetup /QUIET vs NSIS without compression: %s (target <= 1.00); /S: %s, /S until its balloon: %s\n' "$speed" "$s_speed" "$done_speed"
+printf '  memory:  cxsetup peak RssAnon %d MiB (target < 64)\n' "$(( cx_peak / 1024 ))"
+printf '  welcome: %s x the tiny package'"'"'s time (target <= 2)\n' "$(ratio "$wm" "$wt")"
+
+if [ "$huge_mib" -gt 0 ]; then
+  say "the $huge_mib MiB package"
+  make_tree "$work/tree" "$huge_mib" 2000
+  make_cx_package "$work/pkg-main" "$work/tree"
+  build_cxsetup "$work/pkg-main" "$work/cxsetup-huge.exe"
+  set -- $(run_install "cxsetup $huge_mib MiB" cxsetup-huge.exe CxBench 'C:\bench\cxsetup-huge.exe' /QUIET)
+  printf '\n%s MiB package (%s MiB file): installed and verified in %.2f s, peak RssAnon %d MiB\n' \
+    "$huge_mib" "$(size_mib "$work/cxsetup-huge.exe")" "$1" "$(( $2 / 1024 ))"
+  make_tree "$work/tree" "$mib" 2000  # leave the default tree for the next run
+fi

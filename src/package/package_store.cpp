@@ -1,0 +1,249 @@
+// The package folder filled on demand from the archive.
+#include "package/package_store.h"
+
+#include "common/file_io.h"
+
+namespace {
+
+#ifdef _WIN32
+constexpr char16_t kNativeSeparator = u'\\';
+#else
+constexpr char16_t kNativeSeparator = u'/';
+#endif
+
+// Per-entry state: an entry an earlier extraction of ours wrote (perhaps
+// partly, before a failure) is written again; one found on disk untouched by
+// us was put there by the run and is kept.
+enum : uint8_t { kUntouched = 0, kAttempted = 1, kExtracted = 2 };
+
+char16_t Fold(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+std::u16string Folded(std::u16string s) {
+  for (char16_t& c : s) c = Fold(c);
+  return s;
+}
+
+// Splits at '\' and '/', dropping empty and "." parts and applying "..".
+std::vector<std::u16string> NormalParts(const std::u16string& path) {
+  std::vector<std::u16string> parts;
+  std::u16string part;
+  auto flush = [&] {
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    part.clear();
+  };
+  for (char16_t c : path) {
+    if (c == u'\\' || c == u'/') flush();
+    else part += c;
+  }
+  flush();
+  return parts;
+}
+
+std::u16string Join(const std::vector<std::u16string>& parts, size_t from, char16_t separator) {
+  std::u16string out;
+  for (size_t i = from; i < parts.size(); ++i) {
+    if (i > from) out += separator;
+    out += parts[i];
+  }
+  return out;
+}
+
+bool IsBelow(const std::u16string& key, const std::u16string& folder) {
+  if (folder.empty()) return true;
+  return key.size() > folder.size() && key.compare(0, folder.size(), folder) == 0 &&
+         key[folder.size()] == u'\\';
+}
+
+}  // namespace
+
+bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
+                        const std::u16string& folder, std::string* reason) {
+  if (folder.empty()) {
+    if (reason) *reason = "no package folder";
+    return false;
+  }
+  PackageArchive archive;
+  if (!archive.Attach(data, size)) {
+    if (reason) *reason = "no archive bytes";
+    return false;
+  }
+  archive.SetNameCodePage(codePage);
+  std::vector<PackageEntry> entries;
+  if (!archive.ReadFileTable(&entries, reason)) return false;
+
+  std::vector<std::u16string> keys;
+  std::unordered_map<std::u16string, size_t> files;
+  std::unordered_set<std::u16string> folders;
+  keys.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const PackageEntry& e = entries[i];
+    const bool isFolder = !e.path.empty() && e.path.back() == u'\\';
+    std::vector<std::u16string> parts = NormalParts(e.path);
+    std::u16string key;
+    for (size_t p = 0; p < parts.size(); ++p) {
+      if (p) key += u'\\';
+      key += Folded(parts[p]);
+      if (p + 1 < parts.size() || isFolder) folders.insert(key);
+    }
+    if (!isFolder) files.emplace(key, i);  // the first of two same paths wins
+    keys.push_back(std::move(key));
+  }
+
+  archive_ = archive;
+  data_ = static_cast<const uint8_t*>(data);
+  size_ = size;
+  folder_ = folder;
+  folderParts_ = NormalParts(folder);
+  for (std::u16string& p : folderParts_) p = Folded(p);
+  entries_.swap(entries);
+  keys_.swap(keys);
+  state_.assign(entries_.size(), kUntouched);
+  files_.swap(files);
+  folders_.swap(folders);
+  ensured_.clear();
+  open_ = true;
+  return true;
+}
+
+bool PackageStore::RelativePath(const std::u16string& path, std::u16string* relative) const {
+  if (!open_ || !relative) return false;
+  std::vector<std::u16string> parts = NormalParts(path);
+  if (parts.size() < folderParts_.size()) return false;
+  for (size_t i = 0; i < folderParts_.size(); ++i)
+    if (Folded(parts[i]) != folderParts_[i]) return false;
+  *relative = Join(parts, folderParts_.size(), u'\\');
+  return true;
+}
+
+bool PackageStore::FileBytes(size_t index, ArchiveFile* file) const {
+  const PackageEntry& e = entries_[index];
+  // The table was checked at Open; the bounds are checked again because
+  // these bytes leave the process.
+  if (e.offset > size_ || e.size > size_ - e.offset) return false;
+  file->data = data_ + e.offset;
+  file->size = e.size;
+  return true;
+}
+
+CxResult PackageStore::ExtractFile(const std::u16string& path) {
+  if (!open_) return CX_E_MISSING;
+  std::u16string relative;
+  // A path not inside the folder is taken as relative to it.
+  if (!RelativePath(path, &relative)) relative = Join(NormalParts(path), 0, u'\\');
+  auto found = files_.find(Folded(relative));
+  if (found == files_.end()) return CX_E_MISSING;
+  const size_t i = found->second;
+  if (state_[i] == kExtracted) return CX_OK;
+  if (state_[i] == kUntouched) {
+    std::u16string disk = folder_;
+    if (disk.back() != u'\\' && disk.back() != u'/') disk += kNativeSeparator;
+    disk += Join(NormalParts(entries_[i].path), 0, kNativeSeparator);
+    if (PathExists(disk.c_str())) {
+      state_[i] = kExtracted;
+      return CX_OK;
+    }
+  }
+  state_[i] = kAttempted;
+  if (!archive_.Extract({entries_[i]}, u"", folder_)) return CX_E_FAIL;
+  state_[i] = kExtracted;
+  return CX_OK;
+}
+
+CxResult PackageStore::EnsureFolder(const std::u16string& key) {
+  // Done already, for this folder or one above it?
+  std::u16string up = key;
+  for (;;) {
+    if (ensured_.count(up)) return CX_OK;
+    if (up.empty()) break;
+    size_t cut = up.rfind(u'\\');
+    up = cut == std::u16string::npos ? std::u16string() : up.substr(0, cut);
+  }
+  std::u16string base = folder_;
+  if (base.back() != u'\\' && base.back() != u'/') base += kNativeSeparator;
+  std::vector<PackageEntry> batch;
+  std::vector<size_t> indexes;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (state_[i] == kExtracted || !(keys_[i] == key || IsBelow(keys_[i], key))) continue;
+    if (state_[i] == kUntouched) {
+      const std::u16string disk = base + Join(NormalParts(entries_[i].path), 0, kNativeSeparator);
+      if (PathExists(disk.c_str())) {
+        state_[i] = kExtracted;
+        continue;
+      }
+    }
+    state_[i] = kAttempted;
+    batch.push_back(entries_[i]);
+    indexes.push_back(i);
+  }
+  if (!batch.empty() && !archive_.Extract(batch, u"", folder_)) return CX_E_FAIL;
+  for (size_t i : indexes) state_[i] = kExtracted;
+  ensured_.insert(key);
+  return CX_OK;
+}
+
+CxResult PackageStore::EnsurePath(const std::u16string& path) {
+  std::u16string relative;
+  if (!open_ || !RelativePath(path, &relative)) return CX_OK;
+  // The deepest archive folder along the path, read from the front, so that
+  // text after the path (a command line's arguments) cannot matter.
+  std::u16string key;
+  for (const std::u16string& part : NormalParts(relative)) {
+    std::u16string next = key.empty() ? Folded(part) : key + u'\\' + Folded(part);
+    if (!folders_.count(next)) break;
+    key = std::move(next);
+  }
+  return EnsureFolder(key);
+}
+
+CxResult PackageStore::EnsurePathsIn(const std::u16string& text) {
+  if (!open_) return CX_OK;
+  std::u16string needle = Folded(folder_);
+  while (!needle.empty() && (needle.back() == u'\\' || needle.back() == u'/')) needle.pop_back();
+  if (needle.empty()) return CX_OK;
+  const std::u16string folded = Folded(text);
+  for (size_t at = folded.find(needle); at != std::u16string::npos;
+       at = folded.find(needle, at + needle.size())) {
+    size_t end = folded.find_first_of(u"\"<>|", at);
+    if (end == std::u16string::npos) end = folded.size();
+    CxResult r = EnsurePath(text.substr(at, end - at));
+    if (r != CX_OK) return r;
+  }
+  return CX_OK;
+}
+
+bool PackageStore::FindUnextracted(const std::u16string& path, ArchiveFile* file) const {
+  std::u16string relative;
+  if (!file || !RelativePath(path, &relative)) return false;
+  auto found = files_.find(Folded(relative));
+  if (found == files_.end() || state_[found->second] != kUntouched) return false;
+  return FileBytes(found->second, file);
+}
+
+bool PackageStore::IsArchiveFolder(const std::u16string& path) const {
+  std::u16string relative;
+  return RelativePath(path, &relative) && !relative.empty() && folders_.count(Folded(relative));
+}
+
+bool PackageStore::ListFolder(const std::u16string& path, std::vector<TreeItem>* items) const {
+  if (!items || !IsArchiveFolder(path)) return false;
+  std::u16string relative;
+  RelativePath(path, &relative);
+  const std::u16string key = Folded(relative);
+  const size_t depth = NormalParts(relative).size();
+  std::vector<TreeItem> found;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (!IsBelow(keys_[i], key)) continue;
+    const PackageEntry& e = entries_[i];
+    TreeItem item;
+    item.path = Join(NormalParts(e.path), depth, u'\\');
+    if (!e.path.empty() && e.path.back() == u'\\') item.path += u'\\';
+    else if (!FileBytes(i, &item.file)) return false;
+    found.push_back(std::move(item));
+  }
+  items->swap(found);
+  return true;
+}

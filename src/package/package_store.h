@@ -1,0 +1,102 @@
+// PackageStore: the package folder, filled from the embedded archive only as
+// far as the run needs it. The archive is viewed where it lies (the program's
+// own read-only resource, never copied) and its whole table is read and
+// checked when the store opens, so a damaged package still fails before any
+// action runs.
+//
+// What lands on disk, and when:
+//   - the script, when the package loads (ExtractFile);
+//   - a folder of the package, whole (its files and every folder below it),
+//     the first time anything other than a File copy needs a path inside it
+//     (EnsurePath). The folder is the deepest folder of the archive that
+//     holds the path; a path naming a folder extracts that folder. A path
+//     right in PackageFiles therefore extracts the whole package;
+//   - nothing for a File copy whose source is still only in the archive: its
+//     bytes are written straight from the archive into the destination
+//     (FindUnextracted, ListFolder).
+// Extraction never overwrites a file that is already on disk: the package
+// folder is fresh for each run, so such a file was put there by this run (an
+// earlier action), just as if the archive had been extracted first.
+//
+// Paths given to the store are absolute (inside Folder()) with '\' or '/'
+// separators, repeated separators, "." and ".." allowed; letters compare
+// ignoring ASCII case. Not thread-safe: one thread at a time.
+// Portable: extraction goes through file_io.h.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "common/result_codes.h"
+#include "package/package_archive.h"
+
+class PackageStore {
+ public:
+  // A file's bytes inside the viewed archive.
+  struct ArchiveFile {
+    const uint8_t* data = nullptr;
+    uint32_t size = 0;
+  };
+  // One item below a folder: `path` relative to that folder, '\'-separated;
+  // a folder (listed only when empty in the archive) ends with '\'.
+  struct TreeItem {
+    std::u16string path;
+    ArchiveFile file;
+  };
+
+  // Views `size` bytes at `data` (not copied: they must outlive the store),
+  // with names in `codePage`, and reads the whole table. `folder` is the
+  // package folder (absolute, existing). False with `reason` on a damaged
+  // archive or an empty folder; the store is then left as it was.
+  bool Open(const void* data, size_t size, uint32_t codePage, const std::u16string& folder,
+            std::string* reason = nullptr);
+  bool IsOpen() const { return open_; }
+  const std::u16string& Folder() const { return folder_; }
+
+  // Extracts the one file entry at `path` (absolute, or relative to the
+  // package folder) unless it is on disk already. 0, CX_E_MISSING when no
+  // file entry has that path, or CX_E_FAIL when a write fails.
+  CxResult ExtractFile(const std::u16string& path);
+
+  // Makes `path` and everything beside it usable on disk (see above). 0 also
+  // for a path outside the package folder or a closed store (nothing to
+  // do); CX_E_FAIL when an extraction fails. Entries already written stay
+  // written, and a retry writes the rest.
+  CxResult EnsurePath(const std::u16string& path);
+  // The same for every package path a command line names: each occurrence
+  // of the package folder up to the next '"', '<', '>' or '|' (or the end).
+  CxResult EnsurePathsIn(const std::u16string& text);
+
+  // True, with the bytes, when `path` is a file entry never extracted; false
+  // otherwise (out untouched).
+  bool FindUnextracted(const std::u16string& path, ArchiveFile* file) const;
+  // True when `path` names a folder of the archive.
+  bool IsArchiveFolder(const std::u16string& path) const;
+  // The files and empty folders below the archive folder `path`, in archive
+  // order. False (out untouched) when `path` is no archive folder.
+  bool ListFolder(const std::u16string& path, std::vector<TreeItem>* items) const;
+
+  // `path` relative to the package folder, normalised ('\'-separated, no
+  // empty, "." or ".." parts; empty for the folder itself). False when the
+  // path lies outside the folder.
+  bool RelativePath(const std::u16string& path, std::u16string* relative) const;
+
+ private:
+  CxResult EnsureFolder(const std::u16string& key);
+  bool FileBytes(size_t index, ArchiveFile* file) const;
+
+  PackageArchive archive_;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  bool open_ = false;
+  std::u16string folder_;
+  std::vector<std::u16string> folderParts_;
+  std::vector<PackageEntry> entries_;
+  std::vector<std::u16string> keys_;           // per entry: relative path, ASCII-folded, no final '\'
+  std::vector<uint8_t> state_;                 // per entry: untouched, attempted, extracted
+  std::unordered_map<std::u16string, size_t> files_;   // folded key -> entry index
+  std::unordered_set<std::u16string> folders_;         // folded keys of every archive folder
+  std::unordered_set<std::u16string> ensured_;         // folders extracted whole
+};

@@ -1,0 +1,142 @@
+// Package store: which folder a path brings onto disk, what a File copy may
+// still take from the archive, and that the run's own files are never
+// overwritten by a late extraction.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/codepage.h"
+#include "package/package_store.h"
+#include "package/package_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+PackNode File(const std::string& name, const std::string& data) { return {name, false, data}; }
+PackNode Folder(const std::string& name, std::vector<PackNode> children) {
+  return {name, true, {}, {}, std::move(children)};
+}
+
+// PackageFiles\ {SetupScript.xml, run.exe, Bin\ {tool.exe, tool.dll, Plug\p.dat},
+// Data\ {d.txt, Empty\}}
+std::string SampleArchive() {
+  std::string bytes, error;
+  std::vector<PackNode> top = {Folder(
+      "PackageFiles",
+      {File("SetupScript.xml", "<Config/>"), File("run.exe", "RUN"),
+       Folder("Bin", {File("tool.exe", "EXE"), File("tool.dll", "DLL"),
+                      Folder("Plug", {File("p.dat", "PLUG")})}),
+       Folder("Data", {File("d.txt", "DATA"), Folder("Empty", {})})})};
+  EXPECT_EQ(BuildPackageArchive(top, &bytes, &error), CX_OK) << error;
+  return bytes;
+}
+
+class PackageStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("cx_store_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    folder_ = Utf8ToUtf16(dir_.string() + "/");
+    bytes_ = SampleArchive();
+    ASSERT_TRUE(store_.Open(bytes_.data(), bytes_.size(), CX_CP_UTF8, folder_));
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  bool OnDisk(const std::string& relative) const { return fs::exists(dir_ / relative); }
+  std::u16string In(const std::u16string& rest) const { return folder_ + rest; }
+
+  fs::path dir_;
+  std::u16string folder_;
+  std::string bytes_;
+  PackageStore store_;
+};
+
+TEST_F(PackageStoreTest, APathBringsItsWholeFolderAndNothingElse) {
+  // Written as a script writes it: a doubled separator after the folder,
+  // mixed case, a ".." on the way.
+  ASSERT_EQ(store_.EnsurePath(In(u"\\packagefiles\\BIN\\Plug\\..\\tool.exe")), CX_OK);
+  EXPECT_TRUE(OnDisk("PackageFiles/Bin/tool.dll")) << "the program's neighbour";
+  EXPECT_TRUE(OnDisk("PackageFiles/Bin/Plug/p.dat")) << "folders below come too";
+  EXPECT_FALSE(OnDisk("PackageFiles/Data")) << "a sibling folder stays in the archive";
+  EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
+
+  // A folder named by its path; its empty folder is made.
+  ASSERT_EQ(store_.EnsurePath(In(u"PackageFiles/Data")), CX_OK);
+  EXPECT_TRUE(fs::is_directory(dir_ / "PackageFiles/Data/Empty"));
+
+  // Outside the package nothing happens and nothing fails.
+  EXPECT_EQ(store_.EnsurePath(u"/elsewhere/PackageFiles/run.exe"), CX_OK);
+  EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
+}
+
+TEST_F(PackageStoreTest, CommandLinesNameTheirPackageFiles) {
+  // Arguments after an unquoted path, and a quoted one.
+  const std::u16string line = u"/s " + In(u"\\PackageFiles\\Bin\\tool.exe /q") + u" \"" +
+                              In(u"\\PackageFiles\\Data\\d.txt") + u"\" /x";
+  ASSERT_EQ(store_.EnsurePathsIn(line), CX_OK);
+  EXPECT_TRUE(OnDisk("PackageFiles/Bin/tool.dll"));
+  EXPECT_TRUE(OnDisk("PackageFiles/Data/d.txt"));
+  EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
+}
+
+TEST_F(PackageStoreTest, FileCopiesReadTheArchiveUntilTheFileIsOnDisk) {
+  PackageStore::ArchiveFile file;
+  ASSERT_TRUE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data), file.size), "DLL");
+  EXPECT_TRUE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file))
+      << "serving extracts nothing, so a second copy is served too";
+  EXPECT_FALSE(OnDisk("PackageFiles"));
+  EXPECT_FALSE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin"), &file)) << "a folder";
+  EXPECT_FALSE(store_.FindUnextracted(In(u"\\PackageFiles\\nothere"), &file));
+
+  std::vector<PackageStore::TreeItem> items;
+  ASSERT_TRUE(store_.ListFolder(In(u"\\PackageFiles\\Data"), &items));
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].path, u"d.txt");
+  EXPECT_EQ(items[0].file.size, 4u);
+  EXPECT_EQ(items[1].path, u"Empty\\");
+  EXPECT_FALSE(store_.ListFolder(In(u"\\PackageFiles\\run.exe"), &items)) << "a file";
+
+  ASSERT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.exe")), CX_OK);
+  EXPECT_FALSE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file))
+      << "once on disk the disk copy is the truth";
+}
+
+TEST_F(PackageStoreTest, TheRunsOwnFilesWinOverALateExtraction) {
+  // An earlier action wrote into the package folder.
+  fs::create_directories(dir_ / "PackageFiles/Bin");
+  std::ofstream(dir_ / "PackageFiles/Bin/tool.dll") << "CHANGED";
+  ASSERT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.exe")), CX_OK);
+  std::ifstream in(dir_ / "PackageFiles/Bin/tool.dll");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "CHANGED");
+  EXPECT_TRUE(OnDisk("PackageFiles/Bin/tool.exe"));
+}
+
+TEST_F(PackageStoreTest, ScriptAloneAndFailures) {
+  ASSERT_EQ(store_.ExtractFile(u"\\PackageFiles\\setupscript.XML"), CX_OK);
+  EXPECT_TRUE(OnDisk("PackageFiles/SetupScript.xml"));
+  EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
+  EXPECT_EQ(store_.ExtractFile(u"\\PackageFiles\\Bin"), CX_E_MISSING) << "a folder is no file";
+
+  // A folder that cannot be made (a file holds its name) fails, and a retry
+  // after the obstacle is gone completes it.
+  std::ofstream(dir_ / "PackageFiles/Data") << "in the way";
+  EXPECT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Data\\d.txt")), CX_E_FAIL);
+  fs::remove(dir_ / "PackageFiles/Data");
+  EXPECT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Data\\d.txt")), CX_OK);
+  EXPECT_TRUE(OnDisk("PackageFiles/Data/d.txt"));
+
+  PackageStore closed;
+  EXPECT_FALSE(closed.Open(bytes_.data(), bytes_.size() - 1, CX_CP_UTF8, folder_))
+      << "a damaged table fails at open";
+  EXPECT_FALSE(closed.Open(bytes_.data(), bytes_.size(), CX_CP_UTF8, u""));
+  EXPECT_EQ(closed.EnsurePath(In(u"\\PackageFiles\\run.exe")), CX_OK) << "nothing to do";
+}
+
+}  // namespace
