@@ -37,6 +37,8 @@ class InstallerEngine {
   bool PackageTooLarge() const { return packageTooLarge_; }
   // EnsurePackagePath for the engine's own context.
   CxResult EnsurePackagePath(const char16_t* path);
+  // The Firefox root import from the package (browser/firefox_package_step.h).
+  int RunFirefoxStep();
   // Extracts the one package file at `path` (absolute) now, without its
   // folder: for a file the program itself reads, such as the dialog's logo.
   // 0, CX_E_MISSING when the package has no such file, or CX_E_FAIL.

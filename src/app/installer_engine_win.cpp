@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/fresh_name.h"
+#include "browser/firefox_package_step.h"
 #include "common/common_lib.h"
 #include "common/strings.h"
 #include "common/sysinfo.h"
@@ -137,6 +138,8 @@ int InstallerEngine::GetString(const char* key, WString* out) const {
 CxResult InstallerEngine::EnsurePackagePath(const char16_t* path) {
   return ::EnsurePackagePath(&context_, path);
 }
+
+int InstallerEngine::RunFirefoxStep() { return RunPackageFirefoxStep(&context_); }
 
 CxResult InstallerEngine::ExtractPackageFile(const char16_t* path) {
   if (!path || !context_.package) return CX_E_MISSING;

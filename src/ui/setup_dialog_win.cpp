@@ -5,7 +5,6 @@
 
 #include "app/installer_engine.h"
 #include "app/resource_ids.h"
-#include "browser/firefox_import.h"
 #include "app/setup_log.h"
 #include "common/strings.h"
 #include "engine/admin_check.h"
@@ -13,7 +12,6 @@
 #include "common/result_codes.h"
 #include "engine/failure_policy.h"
 #include "engine/property_store.h"
-#include "package/package_store.h"
 #include "ui/dialog_logic.h"
 #include "ui/engine_image.h"
 
@@ -28,23 +26,6 @@ constexpr int32_t kLogoFitPolicy = 1;
 constexpr uint32_t kWorkerCancelled = 0xFFFFFFFF;
 constexpr wchar_t kTooLargeText[] =
     L"This setup package is too large to be opened on this computer. Nothing was installed.";
-
-// The root-certificate import into the user's Firefox profile, from the
-// package's CertToReg folder; silent, and its result is never used. An
-// uninstall only takes the root out again.
-void RunFirefoxStep(InstallerEngine* engine) {
-  WString folder;
-  engine->GetPackageFolder(&folder);
-  if (folder.IsEmpty()) return;
-  folder.Append(u"PackageFiles\\CertToReg");
-  // The tools and the root are package files: extracted before use. A
-  // package without that folder has nothing to import (and no reason to
-  // extract the rest of itself).
-  const PackageStore* store = engine->Context().package;
-  if (store && store->IsOpen() && !store->IsArchiveFolder(folder.Str())) return;
-  if (engine->EnsurePackagePath(folder.Wide()) != CX_OK) return;
-  RegisterFirefoxRootCert(folder.Wide(), engine->Mode() == kModeUninstall);
-}
 
 // The dialog's client-area device context, released with the window.
 class WindowDc {
@@ -414,7 +395,7 @@ uint32_t CSetupDlg::OnActionProgress(ProgressRecord* record, void* userData) {
   }
   dialog->ShowItem(IDC_PROGRESS, true);
   const ProgressStep step = ProgressStepFor(record->total, record->completed, record->phase);
-  if (step.runFirefoxStep) RunFirefoxStep(dialog->engine_);
+  if (step.runFirefoxStep) dialog->engine_->RunFirefoxStep();  // silent: result unused
   if (step.setPosition) dialog->SendItem(IDC_PROGRESS, PBM_SETPOS, step.position, 0);
   const uint32_t answer = DialogProgressAnswer(*record, g_cancelRequested != 0);
   if (answer == kProgressStop && record->phase == kPhaseAfterExecute)

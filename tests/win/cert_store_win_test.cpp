@@ -118,15 +118,6 @@ std::set<std::string> Keys(std::initializer_list<const char*> names) {
   return out;
 }
 
-struct Element {
-  explicit Element(const std::string& xml) {
-    doc.Parse(xml.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
-
 }  // namespace
 
 TEST(CertStoreWin, RemovalTakesExactlyTheMatchingBoundCertificates) {
@@ -160,9 +151,9 @@ TEST(CertStoreWin, UnRegCertActionReadsItsMasksAsPlainSubstrings) {
   Fill(store);
   const std::string name(store.Name(), store.Name() + std::char_traits<char16_t>::length(store.Name()));
   // Lower-case "rsa" gives an empty type mask: only the other curves go.
-  Element e("<UnRegCert StoreName=\"" + name +
+  TestElement e("<UnRegCert StoreName=\"" + name +
             "\" CertType=\"rsa\" KeySpec=\"SIGNATURE,KEYEXCHANGE\" CspName=\"ProvA\"/>");
-  std::unique_ptr<Action> action(CreateUnRegCertAction(e.element.get()));
+  std::unique_ptr<Action> action(CreateUnRegCertAction(e.Get()));
   EXPECT_EQ(action->Execute(nullptr), CX_OK);
   EXPECT_EQ(store.Contents(), Keys({"rsa.der", "sm2.der", "p384.der", "pss.der", "p521.der"}));
 
@@ -175,11 +166,11 @@ TEST(CertStoreWin, UnRegCertActionReadsItsMasksAsPlainSubstrings) {
   ASSERT_EQ(action->Describe(&root, nullptr, &text), CX_OK);
   EXPECT_EQ(std::u16string(text.Wide()), u"rsa from " + std::u16string(store.Name()));
 
-  Element noSpec("<UnRegCert StoreName=\"MY\" CertType=\"RSA\"/>");
-  std::unique_ptr<Action> missing(CreateUnRegCertAction(noSpec.element.get()));
+  TestElement noSpec("<UnRegCert StoreName=\"MY\" CertType=\"RSA\"/>");
+  std::unique_ptr<Action> missing(CreateUnRegCertAction(noSpec.Get()));
   EXPECT_EQ(missing->Execute(nullptr), CX_E_ATTR_MISSING);
-  Element emptyStore("<RegCertFile Src=\"x.cer\" StoreName=\"\"/>");
-  std::unique_ptr<Action> add(CreateRegCertFileAction(emptyStore.element.get()));
+  TestElement emptyStore("<RegCertFile Src=\"x.cer\" StoreName=\"\"/>");
+  std::unique_ptr<Action> add(CreateRegCertFileAction(emptyStore.Get()));
   EXPECT_EQ(add->Execute(nullptr), CX_E_INVALID_ARG);
 }
 
@@ -207,8 +198,8 @@ TEST(CertStoreWin, RootInAnyCaseIsTheLocalMachineStore) {
   const Bytes der = ReadCert("p224.der");
   const std::string xml = "<RegCertFile Src=\"" + std::string(file.begin(), file.end()) +
                           "\" StoreName=\"rOoT\"/>";
-  Element e(xml);
-  std::unique_ptr<Action> action(CreateRegCertFileAction(e.element.get()));
+  TestElement e(xml);
+  std::unique_ptr<Action> action(CreateRegCertFileAction(e.Get()));
   ASSERT_EQ(action->Execute(nullptr), CX_OK);
   ScopedCertStore machineRoot(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                             CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));

@@ -13,34 +13,21 @@
 #include "win_test_support.h"
 
 namespace {
-// One script element parsed from XML text.
-struct Element {
-  explicit Element(const std::wstring& xml) {
-    std::string utf8(xml.size() * 3 + 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr);
-    doc.Parse(utf8.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  ScriptElement* Get() { return element.get(); }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
-
 TEST(FileActionParse, FlagsAndRequiredAttributes) {
-  Element flags(L"<File Src='a' Dest='b' Register='TRUE' CmpVer='yes'/>");
+  TestElement flags(L"<File Src='a' Dest='b' Register='TRUE' CmpVer='yes'/>");
   FileAction action(flags.Get());
   ASSERT_EQ(action.Parse(0), CX_OK);
   EXPECT_TRUE(action.Register());          // any case of "true"
   EXPECT_FALSE(action.CompareVersion());   // anything else is false
-  Element noDest(L"<File Src='a'/>");
+  TestElement noDest(L"<File Src='a'/>");
   EXPECT_EQ(FileAction(noDest.Get()).Parse(0), CX_E_ATTR_MISSING);
 }
 
 TEST(FileActionDescribe, FillsPlaceholdersAndAppendsFlags) {
-  Element templates(L"<ActionDescString><File>Copy $[src] to $[dest]</File>"
+  TestElement templates(L"<ActionDescString><File>Copy $[src] to $[dest]</File>"
                     L"<DelDir>Remove $[src]</DelDir></ActionDescString>");
-  Element file(L"<File Src='s' Dest='d' Register='true' CmpVer='true'/>");
-  Element dir(L"<DelDir Src='x'/>");
+  TestElement file(L"<File Src='s' Dest='d' Register='true' CmpVer='true'/>");
+  TestElement dir(L"<DelDir Src='x'/>");
   WString out;
   EXPECT_EQ(FileAction(file.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
   EXPECT_EQ(out.Str(), u"Copy s to dRegister=\"True\"CmpVer=\"True\"");  // no blanks between
@@ -52,10 +39,10 @@ TEST(FileActionExecute, CopiesAFileOrATreeIntoFoldersWithPoints) {
   TestFolder dir;
   std::wstring src = dir.Write(L"a.txt", "a");
   std::wstring dest = dir.File(L"Vendor\\Tool 2.0\\a.txt");
-  Element one(L"<File Src='" + src + L"' Dest='" + dest + L"'/>");
+  TestElement one(L"<File Src='" + src + L"' Dest='" + dest + L"'/>");
   EXPECT_EQ(FileAction(one.Get()).Execute(nullptr), CX_OK);
   EXPECT_EQ(ReadFileText(dest), L"a");
-  Element bare(L"<File Src='" + src + L"' Dest='target.dll'/>");  // no folder: refused
+  TestElement bare(L"<File Src='" + src + L"' Dest='target.dll'/>");  // no folder: refused
   EXPECT_EQ(FileAction(bare.Get()).Execute(nullptr), CX_E_BAD_DATA);
   EXPECT_FALSE(FileExists(L"target.dll"));
 
@@ -64,7 +51,7 @@ TEST(FileActionExecute, CopiesAFileOrATreeIntoFoldersWithPoints) {
   dir.Write(L"pkg\\a.txt", "a");
   dir.Write(L"pkg\\v1.2\\b.txt", "b");
   std::wstring app = dir.File(L"Tool 2.0\\v1.2");
-  Element tree(L"<File Src='" + dir.File(L"pkg\\*") + L"' Dest='" + app + L"\\*'/>");
+  TestElement tree(L"<File Src='" + dir.File(L"pkg\\*") + L"' Dest='" + app + L"\\*'/>");
   FileAction action(tree.Get());
   EXPECT_EQ(action.Execute(nullptr), CX_OK);
   EXPECT_EQ(ReadFileText(app + L"\\a.txt"), L"a");
@@ -77,7 +64,7 @@ TEST(FileActionExecute, CopiesAFileOrATreeIntoFoldersWithPoints) {
 TEST(DelFileAndDelDir, DeleteWhatExistsAndHonourCheckIsEmpty) {
   TestFolder dir;
   std::wstring file = dir.Write(L"f.txt", "f");
-  Element delFile(L"<DelFile Src='" + file + L"' Unregister='true'/>");
+  TestElement delFile(L"<DelFile Src='" + file + L"' Unregister='true'/>");
   EXPECT_EQ(DelFileAction(delFile.Get()).Execute(nullptr), CX_OK);
   EXPECT_FALSE(FileExists(file));
   EXPECT_EQ(DelFileAction(delFile.Get()).Execute(nullptr), CX_OK);  // missing: 0
@@ -85,10 +72,10 @@ TEST(DelFileAndDelDir, DeleteWhatExistsAndHonourCheckIsEmpty) {
   std::wstring full = dir.File(L"full");
   CreateDirectoryW(full.c_str(), nullptr);
   dir.Write(L"full\\x.txt", "x");
-  Element keep(L"<DelDir Src='" + full + L"'/>");
+  TestElement keep(L"<DelDir Src='" + full + L"'/>");
   EXPECT_EQ(DelDirAction(keep.Get()).Execute(nullptr), CX_OK);
   EXPECT_TRUE(FileExists(full + L"\\x.txt"));  // not empty: kept
-  Element wipe(L"<DelDir Src='" + full + L"' CheckIsEmpty='false'/>");
+  TestElement wipe(L"<DelDir Src='" + full + L"' CheckIsEmpty='false'/>");
   EXPECT_EQ(DelDirAction(wipe.Get()).Execute(nullptr), CX_OK);
   EXPECT_FALSE(FileExists(full));
   EXPECT_EQ(DelDirAction(wipe.Get()).Execute(nullptr), CX_OK);  // missing: 0

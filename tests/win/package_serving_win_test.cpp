@@ -1,16 +1,21 @@
 // Actions over a package that is extracted on demand: programs started from
 // the package find what lies beside them, File copies are written straight
 // from the archive under ReplaceFile's rules, and the package folder only
-// receives what something other than a File copy needs.
+// receives what something other than a File copy needs: a .reg file to
+// import, a certificate to add, the Firefox step's tools.
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "actions/cert_actions.h"
 #include "actions/file_actions.h"
 #include "actions/process_actions.h"
+#include "actions/registry_actions.h"
+#include "browser/firefox_package_step.h"
 #include "common/file_io.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
@@ -23,19 +28,6 @@
 void PrintTo(const PendingRename& e, std::ostream* os);
 
 namespace {
-
-struct Element {
-  explicit Element(const std::wstring& xml) {
-    std::string utf8(xml.size() * 3 + 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()),
-                        nullptr, nullptr);
-    doc.Parse(utf8.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  ScriptElement* Get() { return element.get(); }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
 
 PackNode File(const std::string& name, const std::string& data) { return {name, false, data}; }
 PackNode Folder(const std::string& name, std::vector<PackNode> children) {
@@ -77,7 +69,7 @@ class ServedPackage : public ::testing::Test {
 
   std::wstring Pkg(const wchar_t* rest) const { return folder_ + rest; }
   CxResult Copy(const std::wstring& src, const std::wstring& dest, bool cmpVer = false) {
-    Element e(L"<File Src='" + src + L"' Dest='" + dest + L"'" +
+    TestElement e(L"<File Src='" + src + L"' Dest='" + dest + L"'" +
               (cmpVer ? L" CmpVer='true'" : L"") + L"/>");
     return FileAction(e.Get()).Execute(&context_);
   }
@@ -91,7 +83,7 @@ class ServedPackage : public ::testing::Test {
 
 TEST_F(ServedPackage, AProgramFromThePackageLoadsTheDllBesideIt) {
   const std::wstring out = dir_.File(L"verdict.txt");
-  Element start(L"<StartProcess Src='" + Pkg(L"\\PackageFiles\\Tools\\runner.exe") +
+  TestElement start(L"<StartProcess Src='" + Pkg(L"\\PackageFiles\\Tools\\runner.exe") +
                 L"' CmdLine='loaddll cx_version_dll.dll \"" + out + L"\"'/>");
   ASSERT_EQ(StartProcessAction(start.Get()).Execute(&context_), CX_OK);
   EXPECT_EQ(ReadFileText(out), L"loaded");
@@ -152,6 +144,134 @@ TEST_F(ServedPackage, AnInUseDestinationIsReplacedAtRestart) {
   move.target = AsU16(dst.c_str());
   move.replaceExisting = true;
   EXPECT_EQ(pending.Mine(), (std::vector<PendingRename>{remove, move}));
+}
+
+std::wstring WinePath(const char* unix) {
+  std::wstring w(unix, unix + strlen(unix));
+  for (auto& c : w) {
+    if (c == L'/') c = L'\\';
+  }
+  return L"Z:" + w;
+}
+
+std::string FileBytes(const std::wstring& path) {
+  std::string bytes;
+  EXPECT_EQ(ReadWholeFile(AsU16(path.c_str()), &bytes), CX_OK) << std::string(path.begin(), path.end());
+  return bytes;
+}
+
+// Packages whose files are read from disk by someone else: regedit, the
+// certificate store's file reader, certutil. The package's folders are
+// PackageFiles\ {Reg\ {import.reg, notes.txt}, Certs\ {p256.der},
+// CertToReg\ {certutil.exe, wSpawn.exe, CxWssRoot.cer}, Payload\ {data.txt}};
+// none of them is on disk when a test starts. The .reg file writes to a key
+// of this test's own, and the certificate goes to a store of its own; both
+// are removed afterwards.
+class PackageFilesOnDemand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t name[64];
+    swprintf(name, 64, L"SOFTWARE\\cxsetup-test-%lu-package", GetCurrentProcessId());
+    key_ = name;
+    swprintf(name, 64, L"CxTestStore_%08lX_package", GetCurrentProcessId());
+    store_ = name;
+    TearDown();
+    const std::string key(key_.begin(), key_.end());
+    const std::string reg = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" + key + "]\r\n\"Imported\"=\"yes\"\r\n";
+    Open({Folder("Reg", {File("import.reg", reg), File("notes.txt", "n")}),
+          Folder("Certs", {File("p256.der", FileBytes(WinePath(CX_TEST_CERT_DIR "/p256.der")))}),
+          Folder("CertToReg",
+                 {File("certutil.exe", HelperBytes(L"cx_certutil_standin.exe")),
+                  File("wSpawn.exe", FileBytes(WinePath(CX_WSPAWN_PATH))),
+                  File("CxWssRoot.cer", FileBytes(WinePath(CX_TEST_CERT_DIR "/rsa.der")))}),
+          Folder("Payload", {File("data.txt", "d")})});
+  }
+  void TearDown() override {
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+      HKEY h = nullptr;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &h) == 0) {
+        RegDeleteTreeW(h, key_.substr(wcslen(L"SOFTWARE\\")).c_str());
+        RegCloseKey(h);
+      }
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Microsoft\\SystemCertificates\\" + store_).c_str());
+  }
+
+  // Replaces the package with one holding `children` below PackageFiles, in
+  // a fresh package folder.
+  void Open(std::vector<PackNode> children) {
+    folder_ = dir_.File((L"pkg" + std::to_wstring(++opened_) + L"\\").c_str());
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+    std::string error;
+    archive_.clear();
+    ASSERT_EQ(BuildPackageArchive({Folder("PackageFiles", std::move(children))}, &archive_, &error),
+              CX_OK)
+        << error;
+    package_ = std::make_unique<PackageStore>();
+    ASSERT_TRUE(package_->Open(archive_.data(), archive_.size(), CX_CP_ANSI,
+                                    AsU16(folder_.c_str())));
+    context_.packageFolder.Assign(AsU16(folder_.c_str()));
+    context_.package = package_.get();
+  }
+  std::wstring Pkg(const wchar_t* rest) const { return folder_ + rest; }
+
+  TestFolder dir_;
+  int opened_ = 0;
+  std::wstring folder_;
+  std::string archive_;
+  std::unique_ptr<PackageStore> package_;
+  InstallContext context_;
+  std::wstring key_;
+  std::wstring store_;
+};
+
+TEST_F(PackageFilesOnDemand, RunRegFileImportsTheExtractedFile) {
+  const std::wstring reg = Pkg(L"PackageFiles\\Reg\\import.reg");
+  ASSERT_FALSE(FileExists(reg));
+  // "os64": the import runs on this 64-bit prefix, into the 32-bit view.
+  TestElement e(L"<RunRegFile Src='" + reg + L"' os='os64'/>");
+  ASSERT_EQ(RunRegFileAction(e.Get()).Execute(&context_), CX_OK);
+  wchar_t value[16] = {};
+  DWORD size = sizeof(value);
+  HKEY h = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &h), 0)
+      << "nothing imported";
+  EXPECT_EQ(RegQueryValueExW(h, L"Imported", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size), 0);
+  RegCloseKey(h);
+  EXPECT_STREQ(value, L"yes");
+  EXPECT_TRUE(FileExists(Pkg(L"PackageFiles\\Reg\\notes.txt"))) << "its whole folder lands";
+  EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Payload"))) << "and nothing else";
+}
+
+TEST_F(PackageFilesOnDemand, RegCertFileAddsTheExtractedCertificate) {
+  const std::wstring cert = Pkg(L"PackageFiles\\Certs\\p256.der");
+  ASSERT_FALSE(FileExists(cert));
+  TestElement e(L"<RegCertFile Src='" + cert + L"' StoreName='" + store_ + L"'/>");
+  ASSERT_EQ(RegCertFileAction(e.Get()).Execute(&context_), CX_OK);
+  const std::string der = FileBytes(cert);
+  ScopedCertContext wanted(CertCreateCertificateContext(
+      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), DWORD(der.size())));
+  ASSERT_TRUE(wanted);
+  ScopedCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                      CERT_SYSTEM_STORE_CURRENT_USER, store_.c_str()));
+  ASSERT_TRUE(store);
+  ScopedCertContext found(CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0,
+                                                     CERT_FIND_EXISTING, wanted.Get(), nullptr));
+  EXPECT_TRUE(found) << "not in the store";
+  EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Payload")));
+}
+
+TEST_F(PackageFilesOnDemand, TheFirefoxStepRunsTheExtractedTools) {
+  ASSERT_FALSE(FileExists(Pkg(L"PackageFiles\\CertToReg")));
+  EXPECT_EQ(RunPackageFirefoxStep(&context_), 1) << "the root was found beside the tools";
+  EXPECT_NE(ReadFileText(Pkg(L"PackageFiles\\CertToReg\\certutil.log")), L"")
+      << "the stand-in certutil ran from the package folder";
+  EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Payload")));
+
+  // A package without the folder: nothing to run, nothing extracted.
+  Open({Folder("Payload", {File("data.txt", "d")})});
+  EXPECT_EQ(RunPackageFirefoxStep(&context_), 0);
+  EXPECT_FALSE(FileExists(Pkg(L"PackageFiles")));
 }
 
 }  // namespace

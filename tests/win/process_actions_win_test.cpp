@@ -22,21 +22,11 @@ bool ImageRunning(const std::wstring& imageName) {
   return false;
 }
 
-// One script element parsed from XML text.
-struct Element {
-  explicit Element(const std::string& xml) {
-    doc.Parse(xml.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
-
-std::unique_ptr<Action> Kill(const Element& e) {
-  return std::unique_ptr<Action>(CreateKillProcessAction(e.element.get()));
+std::unique_ptr<Action> Kill(const TestElement& e) {
+  return std::unique_ptr<Action>(CreateKillProcessAction(e.Get()));
 }
-std::unique_ptr<Action> Start(const Element& e) {
-  return std::unique_ptr<Action>(CreateStartProcessAction(e.element.get()));
+std::unique_ptr<Action> Start(const TestElement& e) {
+  return std::unique_ptr<Action>(CreateStartProcessAction(e.Get()));
 }
 
 const char kTemplates[] =
@@ -53,14 +43,14 @@ TEST(KillProcessAction, ByPidDescribesAndEndsThatProcess) {
   HelperProcess p(L"sleep 60000", path);
   ASSERT_TRUE(p.Started());
   const std::string pid = std::to_string(p.Pid());
-  Element e("<KillProcess Pid=\"" + pid + "\"/>"), templates(kTemplates);
+  TestElement e("<KillProcess Pid=\"" + pid + "\"/>"), templates(kTemplates);
   WString text;
-  ASSERT_EQ(Kill(e)->Describe(templates.element.get(), nullptr, &text), CX_OK);
+  ASSERT_EQ(Kill(e)->Describe(templates.Get(), nullptr, &text), CX_OK);
   EXPECT_EQ(std::string(text.Narrow()), "Ending " + pid);
   EXPECT_EQ(Kill(e)->Execute(nullptr), CX_OK);
   EXPECT_TRUE(p.WaitEnded(10000));
   // A process that cannot be opened is a failure, not a success.
-  EXPECT_EQ(Kill(Element("<KillProcess Pid=\"-4\"/>"))->Execute(nullptr), CX_E_FAIL);
+  EXPECT_EQ(Kill(TestElement("<KillProcess Pid=\"-4\"/>"))->Execute(nullptr), CX_E_FAIL);
 }
 
 TEST(ProcessActions, ParseResults) {
@@ -72,22 +62,22 @@ TEST(ProcessActions, ParseResults) {
       {"<StartProcess CmdLine=\"/x\"/>", CX_E_ATTR_MISSING},          // no source
   };
   for (const Case& c : cases) {
-    Element e(c.xml);
+    TestElement e(c.xml);
     EXPECT_EQ((c.xml[1] == 'K' ? Kill(e) : Start(e))->Parse(0), c.parse) << c.xml;
   }
 }
 
 TEST(ProcessActions, DescribeFillsTheTemplates) {
-  Element templates(kTemplates);
-  Element start("<StartProcess Src=\"&quot;C:\\App\\t.exe&quot;\" CmdLine=\"/x\" Wait=\"false\"/>");
+  TestElement templates(kTemplates);
+  TestElement start("<StartProcess Src=\"&quot;C:\\App\\t.exe&quot;\" CmdLine=\"/x\" Wait=\"false\"/>");
   WString text;
-  EXPECT_EQ(Start(start)->Describe(templates.element.get(), nullptr, &text), CX_OK);
+  EXPECT_EQ(Start(start)->Describe(templates.Get(), nullptr, &text), CX_OK);
   EXPECT_STREQ(text.Narrow(),
                "Starting \"C:\\App\\t.exe\" CmdLine=\"/x\" Silent=\"true\" Wait=\"false\"");
   // A missing template fails even though the action could run.
-  Element empty("<ActionDescString/>");
+  TestElement empty("<ActionDescString/>");
   WString untouched(u"x");
-  EXPECT_EQ(Start(start)->Describe(empty.element.get(), nullptr, &untouched),
+  EXPECT_EQ(Start(start)->Describe(empty.Get(), nullptr, &untouched),
             CX_E_TEMPLATE_MISSING);
   EXPECT_EQ(untouched.Str(), u"x");
 }
@@ -99,18 +89,18 @@ TEST(StartProcessAction, WaitsByDefaultAndNotWhenToldSo) {
   CopyFileW(TestHelperPath(L"cx_test_helper.exe").c_str(), wpath.c_str(), FALSE);
   const std::string path(wpath.begin(), wpath.end());  // ASCII temp path
 
-  Element waits("<StartProcess Src=\"" + path + "\" CmdLine=\"sleep 2000\"/>");
+  TestElement waits("<StartProcess Src=\"" + path + "\" CmdLine=\"sleep 2000\"/>");
   EXPECT_EQ(Start(waits)->Execute(nullptr), CX_OK);
   EXPECT_FALSE(ImageRunning(name));
   // Quoted as scripts write paths with blanks; "os" is not read by this action.
-  Element detached("<StartProcess Src=\"&quot;" + path +
+  TestElement detached("<StartProcess Src=\"&quot;" + path +
                    "&quot;\" CmdLine=\"sleep 60000\" Wait=\"false\" os=\"os64\"/>");
   EXPECT_EQ(Start(detached)->Execute(nullptr), CX_OK);
   EXPECT_TRUE(ImageRunning(name));
-  EXPECT_EQ(Kill(Element("<KillProcess Name=\"" + path + "\"/>"))->Execute(nullptr), CX_OK);
+  EXPECT_EQ(Kill(TestElement("<KillProcess Name=\"" + path + "\"/>"))->Execute(nullptr), CX_OK);
   EXPECT_FALSE(ImageRunning(name));
 
   const std::string missing = std::string(path, 0, path.rfind('\\')) + "\\missing.exe";
-  EXPECT_EQ(Start(Element("<StartProcess Src=\"" + missing + "\"/>"))->Execute(nullptr),
+  EXPECT_EQ(Start(TestElement("<StartProcess Src=\"" + missing + "\"/>"))->Execute(nullptr),
             CX_WIN_ERROR_FILE_NOT_FOUND);
 }

@@ -24,19 +24,6 @@ namespace {
 constexpr REGSAM k32 = KEY_WOW64_32KEY;
 constexpr REGSAM k64 = KEY_WOW64_64KEY;
 
-struct Element {
-  explicit Element(const std::wstring& xml) {
-    std::string utf8(xml.size() * 3 + 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()),
-                        nullptr, nullptr);
-    doc.Parse(utf8.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  ScriptElement* Get() { return element.get(); }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
-
 // A key of this test's own under `parent` (HKLM), removed from both views.
 class TestKey {
  public:
@@ -162,7 +149,7 @@ TEST(AddRegisterAction, TypesRootsAndData) {
       {L"ValueName='s2' ValueData='x'", CX_E_INVALID_ARG, L"s2", 0, ""},                     // no type
   };
   for (const auto& c : cases) {
-    Element e(AddRegister(key, c.attrs));
+    TestElement e(AddRegister(key, c.attrs));
     AddRegisterAction action(e.Get());
     ASSERT_EQ(action.Parse(0), CX_OK) << c.name;
     EXPECT_EQ(action.Execute(nullptr), c.result) << c.name;
@@ -170,25 +157,25 @@ TEST(AddRegisterAction, TypesRootsAndData) {
     EXPECT_EQ(raw.type, c.type) << c.name;
     EXPECT_EQ(raw.bytes, c.bytes) << c.name;
   }
-  Element b130(AddRegister(key, L"ValueName='b130' ValueType='REG_BINARY' ValueData='" + std::wstring(130, L'f') + L"'"));
+  TestElement b130(AddRegister(key, L"ValueName='b130' ValueType='REG_BINARY' ValueData='" + std::wstring(130, L'f') + L"'"));
   EXPECT_EQ(RunAction(AddRegisterAction(b130.Get())), CX_OK);
   EXPECT_EQ(ReadRaw(v, L"b130", k32).bytes, std::string(65, '\xFF'));
-  Element b129(AddRegister(key, L"ValueName='b129' ValueType='REG_BINARY' ValueData='" + std::wstring(129, L'f') + L"'"));
+  TestElement b129(AddRegister(key, L"ValueName='b129' ValueType='REG_BINARY' ValueData='" + std::wstring(129, L'f') + L"'"));
   EXPECT_EQ(RunAction(AddRegisterAction(b129.Get())), CX_E_INVALID_ARG);
   EXPECT_EQ(ReadRaw(v, L"b129", k32).type, 0u);
 
-  Element emptySz(AddRegister(key, L"ValueType='REG_SZ' ValueData=''"));
+  TestElement emptySz(AddRegister(key, L"ValueType='REG_SZ' ValueData=''"));
   EXPECT_EQ(AddRegisterAction(emptySz.Get()).Parse(0), CX_E_INVALID_ARG);
-  Element shortRoot(L"<AddRegister Root='HKLM' SubKey='" + v + L"' ValueType='REG_SZ' ValueData='x'/>");
+  TestElement shortRoot(L"<AddRegister Root='HKLM' SubKey='" + v + L"' ValueType='REG_SZ' ValueData='x'/>");
   EXPECT_EQ(RunAction(AddRegisterAction(shortRoot.Get())), CX_E_INVALID_ARG);
 }
 
 TEST(RegistryActionsDescribe, PathAndView) {
-  Element templates(L"<ActionDescString><AddRegister>Write $[path]</AddRegister>"
+  TestElement templates(L"<ActionDescString><AddRegister>Write $[path]</AddRegister>"
                     L"<DelRegister>Remove $[path]</DelRegister></ActionDescString>");
-  Element add(L"<AddRegister Root='HKEY_CURRENT_USER' SubKey='S\\K' ValueName='N' "
+  TestElement add(L"<AddRegister Root='HKEY_CURRENT_USER' SubKey='S\\K' ValueName='N' "
               L"ValueType='REG_SZ' ValueData='x'/>");
-  Element del(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='S' Key64='TRUE'/>");
+  TestElement del(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='S' Key64='TRUE'/>");
   WString out;
   ASSERT_EQ(AddRegisterAction(add.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
   EXPECT_EQ(out.Str(), u"Write HKEY_CURRENT_USER\\S\\K\\N");
@@ -205,18 +192,18 @@ TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {
     loc.valueName = u"v";
     ASSERT_EQ(RegWriteDword(&loc, 1), CX_OK);
   }
-  Element value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"A\\A2") + L"' ValueName='v'/>");
+  TestElement value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"A\\A2") + L"' ValueName='v'/>");
   EXPECT_EQ(RunAction(DelRegisterAction(value.Get())), CX_OK);
   EXPECT_EQ(RunAction(DelRegisterAction(value.Get())), CX_WIN_ERROR_FILE_NOT_FOUND);
 
   // Refused: each would name a key above the one meant.
   for (const std::wstring& bad : {key.Path() + L"\\", std::wstring(L"\\") + key.Path()}) {
-    Element e(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + bad + L"'/>");
+    TestElement e(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + bad + L"'/>");
     EXPECT_EQ(RunAction(DelRegisterAction(e.Get())), CX_E_INVALID_ARG) << bad.c_str();
   }
   EXPECT_TRUE(KeyExists(key.Path(L"B\\B1\\B11\\B111"), k32));
 
-  Element tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
+  TestElement tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
   EXPECT_EQ(RunAction(DelRegisterAction(tree.Get())), CX_OK);
   EXPECT_FALSE(KeyExists(key.Path(), k32));
   DelRegisterAction again(tree.Get());
@@ -242,14 +229,14 @@ TEST(RunRegFileAction, ImportsFromAFolderWithSpacesIntoTheNamedView) {
   fprintf(f, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\%s]\r\n\"Imported\"=\"yes\"\r\n", path.c_str());
   fclose(f);
 
-  Element view32(L"<RunRegFile Src='" + reg + L"' os='os64'/>");
+  TestElement view32(L"<RunRegFile Src='" + reg + L"' os='os64'/>");
   EXPECT_EQ(RunAction(RunRegFileAction(view32.Get())), CX_OK);
   EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k32).type, DWORD(REG_SZ));
   EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k64).type, 0u);
-  Element view64(L"<RunRegFile Src='" + reg + L"' os='os64' Key64='true'/>");
+  TestElement view64(L"<RunRegFile Src='" + reg + L"' os='os64' Key64='true'/>");
   EXPECT_EQ(RunAction(RunRegFileAction(view64.Get())), CX_OK);
   EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k64).type, DWORD(REG_SZ));
-  Element only32Bit(L"<RunRegFile Src='" + dir.File(L"missing.reg") + L"'/>");
+  TestElement only32Bit(L"<RunRegFile Src='" + dir.File(L"missing.reg") + L"'/>");
   EXPECT_EQ(RunAction(RunRegFileAction(only32Bit.Get())), CX_OK);  // not on a 64-bit Windows
 }
 
@@ -273,20 +260,20 @@ std::wstring Lower(std::wstring s) {
 TEST(ModuleRegistration, FileRegistersAndDelFileUnregistersThroughTheRightRegistrar) {
   TestFolder dir;
   const std::wstring dll = dir.File(L"Program Files\\probe ") + std::to_wstring(GetCurrentProcessId()) + L".dll";
-  Element copy(L"<File Src='" + TestHelperPath(L"cx_registrar_probe.dll") + L"' Dest='" + dll + L"' Register='true'/>");
+  TestElement copy(L"<File Src='" + TestHelperPath(L"cx_registrar_probe.dll") + L"' Dest='" + dll + L"' Register='true'/>");
   ASSERT_EQ(RunAction(FileAction(copy.Get())), CX_OK);
   EXPECT_EQ(Lower(Registrar(dll)).substr(1), L":\\windows\\syswow64\\regsvr32.exe");
 
-  Element del(L"<DelFile Src='" + dll + L"' Unregister='true'/>");
+  TestElement del(L"<DelFile Src='" + dll + L"' Unregister='true'/>");
   EXPECT_EQ(RunAction(DelFileAction(del.Get())), CX_OK);
   EXPECT_EQ(Registrar(dll), L"");
   EXPECT_FALSE(FileExists(dll));
 
   const std::wstring failing = dir.File(L"fails.dll");
-  Element bad(L"<File Src='" + TestHelperPath(L"cx_registrar_probe_fails.dll") + L"' Dest='" + failing + L"' Register='true'/>");
+  TestElement bad(L"<File Src='" + TestHelperPath(L"cx_registrar_probe_fails.dll") + L"' Dest='" + failing + L"' Register='true'/>");
   EXPECT_NE(RunAction(FileAction(bad.Get())), CX_OK);
   // A module whose unregistration fails is still deleted.
-  Element delBad(L"<DelFile Src='" + failing + L"' Unregister='true'/>");
+  TestElement delBad(L"<DelFile Src='" + failing + L"' Unregister='true'/>");
   CopyFileW(TestHelperPath(L"cx_registrar_probe_exe.exe").c_str(), failing.c_str(), FALSE);
   EXPECT_EQ(RunAction(DelFileAction(delBad.Get())), CX_OK);
   EXPECT_FALSE(FileExists(failing));

@@ -16,19 +16,6 @@
 #include "win_test_support.h"
 
 namespace {
-struct Element {
-  explicit Element(const std::wstring& xml) {
-    std::string utf8(xml.size() * 3 + 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()),
-                        nullptr, nullptr);
-    doc.Parse(utf8.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  ScriptElement* Get() { return element.get(); }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
-
 struct LinkFields {
   bool loaded = false;
   std::wstring target, arguments, folder, icon;
@@ -73,7 +60,7 @@ TEST(CreateShortcutAction, LinkLoadsBackWithTargetArgumentsFolderAndIcon) {
   CreateDirectoryW(dir.File(L"App").c_str(), nullptr);
   std::wstring tool = dir.Write(L"App\\Tool.exe", "MZ");
   std::wstring icons = dir.Write(L"App\\icons.dll", "MZ");
-  Element full(Shortcut(dir.File(L"Menu"), L"Vendor\\Tool", L"Tool Manager", tool,
+  TestElement full(Shortcut(dir.File(L"Menu"), L"Vendor\\Tool", L"Tool Manager", tool,
                         L"Icon='" + icons + L"' Index='-2' CmdLine='/check /q'"));
   ASSERT_EQ(CreateShortcutAction(full.Get()).Execute(nullptr), CX_OK);
   LinkFields f = ReadLink(dir.File(L"Menu\\Vendor\\Tool\\Tool Manager.lnk"));
@@ -86,7 +73,7 @@ TEST(CreateShortcutAction, LinkLoadsBackWithTargetArgumentsFolderAndIcon) {
 
   // No icon: the target's own, at the given index. A target in a drive root
   // keeps "C:\" as its folder.
-  Element plain(
+  TestElement plain(
       Shortcut(dir.File(L"Menu"), L"", L"Root", L"C:\\cx_no_such_tool.exe", L"Index='3'"));
   ASSERT_EQ(CreateShortcutAction(plain.Get()).Execute(nullptr), CX_OK);
   f = ReadLink(dir.File(L"Menu\\Root.lnk"));
@@ -102,12 +89,12 @@ TEST(CreateShortcutAction, NamesAndFoldersWithPoints) {
   std::wstring tool = dir.Write(L"Tool.exe", "MZ");
   // "Tool.LNK" keeps its one extension; an empty SubDirName puts the link in
   // the root, whose own name has a point.
-  Element upper(Shortcut(dir.File(L"first.last"), L"", L"Tool.LNK", tool));
+  TestElement upper(Shortcut(dir.File(L"first.last"), L"", L"Tool.LNK", tool));
   EXPECT_EQ(CreateShortcutAction(upper.Get()).Execute(nullptr), CX_OK);
   EXPECT_TRUE(ReadLink(dir.File(L"first.last\\Tool.LNK")).loaded);
   EXPECT_FALSE(FileExists(dir.File(L"first.last\\Tool.LNK.lnk")));
   // A last folder with a point in it is still made as a folder.
-  Element dotted(Shortcut(dir.File(L"Menu"), L"Vendor\\Tool 2.0", L"Uninstall", tool));
+  TestElement dotted(Shortcut(dir.File(L"Menu"), L"Vendor\\Tool 2.0", L"Uninstall", tool));
   EXPECT_EQ(CreateShortcutAction(dotted.Get()).Execute(nullptr), CX_OK);
   EXPECT_TRUE(ReadLink(dir.File(L"Menu\\Vendor\\Tool 2.0\\Uninstall.lnk")).loaded);
 }
@@ -115,9 +102,9 @@ TEST(CreateShortcutAction, NamesAndFoldersWithPoints) {
 TEST(CreateShortcutAction, FailuresAreReportedAndLeaveNoCutFile) {
   TestFolder dir;
   std::wstring tool = dir.Write(L"Tool.exe", "MZ");
-  Element noSrc(L"<CreateShortcut RootPath='C:\\x' Name='n'/>");
+  TestElement noSrc(L"<CreateShortcut RootPath='C:\\x' Name='n'/>");
   EXPECT_EQ(CreateShortcutAction(noSrc.Get()).Parse(0), CX_E_ATTR_MISSING);
-  Element emptyName(L"<CreateShortcut RootPath='C:\\x' Name='' Src='s'/>");
+  TestElement emptyName(L"<CreateShortcut RootPath='C:\\x' Name='' Src='s'/>");
   EXPECT_EQ(CreateShortcutAction(emptyName.Get()).Parse(0), CX_E_INVALID_ARG);
 
   // A name that does not fit with ".lnk": one character over the limit.
@@ -140,9 +127,9 @@ TEST(CreateShortcutAction, FailuresAreReportedAndLeaveNoCutFile) {
 }
 
 TEST(CreateShortcutAction, DescriptionShowsTheWholePath) {
-  Element templates(
+  TestElement templates(
       L"<ActionDescString><CreateShortcut>Link $[path]</CreateShortcut></ActionDescString>");
-  Element link(L"<CreateShortcut RootPath='R' Name='N' Src='S'/>");
+  TestElement link(L"<CreateShortcut RootPath='R' Name='N' Src='S'/>");
   WString out;
   ASSERT_EQ(CreateShortcutAction(link.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
   EXPECT_EQ(out.Str(), u"Link R\\\\N");  // empty SubDirName: two backslashes

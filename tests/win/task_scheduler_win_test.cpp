@@ -15,21 +15,9 @@
 #include "common/win_handles.h"
 #include "platform/task_scheduler.h"
 #include "tinyxml.h"
+#include "win_test_support.h"
 
 namespace {
-struct Element {
-  explicit Element(const std::wstring& xml) {
-    std::string utf8(xml.size() * 3 + 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()),
-                        nullptr, nullptr);
-    doc.Parse(utf8.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  ScriptElement* Get() { return element.get(); }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
-
 struct TaskFields {
   bool found = false;
   std::wstring application, parameters;
@@ -167,14 +155,14 @@ TEST(SetAppTaskSchedulerAction, ParseTable) {
       {L"<T Name='n'/>", CX_E_ATTR_MISSING},
   };
   for (const Case& c : cases) {
-    Element e(c.xml);
+    TestElement e(c.xml);
     EXPECT_EQ(SetAppTaskSchedulerAction(e.Get()).Parse(0), c.parse) << (&c - cases);
   }
 }
 
 TEST(SetAppTaskSchedulerAction, TextIntervalParsesAndDoesNothing) {
   TestTask task(L"action");
-  Element text(L"<T Name='" + task.Name() +
+  TestElement text(L"<T Name='" + task.Name() +
                L"' Type='Create' AppPath='C:\\a.exe' Interval='ten'/>");
   SetAppTaskSchedulerAction action(text.Get());
   ASSERT_EQ(action.Parse(0), CX_OK);
@@ -182,11 +170,11 @@ TEST(SetAppTaskSchedulerAction, TextIntervalParsesAndDoesNothing) {
   EXPECT_EQ(action.Execute(nullptr), CX_OK);
   EXPECT_FALSE(ReadTask(task.Name()).found);
 
-  Element real(L"<T Name='" + task.Name() +
+  TestElement real(L"<T Name='" + task.Name() +
                L"' Type='Create' AppPath='C:\\a.exe' Param='/x' Interval='7'/>");
   EXPECT_EQ(SetAppTaskSchedulerAction(real.Get()).Execute(nullptr), CX_OK);
   EXPECT_EQ(ReadTask(task.Name()).trigger.MinutesInterval, 7u);
-  Element templates(L"<A><SetAppTaskScheduler>Task $[name] ($[type])</SetAppTaskScheduler></A>");
+  TestElement templates(L"<A><SetAppTaskScheduler>Task $[name] ($[type])</SetAppTaskScheduler></A>");
   WString out;
   ASSERT_EQ(SetAppTaskSchedulerAction(real.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
   EXPECT_EQ(out.Str(),

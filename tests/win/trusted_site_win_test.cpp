@@ -16,21 +16,9 @@
 #include "common/win_handles.h"
 #include "platform/zone_mapping.h"
 #include "tinyxml.h"
+#include "win_test_support.h"
 
 namespace {
-struct Element {
-  explicit Element(const std::wstring& xml) {
-    std::string utf8(xml.size() * 3 + 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0], static_cast<int>(utf8.size()),
-                        nullptr, nullptr);
-    doc.Parse(utf8.c_str());
-    element = std::make_unique<ScriptElement>(doc.RootElement(), 0, 1);
-  }
-  ScriptElement* Get() { return element.get(); }
-  TiXmlDocument doc;
-  std::unique_ptr<ScriptElement> element;
-};
-
 bool TrustedZoneFlags(DWORD* flags) {
   ScopedComInit com;
   ScopedComPtr<IInternetZoneManager> zones;
@@ -60,14 +48,14 @@ TEST(SetTrustedSite, AddAndDeleteRunThroughAndKeepTheZoneFlags) {
 }
 
 TEST(TrustedSiteActions, ParseAndDescribe) {
-  Element empty(L"<AddTrustedSite Url=''/>");
+  TestElement empty(L"<AddTrustedSite Url=''/>");
   EXPECT_EQ(AddTrustedSiteAction(empty.Get()).Parse(0), CX_E_INVALID_ARG);
-  Element missing(L"<DelTrustedSite/>");
+  TestElement missing(L"<DelTrustedSite/>");
   EXPECT_EQ(DelTrustedSiteAction(missing.Get()).Parse(0), CX_E_ATTR_MISSING);
-  Element templates(
+  TestElement templates(
       L"<A><AddTrustedSite>Add $[url]</AddTrustedSite>"
       L"<DelTrustedSite>Del $[url]</DelTrustedSite></A>");
-  Element site(L"<X Url='http://a.example'/>");
+  TestElement site(L"<X Url='http://a.example'/>");
   WString out;
   ASSERT_EQ(DelTrustedSiteAction(site.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
   EXPECT_EQ(out.Str(), u"Del http://a.example");

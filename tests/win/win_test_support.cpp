@@ -187,3 +187,17 @@ std::vector<PendingRename> PendingRenamesGuard::Mine() const {
   }
   return mine;
 }
+
+TestElement::TestElement(const std::string& xml) {
+  doc_.Parse(xml.c_str());
+  element_ = std::make_unique<ScriptElement>(doc_.RootElement(), 0, 1);
+}
+
+TestElement::TestElement(const std::wstring& xml)
+    : TestElement([&xml] {
+        std::string utf8(xml.size() * 3 + 1, '\0');
+        const int n = WideCharToMultiByte(CP_UTF8, 0, xml.c_str(), -1, &utf8[0],
+                                          static_cast<int>(utf8.size()), nullptr, nullptr);
+        utf8.resize(n > 0 ? size_t(n - 1) : 0);
+        return utf8;
+      }()) {}

@@ -3,10 +3,13 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "package/script_element.h"
 #include "platform/pending_renames.h"
+#include "tinyxml.h"
 
 // A fresh folder under the temporary folder, deleted with its content by the
 // destructor. Path() ends with a backslash.
@@ -68,4 +71,19 @@ class PendingRenamesGuard {
   HANDLE turn_;
   std::u16string prefix_;
   bool existed_ = false;
+};
+
+// One action's XML (narrow text is UTF-8) parsed into a ScriptElement, as the
+// script loader would hand it to the action.
+class TestElement {
+ public:
+  explicit TestElement(const std::string& xml);
+  explicit TestElement(const std::wstring& xml);
+  TestElement(const TestElement&) = delete;
+  TestElement& operator=(const TestElement&) = delete;
+  ScriptElement* Get() const { return element_.get(); }
+
+ private:
+  TiXmlDocument doc_;
+  std::unique_ptr<ScriptElement> element_;
 };

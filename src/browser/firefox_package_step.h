@@ -1,0 +1,12 @@
+// The Firefox step over the run's package: the CertToReg folder (certutil,
+// the NSS libraries it loads, wSpawn and the root) is a package folder,
+// extracted whole before its tools run. A package without that folder has
+// nothing to import, and no reason to extract the rest of itself.
+#pragma once
+#include "engine/install_context.h"
+
+// Windows only. Runs RegisterFirefoxRootCert on the package's CertToReg
+// folder, delete only when the context's mode is an uninstall. 1 when the
+// commands ran; 0 when the package has no such folder, its extraction
+// failed, or there was no root certificate.
+int RunPackageFirefoxStep(InstallContext* context);
