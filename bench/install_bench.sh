@@ -109,6 +109,7 @@ make_cx_package() {  # DIR TREE
     $(t IDS_TIP_INSTALLING_PRODUCT Installing) $(t IDS_TIP_UNINSTALLING_PRODUCT Removing)
     $(t IDS_SILENT_INSTALL_SUCCESSFULLY Installed) $(t IDS_SILENT_INSTALL_FINISHED CxBench)
     $(t IDS_INSTANCE_EXISTED Running) $(t IDS_NEED_ADMIN Admin)
+    $(t IDS_INSTAL_HIGHER_WARNING Newer) $(t IDS_INSTAL_EQUAL_WARNING Installed)
   </CustomString>
   <ActionDescString>
     <File><zh_cn>\$[src]</zh_cn><en_us>\$[src]</en_us><zh_tw>\$[src]</zh_tw></File>
@@ -123,19 +124,21 @@ make_cx_package() {  # DIR TREE
 EOF
 }
 
-# cxsetup around a package folder, built by the project's own CMake rules in
-# a build folder of the benchmark's own.
+# cxsetup around a package folder: the optimised cxpack writes it into the
+# stub, built once in a build folder of the benchmark's own.
 build_cxsetup() {  # PACKAGE_DIR OUT
-  local b="$work/cmake"
-  if [ ! -x "$root/build/bench/tools/cxpack/cxpack" ]; then
+  local b="$work/cmake" cxpack="$root/build/bench/tools/cxpack/cxpack"
+  if [ ! -x "$cxpack" ]; then
     cmake --preset bench -S "$root" >/dev/null
     cmake --build "$root/build/bench" --target cxpack >/dev/null
   fi
-  cmake -S "$root" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF -DCX_SETUP_PACKAGE_DIR="$1" \
-    -DCX_HOST_CXPACK="$root/build/bench/tools/cxpack/cxpack" >/dev/null
-  cmake --build "$b" --target cxsetup_package >/dev/null
-  cp "$b/setup/setup.exe" "$2"
+  if [ ! -f "$b/cxsetup_stub.exe" ]; then
+    cmake -S "$root" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+      -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
+      -DCX_HOST_CXPACK="$cxpack" >/dev/null
+    cmake --build "$b" --target cxsetup_stub >/dev/null
+  fi
+  "$cxpack" build "$1" -o "$2" --stub "$b/cxsetup_stub.exe" >/dev/null
 }
 
 build_nsis() {  # TREE OUT COMPRESSION(off|zlib)
