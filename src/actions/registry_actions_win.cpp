@@ -24,6 +24,20 @@ CxResult ReadKeyPath(const SchemaReader& read, WString* root, WString* subKey) {
   CxResult r = read.Text("Root", root);
   return r != CX_OK ? r : read.Text("SubKey", subKey);
 }
+
+// The location both value actions work on; fails on an unknown root name.
+// `out` points into the texts, which must outlive it.
+CxResult LocationOf(const WString& root, const WString& subKey, const WString& valueName,
+                    uint32_t key64, RegistryLocation* out) {
+  RegistryLocation location;
+  CxResult r = RootKeyFromName(root.Wide(), &location.root);
+  if (r != CX_OK) return r;
+  location.subKey = subKey.Wide();
+  location.valueName = valueName.Wide();
+  location.key64 = key64;
+  *out = location;
+  return CX_OK;
+}
 }  // namespace
 
 // ---- AddRegister ----
@@ -59,11 +73,8 @@ CxResult AddRegisterAction::Execute(InstallContext*) {
   if (r != CX_OK) return r;
   if (SkippedByOsFilter(osFilter_)) return CX_OK;
   RegistryLocation location;
-  r = RootKeyFromName(root_.Wide(), &location.root);
+  r = LocationOf(root_, subKey_, valueName_, key64_, &location);
   if (r != CX_OK) return r;
-  location.subKey = subKey_.Wide();
-  location.valueName = valueName_.Wide();
-  location.key64 = key64_;
   if (valueType_ == WString(u"REG_SZ")) return RegWriteString(&location, valueData_.Wide());
   if (valueType_ == WString(u"REG_DWORD"))
     return RegWriteDword(&location, DwordFromText(valueData_.Ansi()));
@@ -106,11 +117,8 @@ CxResult DelRegisterAction::Execute(InstallContext*) {
   if (r != CX_OK) return r;
   if (SkippedByOsFilter(osFilter_)) return CX_OK;
   RegistryLocation location;
-  r = RootKeyFromName(root_.Wide(), &location.root);
+  r = LocationOf(root_, subKey_, valueName_, key64_, &location);
   if (r != CX_OK) return r;
-  location.subKey = subKey_.Wide();
-  location.valueName = valueName_.Wide();
-  location.key64 = key64_;
   return valueName_.IsEmpty() ? RegDeleteKeyTree(&location) : RegDeleteValue(&location);
 }
 
