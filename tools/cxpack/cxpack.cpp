@@ -7,6 +7,7 @@
 //   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]
 //   cxpack lint PACKAGE_DIR|SCRIPT      (lint_command.h)
 //   cxpack plan PACKAGE_DIR|SCRIPT ...  (plan_command.h)
+//   cxpack cert FILE...                 (cxpack_cert.h)
 //
 // Exit status: 0 done, 1 failed (message "cxpack: FILE: reason"), 2 usage.
 #include <cstdio>
@@ -34,6 +35,7 @@ const char kUsage[] =
     "       cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
     "       cxpack lint PACKAGE_DIR|SCRIPT [--codepage 1252|936]\n"
     "       cxpack plan PACKAGE_DIR|SCRIPT [--mode install|uninstall] [--lang L] [--os 64|32] [--json]\n"
+    "       cxpack cert FILE...\n"
     "\n"
     "pack     stores the contents of DIR as the archive's top level; names must be\n"
     "         ASCII unless a code page is given\n"
@@ -42,7 +44,11 @@ const char kUsage[] =
     "         (compared ignoring case), e.g. \\PackageFiles\\SetupScript.xml\n"
     "build    writes a setup program: the stub (default: cxsetup_stub.exe beside\n"
     "         cxpack) with the package folder embedded and a version record from\n"
-    "         its SetupInfo; the same inputs give the same bytes\n";
+    "         its SetupInfo; the same inputs give the same bytes (lint runs first)\n"
+    "lint     reports the script's faults as FILE:LINE:COL: error|warning: message\n"
+    "plan     prints what a run will do, action by action, without doing it\n"
+    "cert     prints the key algorithm of DER certificates, as certificate removal\n"
+    "         sees it\n";
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "cxpack: %s\n%s", problem, kUsage);
