@@ -71,7 +71,7 @@ const AttributeSpec* FindAttributeSpec(const ActionSchema& schema, const char* n
 bool FillsPlaceholder(const ActionSchema& schema, const char* placeholder);
 
 // The rule's verdict on one attribute: `value` is its text (null when
-// absent), `conditionValue` that of the spec's condition attribute (null
+// absent), `conditionValue` that of the rule's condition attribute (null
 // when absent or when the rule has no condition). CX_OK, CX_E_ATTR_MISSING
 // for an absent required attribute, CX_E_INVALID_ARG for an empty one.
 CxResult AttributeRuleResult(const AttributeSpec& spec, const char* value,

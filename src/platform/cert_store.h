@@ -17,8 +17,8 @@ constexpr uint32_t kStoreLocationLocalMachine = 0x20000;  // CERT_SYSTEM_STORE_L
 // Masks for removal: which key types and key usages may be removed.
 constexpr uint32_t kRemoveRsa = 1;
 constexpr uint32_t kRemoveSm2 = 2;
-constexpr uint32_t kRemoveKeyExchange = 1;  // key specification 1 (AT_KEYEXCHANGE)
-constexpr uint32_t kRemoveSignature = 2;    // key specification 2 (AT_SIGNATURE)
+constexpr uint32_t kRemoveKeyExchange = 1;  // the key's usage AT_KEYEXCHANGE (1)
+constexpr uint32_t kRemoveSignature = 2;    // the key's usage AT_SIGNATURE (2)
 
 // Null or empty: "MY" of the current user. "ROOT", "TRUST" and "CA" in any
 // case: that store of the local machine. "MY" in any case: "MY" of the
@@ -47,8 +47,8 @@ struct CertKeyBinding {
 };
 
 // Whether a bound certificate is to be removed: provider and container
-// equal (ignoring case) when the filter names them, the key specification
-// allowed by the mask (specifications other than 1 and 2 pass), and the key
+// equal (ignoring case) when the filter names them, the key's usage
+// (dwKeySpec) allowed by the mask (usages other than 1 and 2 pass), and the key
 // type of `der` allowed (RSA and SM2 by the mask; a certificate that does not
 // decode counts as RSA; other curves pass).
 bool ShouldRemoveCertificate(const CertKeyBinding& binding, const CertRemovalFilter& filter,
