@@ -9,6 +9,7 @@
 
 #include "common/sysinfo.h"
 #include "common/win_handles.h"
+#include "platform/system_tools.h"
 
 namespace {
 CxResult LastErrorOr(CxResult fallback) {
@@ -76,14 +77,6 @@ CxResult RunTool(const ToolCommand& command, uint32_t waitMs, DWORD* exitCode) {
   return CX_OK;
 }
 
-CxResult WindowsFolder(std::u16string* out) {
-  wchar_t folder[MAX_PATH];
-  const UINT n = ::GetSystemWindowsDirectoryW(folder, MAX_PATH);
-  if (n == 0) return LastErrorOr(CX_E_FAIL);
-  if (n >= MAX_PATH) return CX_E_BUFFER_TOO_SMALL;
-  out->assign(AsU16(folder), n);
-  return CX_OK;
-}
 }  // namespace
 
 HKEY RootKeyHandle(uint32_t root) {
@@ -237,11 +230,11 @@ CxResult RegDeleteKeyTree(const RegistryLocation* location) {
 
 CxResult ImportRegFile(const char16_t* regFile, uint32_t key64) {
   if (!regFile || !regFile[0]) return CX_E_INVALID_ARG;
-  std::u16string windows;
-  CxResult r = WindowsFolder(&windows);
+  WString windows;
+  CxResult r = WindowsFolderPath(&windows);
   if (r != CX_OK) return r;
   ToolCommand command;
-  r = RegImportCommand(windows.c_str(), regFile, key64, IsOs64Bit(), &command);
+  r = RegImportCommand(windows.Wide(), regFile, key64, IsOs64Bit(), &command);
   if (r != CX_OK) return r;
   DWORD exitCode = 0;
   return RunTool(command, CX_REGISTRAR_WAIT_MS, &exitCode);
@@ -249,11 +242,11 @@ CxResult ImportRegFile(const char16_t* regFile, uint32_t key64) {
 
 CxResult RegisterServer(const char16_t* modulePath, int is64, int registering) {
   if (!modulePath || !modulePath[0]) return CX_E_INVALID_ARG;
-  std::u16string windows;
-  CxResult r = WindowsFolder(&windows);
+  WString windows;
+  CxResult r = WindowsFolderPath(&windows);
   if (r != CX_OK) return r;
   ToolCommand command;
-  r = RegistrarCommand(windows.c_str(), modulePath, is64, registering, IsWow64(), &command);
+  r = RegistrarCommand(windows.Wide(), modulePath, is64, registering, IsWow64(), &command);
   if (r != CX_OK) return r;
   if (command.application.IsEmpty()) return CX_OK;
   DWORD exitCode = 0;

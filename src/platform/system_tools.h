@@ -23,6 +23,11 @@ CxResult JoinToolPath(const char16_t* folder, const char16_t* toolPath, WString*
 // error; `out` is untouched on failure.
 CxResult SystemToolPath(const char16_t* toolName, WString* out);
 
+// The Windows folder itself (GetSystemWindowsDirectoryW), as the system
+// gives it. 0, CX_E_BUFFER_TOO_SMALL or the Windows error; `out` is
+// untouched on failure.
+CxResult WindowsFolderPath(WString* out);
+
 // The tool under the Windows folder (GetSystemWindowsDirectoryW), for example
 // WindowsToolPath(u"SysWOW64\\regedit.exe", &p). Results as SystemToolPath.
 CxResult WindowsToolPath(const char16_t* toolPath, WString* out);

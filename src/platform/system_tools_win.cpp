@@ -8,8 +8,7 @@
 namespace {
 using FolderQuery = UINT(WINAPI*)(LPWSTR, UINT);
 
-CxResult ToolUnder(FolderQuery query, const char16_t* toolPath, WString* out) {
-  if (!toolPath || !out) return CX_E_INVALID_ARG;
+CxResult FolderOf(FolderQuery query, WString* out) {
   wchar_t folder[MAX_PATH];
   UINT n = query(folder, MAX_PATH);
   if (n == 0) {
@@ -17,9 +16,21 @@ CxResult ToolUnder(FolderQuery query, const char16_t* toolPath, WString* out) {
     return e != 0 ? static_cast<CxResult>(e) : CX_E_FAIL;
   }
   if (n >= MAX_PATH) return CX_E_BUFFER_TOO_SMALL;
-  return JoinToolPath(AsU16(folder), toolPath, out);
+  out->Assign(AsU16(folder));
+  return CX_OK;
+}
+
+CxResult ToolUnder(FolderQuery query, const char16_t* toolPath, WString* out) {
+  if (!toolPath || !out) return CX_E_INVALID_ARG;
+  WString folder;
+  CxResult r = FolderOf(query, &folder);
+  return r != CX_OK ? r : JoinToolPath(folder.Wide(), toolPath, out);
 }
 }  // namespace
+
+CxResult WindowsFolderPath(WString* out) {
+  return out ? FolderOf(::GetSystemWindowsDirectoryW, out) : CX_E_INVALID_ARG;
+}
 
 CxResult SystemToolPath(const char16_t* toolName, WString* out) {
   return ToolUnder(::GetSystemDirectoryW, toolName, out);
