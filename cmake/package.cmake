@@ -62,13 +62,23 @@ function(cx_add_setup target package_dir)
     set(codepage --codepage ${ARG_CODEPAGE})
   endif()
 
-  # The archive is packed on its own as well: it is what tells the build that
-  # the package changed. Folders too, so that an added or removed empty
-  # folder repacks.
+  # What tells the build that the package changed: its files and folders
+  # (an added or removed empty folder counts). A setup program gets its
+  # package from `cxpack build`, so a stamp is enough; only a probe with its
+  # own MAIN packs the archive for windres.
   file(GLOB_RECURSE inputs CONFIGURE_DEPENDS LIST_DIRECTORIES true "${dir}/*")
   set(work "${CMAKE_CURRENT_BINARY_DIR}/${target}_package")
-  set(archive "${work}/package.bin")
-  cx_pack_command("${dir}" "${archive}" "${inputs}" ${codepage})
+  if(ARG_MAIN)
+    set(archive "${work}/package.bin")
+    cx_pack_command("${dir}" "${archive}" "${inputs}" ${codepage})
+  else()
+    set(archive "${work}/package.stamp")
+    add_custom_command(OUTPUT "${archive}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${work}"
+      COMMAND ${CMAKE_COMMAND} -E touch "${archive}"
+      DEPENDS ${inputs} "${dir}"
+      VERBATIM)
+  endif()
   add_custom_target(${target}_archive DEPENDS "${archive}")
 
   set(exclude)
