@@ -30,8 +30,6 @@ class CSetupDlg : public DialogBase {
   explicit CSetupDlg(InstallerEngine* engine);
   ~CSetupDlg() override;
 
-  // True once a run's list completed with success (not cancelled).
-  bool RunSucceeded() const { return runSucceeded_.load(); }
   // How the dialog (or the unattended run) ended; kCancelled until a run
   // or a check decides otherwise.
   RunOutcome Outcome() const { return outcome_.load(); }
@@ -88,7 +86,6 @@ class CSetupDlg : public DialogBase {
   InstallerEngine* engine_;
   ScopedIcon icon_;
   CTrayIcon tray_;
-  std::atomic<bool> runSucceeded_{false};
   std::atomic<RunOutcome> outcome_{RunOutcome::kCancelled};
   std::vector<PendingRename> pendingBefore_;
   bool havePendingBefore_ = false;

@@ -95,7 +95,6 @@ RunOutcome CSetupDlg::PrepareRun(bool present) {
 BOOL CSetupDlg::OnInitDialog() {
   g_cancelRequested = 0;
   g_runState = kRunIdle;
-  runSucceeded_ = false;
   ::SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Get()));
   ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.Get()));
 
@@ -306,7 +305,6 @@ unsigned CSetupDlg::Work() {
     g_runState = kRunFinished;
     return kWorkerCancelled;
   }
-  runSucceeded_ = succeeded;
   const bool silent = engine_->IsSilent() != 0;
   // Finish must not be usable before the state says the run is over, or a
   // quick click on it is ignored; after a silent run the worker itself
@@ -327,7 +325,6 @@ unsigned CSetupDlg::Work() {
 RunOutcome CSetupDlg::RunUnattended() {
   g_cancelRequested = 0;
   g_runState = kRunRunning;
-  runSucceeded_ = false;
   const RunOutcome ready = PrepareRun(false);
   if (ready != RunOutcome::kSucceeded) {
     outcome_ = ready;
@@ -340,7 +337,6 @@ RunOutcome CSetupDlg::RunUnattended() {
   const bool succeeded = engine_->RunActions(&CSetupDlg::OnActionProgress, &store) == 1;
   ProcessLog().WriteResult(succeeded ? "main list done" : "main list ended early",
                            engine_->LastRunCode());
-  runSucceeded_ = succeeded;
   outcome_ = OutcomeOfRun(succeeded);
   ProcessLog().WriteResult("finish list", engine_->RunFinishActions() == 1 ? CX_OK : CX_E_FAIL);
   Cleanup(engine_);
