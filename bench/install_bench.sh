@@ -29,11 +29,12 @@ title="CxBench Setup"
 say() { echo "[$(date +%H:%M:%S)] $*" >&2; }
 die() { echo "bench-install: $*" >&2; exit 1; }
 
-# --- peers: Debian's nsis and wixl (msitools) --------------------------------
+# --- peers: Debian's nsis and wixl (msitools), and python3 for the watcher ---
 need=()
 command -v makensis >/dev/null || need+=(nsis)
 command -v wixl >/dev/null || need+=(wixl)
 command -v wixl-heat >/dev/null || need+=(wixl)
+command -v python3 >/dev/null || need+=(python3)  # the process watcher
 if [ ${#need[@]} -gt 0 ]; then
   say "installing the peers: ${need[*]}"
   SUDO=""
