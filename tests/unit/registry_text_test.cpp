@@ -61,13 +61,10 @@ TEST(RegistryText, BinaryText) {
   EXPECT_EQ(out.size(), 65u);  // untouched
 }
 
-TEST(RegistryText, StringDataCountsTheTerminator) {
+TEST(RegistryText, StringSizeCountsTheNullAndAccessNamesTheViewOnlyOn64BitWindows) {
   EXPECT_EQ(RegStringDataSize(u"abc"), 8u);  // 3 characters and the null
   EXPECT_EQ(RegStringDataSize(u""), 2u);     // an empty text is one null
   EXPECT_EQ(RegStringDataSize(nullptr), 0u);
-}
-
-TEST(RegistryText, AccessMaskNamesTheViewOnlyOn64BitWindows) {
   EXPECT_EQ(RegistryAccess(1, 1, 1), 0xF013Fu);
   EXPECT_EQ(RegistryAccess(1, 0, 1), 0xF023Fu);
   EXPECT_EQ(RegistryAccess(0, 0, 1), 0x20219u);
