@@ -95,12 +95,10 @@ TEST(FirefoxImport, FramesAreReadWholeAndBounded) {
     EXPECT_EQ(ReadFrames(&FeedRead, &f, &out), c.outcome) << c.what;
     EXPECT_EQ(out, c.text) << c.what;
   }
-  Feed huge;  // a length of 0xFFFFFFFF: refused before any allocation
-  huge.data = {0xFF, 0xFF, 0xFF, 0xFF, 'x'};
-  std::string out;
-  EXPECT_EQ(ReadFrames(&FeedRead, &huge, &out), FrameReadOutcome::kCut);
-  Feed failing;  // a read error in the middle of a frame
-  failing.data = {5, 0, 0, 0, 'a', 'b'};
-  failing.failAtEnd = true;
-  EXPECT_EQ(ReadFrames(&FeedRead, &failing, &out), FrameReadOutcome::kCut);
+  Feed huge{{0xFF, 0xFF, 0xFF, 0xFF, 'x'}};  // a length of 0xFFFFFFFF: refused before any allocation
+  Feed failing{{5, 0, 0, 0, 'a', 'b'}, 0, 1, true};  // a read error in the middle of a frame
+  for (Feed* f : {&huge, &failing}) {
+    std::string out;
+    EXPECT_EQ(ReadFrames(&FeedRead, f, &out), FrameReadOutcome::kCut);
+  }
 }

@@ -3,6 +3,7 @@
 // overwritten by a late extraction.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -36,11 +37,9 @@ std::string SampleArchive() {
 class PackageStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("cx_store_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    std::string pattern = (fs::temp_directory_path() / "cx_store_XXXXXX").string();
+    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+    dir_ = pattern;
     folder_ = Utf8ToUtf16(dir_.string() + "/");
     bytes_ = SampleArchive();
     ASSERT_TRUE(store_.Open(bytes_.data(), bytes_.size(), CX_CP_UTF8, folder_));

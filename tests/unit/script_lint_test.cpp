@@ -28,12 +28,13 @@ std::vector<LintFinding> Lint(const std::string& script) {
 }
 
 int LineOf(const std::string& text, const std::string& marker) {
-  size_t at = text.find(marker);
-  if (at == std::string::npos) return -1;
-  return 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+  const size_t at = text.find(marker);
+  return at == std::string::npos ? -1 : 1 + int(std::count(text.begin(), text.begin() + at, '\n'));
 }
 
 std::string Dump(const std::vector<LintFinding>& f) { return FormatLintFindings(f, "S"); }
+
+constexpr LintSeverity kE = LintSeverity::kError, kW = LintSeverity::kWarning;
 
 }  // namespace
 
@@ -51,127 +52,103 @@ TEST(ScriptLint, OneFaultPerCase) {
     const char* message;  // the finding's message begins with this
   } cases[] = {
       // Well-formedness and the declaration.
-      {"<KillProcess Pid=\"1234\"/>", "<KillProcess Pid=\"1234\">", "</Action>",
-       LintSeverity::kError, "not well-formed"},
-      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", "", "<!--", LintSeverity::kError,
+      {"<KillProcess Pid=\"1234\"/>", "<KillProcess Pid=\"1234\">", "</Action>", kE, "not well-formed"},
+      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", "", "<!--", kE,
        "the script must begin with an XML declaration"},
-      {"encoding=\"UTF-8\"", "encoding=\"latin1\"", "<?xml", LintSeverity::kWarning,
-       "encoding \"latin1\" is not UTF-8"},
-      {"<en_us>Text</en_us>", "<en_us>T\xE9xt</en_us>", "T\xE9xt", LintSeverity::kError,
-       "the text is not valid UTF-8"},
+      {"encoding=\"UTF-8\"", "encoding=\"latin1\"", "<?xml", kW, "encoding \"latin1\" is not UTF-8"},
+      {"<en_us>Text</en_us>", "<en_us>T\xE9xt</en_us>", "T\xE9xt", kE, "the text is not valid UTF-8"},
       // SetupInfo.
       {"<Version>1.0.0.1</Version>", "<Version>1.0.70000.1</Version>", "<Version>",
-       LintSeverity::kError, "Version \"1.0.70000.1\" must have four parts"},
-      {"<Publisher>R&amp;D Tests</Publisher>", "", "<SetupInfo>", LintSeverity::kError,
-       "SetupInfo has no Publisher"},
+       kE, "Version \"1.0.70000.1\" must have four parts"},
+      {"<Publisher>R&amp;D Tests</Publisher>", "", "<SetupInfo>", kE, "SetupInfo has no Publisher"},
       {"<InstallDir>$(pf32)\\KOVA\\LintTest</InstallDir>", "<InstallDir></InstallDir>",
-       "<InstallDir>", LintSeverity::kError, "InstallDir is empty"},
+       "<InstallDir>", kE, "InstallDir is empty"},
       // Texts and templates.
       {"<IDS_BTN_FININSH><zh_cn>文字</zh_cn>", "<IDS_BTN_FININSH>", "<IDS_BTN_FININSH>",
-       LintSeverity::kError, "IDS_BTN_FININSH has no zh_cn text: the dialog ends at once in zh_cn"},
+       kE, "IDS_BTN_FININSH has no zh_cn text: the dialog ends at once in zh_cn"},
       {"<IDS_WELCOME_INSTALL><zh_cn>文字</zh_cn><en_us>Text</en_us><zh_tw>文字</zh_tw></IDS_WELCOME_INSTALL>",
-       "", "<CustomString>", LintSeverity::kError,
-       "no IDS_WELCOME_INSTALL text: the dialog shows it empty"},
+       "", "<CustomString>", kE, "no IDS_WELCOME_INSTALL text: the dialog shows it empty"},
       {"<DelDir><zh_cn>Removing $[src]</zh_cn><en_us>Removing $[src]</en_us><zh_tw>Removing "
-       "$[src]</zh_tw></DelDir>",
-       "", "<DelDir Src=\"$(InstallDir)\\old\"", LintSeverity::kError,
+       "$[src]</zh_tw></DelDir>", "", "<DelDir Src=\"$(InstallDir)\\old\"", kE,
        "no description template for DelDir"},
       {"<en_us>Copying $[src] to $[dest]</en_us>", "<en_us>Copying $[Src]</en_us>",
-       "<File><zh_cn>", LintSeverity::kWarning, "$[Src] in the File template is not filled in"},
+       "<File><zh_cn>", kW, "$[Src] in the File template is not filled in"},
       {"<UnRegCert><zh_cn>Removing $[src] from $[store]</zh_cn>", "<UnRegCert>",
-       "<UnRegCert><en_us>", LintSeverity::kWarning, "the UnRegCert template has no zh_cn text"},
+       "<UnRegCert><en_us>", kW, "the UnRegCert template has no zh_cn text"},
       // Lists and elements.
       {"<Action name=\"Install Finish\"/>", "<Action name=\"Install Finish\"/><Action name=\"Install\"/>",
-       "<Action name=\"Install Finish\"/>", LintSeverity::kWarning,
-       "list \"Install\" is never run; did you mean \"Insall\"?"},
-      {"<Action name=\"Uninstall\">", "<Action name=\"Uninstal\">", "<Action name=\"Uninstal\">",
-       LintSeverity::kWarning, "list \"Uninstal\" is never run; did you mean \"Uninstall\"?"},
+       "<Action name=\"Install Finish\"/>", kW, "list \"Install\" is never run; did you mean \"Insall\"?"},
       {"<Action name=\"Uninstall\">", "<Action name=\"Uninstal\">", "<Config>",
-       LintSeverity::kError, "no \"Uninstall\" list: the uninstall fails"},
-      {"<KillProcess Pid=\"1234\"/>", "<Killprocess Pid=\"1234\"/>", "<Killprocess",
-       LintSeverity::kError,
-       "unknown action \"Killprocess\": the run stops here (0xE0600008); did you mean "
-       "\"KillProcess\"?"},
+       kE, "no \"Uninstall\" list: the uninstall fails"},
+      {"<KillProcess Pid=\"1234\"/>", "<Killprocess Pid=\"1234\"/>", "<Killprocess", kE,
+       "unknown action \"Killprocess\": the run stops here (0xE0600008); did you mean \"KillProcess\"?"},
       {"<DelDir Src=\"$(pf32)\\KOVA\"/>", "<DellDir Src=\"x\"/>", "<DellDir",
-       LintSeverity::kWarning, "unknown action \"DellDir\": skipped; did you mean \"DelDir\"?"},
+       kW, "unknown action \"DellDir\": skipped; did you mean \"DelDir\"?"},
       // Attributes: presence and emptiness.
-      {"<KillProcess Pid=\"1234\"/>", "<KillProcess/>", "<KillProcess/>", LintSeverity::kError,
+      {"<KillProcess Pid=\"1234\"/>", "<KillProcess/>", "<KillProcess/>", kE,
        "KillProcess needs Name or a nonzero Pid"},
       {"<KillProcess Name=\"Tool.exe\"/>", "<KillProcess Name=\"\"/>", "<KillProcess Name",
-       LintSeverity::kError, "KillProcess's Name is empty"},
-      {" Dest=\"$(InstallDir)\\tool.dat\"", "", "PackageFiles\\Bin\\tool.dat",
-       LintSeverity::kError, "File needs Dest"},
+       kE, "KillProcess's Name is empty"},
+      {" Dest=\"$(InstallDir)\\tool.dat\"", "", "PackageFiles\\Bin\\tool.dat", kE, "File needs Dest"},
       {"Type=\"Create\" AppPath=\"&quot;$(Tool)&quot;\" ", "Type=\"Create\" ", "Type=\"Create\"",
-       LintSeverity::kError, "SetAppTaskScheduler needs AppPath when Type is Create"},
-      {"Param=\"/tray\"", "Param=\"\"", "Param=", LintSeverity::kError,
-       "SetAppTaskScheduler's Param is empty"},
+       kE, "SetAppTaskScheduler needs AppPath when Type is Create"},
       {"ValueType=\"REG_SZ\" ValueData=\"$(InstallDir)\"", "ValueType=\"REG_SZ\" ValueData=\"\"",
-       "ValueName=\"Path\" ValueType", LintSeverity::kError, "AddRegister's ValueData is empty"},
+       "ValueName=\"Path\" ValueType", kE, "AddRegister's ValueData is empty"},
       {"ValueName=\"Path\" ValueType=\"REG_SZ\" ", "ValueName=\"Path\" ",
-       "ValueName=\"Path\" ValueData", LintSeverity::kError, "AddRegister needs ValueType"},
-      {"<RegCertFile Src=\"$(srcroot)PackageFiles\\Cert\\root.cer\"/>",
-       "<RegCertFile Src=\"$(srcroot)PackageFiles\\Cert\\root.cer\" StoreName=\"\"/>",
-       "StoreName=\"\"", LintSeverity::kError, "RegCertFile's StoreName is empty"},
+       "ValueName=\"Path\" ValueData", kE, "AddRegister needs ValueType"},
       // Attribute values.
-      {"Type=\"Delete\"", "Type=\"delete\"", "Type=\"delete\"", LintSeverity::kError,
+      {"Type=\"Delete\"", "Type=\"delete\"", "Type=\"delete\"", kE,
        "Type=\"delete\" must be written Delete (exact case)"},
-      {"Interval=\"10\"", "Interval=\"10m\"", "Interval=", LintSeverity::kError,
+      {"Interval=\"10\"", "Interval=\"10m\"", "Interval=", kE,
        "Interval=\"10m\" must be a whole number of minutes from 1 to 1439"},
-      {"Interval=\"10\"", "Interval=\"1440\"", "Interval=", LintSeverity::kError,
-       "Interval=\"1440\" must be a whole number"},
-      {"ValueType=\"REG_DWORD\"", "ValueType=\"reg_dword\"", "reg_dword", LintSeverity::kError,
-       "ValueType=\"reg_dword\" must be written REG_DWORD"},
-      {"Root=\"HKEY_CURRENT_CONFIG\"", "Root=\"HKCC\"", "HKCC", LintSeverity::kError,
+      {"Interval=\"10\"", "Interval=\"1440\"", "Interval=", kE, "Interval=\"1440\" must be a whole number"},
+      {"Root=\"HKEY_CURRENT_CONFIG\"", "Root=\"HKCC\"", "HKCC", kE,
        "Root=\"HKCC\" is not one of HKEY_CLASSES_ROOT"},
-      {"ValueData=\"00ffA1\"", "ValueData=\"00ffA\"", "00ffA", LintSeverity::kError,
+      {"ValueData=\"00ffA1\"", "ValueData=\"00ffA\"", "00ffA", kE,
        "ValueData=\"00ffA\" has an odd number of hexadecimal digits"},
-      {"ValueData=\"00ffA1\"", "ValueData=\"00-fA1\"", "00-fA1", LintSeverity::kError,
+      {"ValueData=\"00ffA1\"", "ValueData=\"00-fA1\"", "00-fA1", kE,
        "ValueData=\"00-fA1\" is not hexadecimal text"},
-      {"ValueData=\"00ffA1\"", "ValueData=\"00ZZ\"", "00ZZ", LintSeverity::kWarning,
-       "ValueData=\"00ZZ\" holds letters past F"},
-      {"ValueData=\"-1\"", "ValueData=\"0x10\"", "0x10", LintSeverity::kError,
-       "ValueData=\"0x10\" is not a decimal number"},
-      {"ValueData=\"-1\"", "ValueData=\"4294967295\"", "4294967295", LintSeverity::kError,
+      {"ValueData=\"00ffA1\"", "ValueData=\"00ZZ\"", "00ZZ", kW, "ValueData=\"00ZZ\" holds letters past F"},
+      {"ValueData=\"-1\"", "ValueData=\"0x10\"", "0x10", kE, "ValueData=\"0x10\" is not a decimal number"},
+      {"ValueData=\"-1\"", "ValueData=\"4294967295\"", "4294967295", kE,
        "ValueData=\"4294967295\" is out of range"},
       {"KeySpec=\"KEYEXCHANGE|SIGNATURE\"", "KeySpec=\"signature\"", "KeySpec=",
-       LintSeverity::kError, "KeySpec=\"signature\" names none of KEYEXCHANGE and SIGNATURE"},
-      {"CertType=\"RSA|SM2\"", "CertType=\"rsa\"", "CertType=", LintSeverity::kWarning,
+       kE, "KeySpec=\"signature\" names none of KEYEXCHANGE and SIGNATURE"},
+      {"CertType=\"RSA|SM2\"", "CertType=\"rsa\"", "CertType=", kW,
        "CertType=\"rsa\" names none of RSA and SM2"},
-      {"StoreName=\"Root\"", "StoreName=\"Rooot\"", "Rooot", LintSeverity::kWarning,
+      {"StoreName=\"Root\"", "StoreName=\"Rooot\"", "Rooot", kW,
        "StoreName=\"Rooot\" is not a standard system store"},
       {"CmpVer=\"true\" os=\"os64\"", "CmpVer=\"true\" os=\"OS64\"", "OS64",
-       LintSeverity::kWarning, "os=\"OS64\" is not os64: the action runs on every Windows"},
+       kW, "os=\"OS64\" is not os64: the action runs on every Windows"},
       {"Key64=\"true\" os=\"os64\"/>\n    <AddTrustedSite", "Key64=\"true\" os=\"64\"/>\n    <AddTrustedSite",
-       "os=\"64\"", LintSeverity::kWarning, "os=\"64\" is not os64: the file is imported only on a 32-bit"},
+       "os=\"64\"", kW, "os=\"64\" is not os64: the file is imported only on a 32-bit"},
       {"<DelDir Src=\"$(InstallDir)\\old\" CheckIsEmpty=\"false\"/>",
        "<DelDir Src=\"$(InstallDir)\\old\" CheckIsEmpty=\"false\" os=\"os64\"/>", "\\old\"",
-       LintSeverity::kWarning, "DelDir has no \"os\" filter: it runs on every Windows"},
-      {"Register=\"true\"", "Register=\"1\"", "Register=", LintSeverity::kWarning,
+       kW, "DelDir has no \"os\" filter: it runs on every Windows"},
+      {"Register=\"true\"", "Register=\"1\"", "Register=", kW,
        "Register=\"1\" is read as false: write true or false"},
-      {"Unregister=\"true\"", "UnRegister=\"true\"", "UnRegister", LintSeverity::kWarning,
+      {"Unregister=\"true\"", "UnRegister=\"true\"", "UnRegister", kW,
        "unknown attribute \"UnRegister\" of DelFile is ignored; did you mean \"Unregister\"?"},
-      {"Index=\"-1\"", "Index=\"first\"", "Index=", LintSeverity::kWarning,
-       "Index=\"first\" is not a number: read as 0"},
+      {"Index=\"-1\"", "Index=\"first\"", "Index=", kW, "Index=\"first\" is not a number: read as 0"},
       // Variables.
       {"<Tool>$(InstallDir)\\Tool.exe</Tool>", "<Tool>$(InstalDir)\\Tool.exe</Tool>", "<Tool>",
-       LintSeverity::kError, "$(InstalDir) is undefined: loading fails; did you mean \"InstallDir\"?"},
+       kE, "$(InstalDir) is undefined: loading fails; did you mean \"InstallDir\"?"},
       {"<Tool>$(InstallDir)\\Tool.exe</Tool>", "<Tool>$(Tool)\\Tool.exe</Tool>", "<Tool>",
-       LintSeverity::kError, "$(Tool) refers to itself: loading fails"},
+       kE, "$(Tool) refers to itself: loading fails"},
       {"<Tool>$(InstallDir)\\Tool.exe</Tool>",
-       "<Tool>$(Dir)\\Tool.exe</Tool><Dir>$(Tool)</Dir>", "<Tool>", LintSeverity::kError,
+       "<Tool>$(Dir)\\Tool.exe</Tool><Dir>$(Tool)</Dir>", "<Tool>", kE,
        "$(Tool) refers to itself through $(Dir)"},
       {"<Tool>$(InstallDir)\\Tool.exe</Tool>", "<Tool>$(IDS_BTN_FININSH_X)</Tool>", "<Tool>",
-       LintSeverity::kError, "$(IDS_BTN_FININSH_X) is undefined"},
+       kE, "$(IDS_BTN_FININSH_X) is undefined"},
       {"</CustomInfo>\n  <CustomString>",
        "<T2>$(Local)</T2></CustomInfo>\n  <CustomString><Local><en_us>x</en_us></Local>", "<T2>",
-       LintSeverity::kError, "$(Local) has no zh_cn text: loading fails in zh_cn"},
+       kE, "$(Local) has no zh_cn text: loading fails in zh_cn"},
       {"<Tool>$(InstallDir)\\Tool.exe</Tool>", "<Tool>$(InstallDir\\Tool.exe</Tool>", "<Tool>",
-       LintSeverity::kError, "\"$(\" without a closing \")\" on its line"},
+       kE, "\"$(\" without a closing \")\" on its line"},
       // Package files, compared ignoring case.
-      {"PackageFiles\\Reg\\settings.reg\"/>", "PackageFiles\\Reg\\setting.reg\"/>",
-       "setting.reg", LintSeverity::kError,
+      {"PackageFiles\\Reg\\settings.reg\"/>", "PackageFiles\\Reg\\setting.reg\"/>", "setting.reg", kE,
        "RunRegFile source \"PackageFiles\\Reg\\setting.reg\" is not in the package"},
-      {"packagefiles\\BIN\\*", "packagefiles\\BIN2\\*", "BIN2", LintSeverity::kError,
+      {"packagefiles\\BIN\\*", "packagefiles\\BIN2\\*", "BIN2", kE,
        "File source \"packagefiles\\BIN2\\\" is not in the package"},
   };
   const std::string clean = CleanScript();
@@ -213,9 +190,9 @@ TEST(ScriptLint, ExpansionRoomWarnsNearTheBoundAndFailsBeyondIt) {
   const auto few = Lint(script(10));
   EXPECT_TRUE(few.empty()) << Dump(few);
   const auto near = Lint(script(60));
-  EXPECT_TRUE(has(near, LintSeverity::kWarning, "the expanded script takes")) << Dump(near);
+  EXPECT_TRUE(has(near, kW, "the expanded script takes")) << Dump(near);
   EXPECT_FALSE(HasLintErrors(near)) << Dump(near);
   const auto beyond = Lint(script(200));
-  EXPECT_TRUE(has(beyond, LintSeverity::kError, "the expanded script outgrows its room"))
+  EXPECT_TRUE(has(beyond, kE, "the expanded script outgrows its room"))
       << Dump(beyond);
 }

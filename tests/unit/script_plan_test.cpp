@@ -12,12 +12,9 @@
 namespace {
 
 std::string AllActionsScript() {
+  const std::string path = std::string(CX_TEST_DATA_DIR) + "/lint/all-actions/PackageFiles/SetupScript.xml";
   std::string bytes;
-  EXPECT_EQ(ReadWholeFile(Utf8ToUtf16(std::string(CX_TEST_DATA_DIR) +
-                                      "/lint/all-actions/PackageFiles/SetupScript.xml")
-                              .c_str(),
-                          &bytes),
-            CX_OK);
+  EXPECT_EQ(ReadWholeFile(Utf8ToUtf16(path).c_str(), &bytes), CX_OK);
   return bytes;
 }
 
@@ -67,8 +64,7 @@ TEST(ScriptPlan, OsFilterSkipsByBitness) {
   const std::string script = AllActionsScript();
   auto skipped = [](const Plan& plan) {
     std::string out;
-    for (const PlannedAction& a : plan.lists[0].actions)
-      out += a.skipped ? "s" : ".";
+    for (const PlannedAction& a : plan.lists[0].actions) out += a.skipped ? "s" : ".";
     return out;
   };
   // File, AddRegister and one RunRegFile carry os="os64"; the other

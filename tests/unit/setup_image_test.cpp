@@ -19,11 +19,10 @@ constexpr size_t kOpt = kPe + 4 + 20;     // optional header
 constexpr size_t kSections = kOpt + 224;  // section table
 constexpr uint16_t kDllCharacteristics = 0x8140;
 
-PeResource Res(uint16_t type, uint16_t name, std::string data, uint16_t language = 0) {
+PeResource Res(uint16_t type, uint16_t name, std::string data) {
   PeResource r;
   r.type = ResourceKey::Id(type);
   r.name = ResourceKey::Id(name);
-  r.language = language;
   r.data = std::move(data);
   return r;
 }
@@ -60,8 +59,7 @@ std::string MakeStub(const StubShape& shape) {
   const uint32_t fa = shape.fileAlignment;
   const uint32_t headers = fa > 0x400 ? fa : 0x400;
   std::string f(headers, '\0');
-  f[0] = 'M';
-  f[1] = 'Z';
+  f.replace(0, 2, "MZ");
   SetU32At(&f, 0x3C, kPe);
   f.replace(kPe, 4, std::string("PE\0\0", 4));
   SetU16At(&f, kPe + 4, 0x14C);
@@ -78,40 +76,29 @@ std::string MakeStub(const StubShape& shape) {
   SetU16At(&f, kOpt + 70, kDllCharacteristics);
   SetU32At(&f, kOpt + 92, 16);
 
-  struct Sec {
-    const char* name;
-    uint32_t characteristics;
-    std::string data;
-  };
-  std::string text(0x200, '\xC3');
-  std::string reloc = "reloc-block-bytes";
-  const uint32_t rsrcRva = shape.relocAfterResources ? 0x2000 : 0x3000;
+  struct Sec { std::string name; uint32_t characteristics; std::string data; };
   std::string rsrc;
-  EXPECT_EQ(BuildResourceSection(shape.resources, rsrcRva, &rsrc, nullptr), CX_OK);
-  std::vector<Sec> secs = {{".text", 0x60000020, text}};
-  Sec r{".rsrc", 0x40000040, rsrc}, l{".reloc", shape.relocCharacteristics, reloc};
-  if (shape.relocAfterResources) {
-    secs.push_back(r);
-    secs.push_back(l);
-  } else {
-    secs.push_back(l);
-    secs.push_back(r);
-  }
+  EXPECT_EQ(BuildResourceSection(shape.resources, shape.relocAfterResources ? 0x2000 : 0x3000, &rsrc, nullptr),
+            CX_OK);
+  const Sec r{".rsrc", 0x40000040, rsrc}, l{".reloc", shape.relocCharacteristics, "reloc-block-bytes"};
+  std::vector<Sec> secs = {{".text", 0x60000020, std::string(0x200, '\xC3')}};
+  secs.push_back(shape.relocAfterResources ? r : l);
+  secs.push_back(shape.relocAfterResources ? l : r);
   uint32_t rva = 0x1000;
   for (size_t i = 0; i < secs.size(); ++i) {
     const size_t h = kSections + 40 * i;
-    f.replace(h, 8, std::string(secs[i].name) + std::string(8 - std::string(secs[i].name).size(), '\0'));
+    f.replace(h, 8, secs[i].name + std::string(8 - secs[i].name.size(), '\0'));
     SetU32At(&f, h + 8, uint32_t(secs[i].data.size()));
     SetU32At(&f, h + 12, rva);
     const uint32_t raw = uint32_t((secs[i].data.size() + fa - 1) / fa * fa);
     SetU32At(&f, h + 16, raw);
     SetU32At(&f, h + 20, uint32_t(f.size()));
     SetU32At(&f, h + 36, secs[i].characteristics);
-    if (std::string(secs[i].name) == ".rsrc" && shape.resourceDirectory) {
+    if (secs[i].name == ".rsrc" && shape.resourceDirectory) {
       SetU32At(&f, kOpt + 96 + 8 * 2, rva);
       SetU32At(&f, kOpt + 96 + 8 * 2 + 4, uint32_t(rsrc.size()));
     }
-    if (std::string(secs[i].name) == ".reloc") {
+    if (secs[i].name == ".reloc") {
       SetU32At(&f, kOpt + 96 + 8 * 5, rva + 4);  // inside the section, not at its start
       SetU32At(&f, kOpt + 96 + 8 * 5 + 4, 8);
     }
@@ -184,7 +171,8 @@ TEST(SetupImage, RebuildsResourcesAndMovesWhatFollows) {
   for (const PeResource& want : DefaultShape().resources) {
     if (!want.type.IsText() && (want.type.id == 16 || (want.type.id == 256 && want.name.id == 170))) continue;
     bool found = false;
-    for (const PeResource& got : res) found |= got.type == want.type && got.name == want.name && got.data == want.data;
+    for (const PeResource& got : res)
+      found |= got.type == want.type && got.name == want.name && got.data == want.data;
     EXPECT_TRUE(found) << "lost resource " << want.type.id << "/" << want.name.id;
   }
   VersionRecord v;
@@ -253,29 +241,28 @@ TEST(SetupImage, RefusesStubsItCannotRebuild) {
     SetU32At(&f, at, value);
     return f;
   };
-  StubShape pe32plus = DefaultShape(), dll = DefaultShape(), fixedReloc = DefaultShape(),
-            badAlign = DefaultShape(), noResources = DefaultShape();
-  pe32plus.magic = 0x20B;
-  dll.fileCharacteristics = 0x2122;
-  fixedReloc.relocCharacteristics = 0x40000040;  // not discardable
-  badAlign.fileAlignment = 0x300;
-  noResources.resourceDirectory = false;
+  auto shaped = [](void (*change)(StubShape&)) {
+    StubShape shape = DefaultShape();
+    change(shape);
+    return MakeStub(shape);
+  };
   const std::string good = MakeStub(DefaultShape());
   const struct { std::string stub; const char* error; } cases[] = {
       {"plain text, not a program", "no MZ header"},
       {good.substr(0, 0x50), "file header truncated"},                         // cut in the PE header
       {patched(DefaultShape(), 0x3C, 0xFFFFFFF0), "no PE signature"},           // e_lfanew beyond the file
-      {MakeStub(pe32plus), "not a 32-bit optional header"},
-      {MakeStub(dll), "not an executable"},
+      {shaped([](StubShape& s) { s.magic = 0x20B; }), "not a 32-bit optional header"},
+      {shaped([](StubShape& s) { s.fileCharacteristics = 0x2122; }), "not an executable"},
       {patched(DefaultShape(), kPe + 4, 0x0000014C), "section count"},          // no sections
       {patched(DefaultShape(), kOpt + 92, 17), "data directories"},
-      {MakeStub(badAlign), "FileAlignment"},
+      {shaped([](StubShape& s) { s.fileAlignment = 0x300; }), "FileAlignment"},
       {patched(DefaultShape(), kSections + 40 + 20, 0x7FFFFF00), "section data outside the file"},
       {patched(DefaultShape(), kSections + 40 + 12, 0x1000), "sections overlap"},  // .rsrc on .text
       {patched(DefaultShape(), kOpt + 60, 0x100), "section table outside the headers"},
-      {MakeStub(noResources), "has no resource section"},
+      {shaped([](StubShape& s) { s.resourceDirectory = false; }), "has no resource section"},
       {patched(DefaultShape(), kOpt + 96 + 16, 0x2010), "share their section"},  // directory mid-section
-      {MakeStub(fixedReloc), "follows the resources and cannot move"},
+      {shaped([](StubShape& s) { s.relocCharacteristics = 0x40000040; }),  // not discardable
+       "follows the resources and cannot move"},
       {patched(DefaultShape(), kOpt + 96 + 8, 0x2004), "another data directory"},  // imports in .rsrc
       {patched(DefaultShape(), 0x600 + 12, 0x7FFF), "resource directory entries outside"},  // count
       {patched(DefaultShape(), 0x600 + 16 + 4, 0xFFFFFFF0), "resource directory outside"},
@@ -309,7 +296,6 @@ TEST(PeResources, RefusesDamagedTrees) {
       {patched(20, 72), "not three levels deep"},                  // type entry names data
       {patched(68, 0x80000000 | 48), "not three levels deep"},     // language entry names a directory
       {patched(72, 0x0FFF), "resource data outside"},              // data RVA before the section
-      {patched(72 + 4, 0x1000000), "resource data outside"},       // size beyond it
       {patched(16, 0x80000F00), "resource name outside"},          // type name string beyond
       {patched(72, 0x1000 + 92), "resource data outside"},         // data runs past the end
   };

@@ -6,13 +6,7 @@
 #include "platform/shell_link_paths.h"
 
 TEST(BuildShortcutPaths, Table) {
-  struct Case {
-    const char16_t* root;
-    const char16_t* sub;
-    const char16_t* name;
-    const char16_t* folder;
-    const char16_t* link;
-  } cases[] = {
+  struct Case { const char16_t *root, *sub, *name, *folder, *link; } cases[] = {
       // nested sub folder; ".lnk" appended
       {u"C:\\M", u"Vendor\\Tool", u"Uninstall", u"C:\\M\\Vendor\\Tool\\", u"C:\\M\\Vendor\\Tool\\Uninstall.lnk"},
       // an extension in any case is kept, not doubled

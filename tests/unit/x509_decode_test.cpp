@@ -104,14 +104,9 @@ Decoded Decode(const Bytes& der, uint32_t level = 0) {
 
 TEST(X509DecodeTest, OpensslCertificatesGiveTheirKeyAlgorithm) {
   const struct { const char* file; CxResult result; KeyAlgorithm key; } cases[] = {
-      {"rsa.der", CX_OK, kKeyRsa},
-      {"p192.der", CX_OK, kKeyP192},
-      {"p224.der", CX_OK, kKeyP224},
-      {"p256.der", CX_OK, kKeyP256},
-      {"p384.der", CX_OK, kKeyP384},
-      {"p521.der", CX_OK, kKeyP521},
-      {"secp224k1.der", CX_OK, kKeySecp224k1},
-      {"secp256k1.der", CX_OK, kKeySecp256k1},
+      {"rsa.der", CX_OK, kKeyRsa},   {"p192.der", CX_OK, kKeyP192}, {"p224.der", CX_OK, kKeyP224},
+      {"p256.der", CX_OK, kKeyP256}, {"p384.der", CX_OK, kKeyP384}, {"p521.der", CX_OK, kKeyP521},
+      {"secp224k1.der", CX_OK, kKeySecp224k1}, {"secp256k1.der", CX_OK, kKeySecp256k1},
       {"sm2.der", CX_OK, kKeySm2},               // id-ecPublicKey with the SM2 curve
       {"p256-self.der", CX_OK, kKeyP256},        // ECDSA signature: r and s
       {"p521-self.der", CX_OK, kKeyP521},        // 66-byte r and s
@@ -124,9 +119,7 @@ TEST(X509DecodeTest, OpensslCertificatesGiveTheirKeyAlgorithm) {
     ASSERT_FALSE(der.empty()) << c.file;
     const Decoded d = Decode(der);
     EXPECT_EQ(d.result, c.result) << c.file;
-    if (c.result == CX_OK) {
-      EXPECT_EQ(d.info->publicKey.keyAlgorithm, c.key) << c.file;
-    }
+    if (c.result == CX_OK) { EXPECT_EQ(d.info->publicKey.keyAlgorithm, c.key) << c.file; }
   }
   Bytes trailing = ReadCert("rsa.der");
   trailing.push_back(0);
@@ -167,83 +160,59 @@ TEST(X509DecodeTest, DetailLevelsFillRegionsExtensionsAndSignature) {
 }
 
 TEST(X509DecodeTest, HandBuiltShapes) {
-  Parts v1;
-  v1.version.clear();
-  Parts issuerUid;  // [1] between the key info and the extensions
-  issuerUid.afterKey = Cat({Tlv(0x81, {0x00, 0x01}), Tlv(0xA3, Seq({}))});
-  Parts sm2ByAlgorithm;
-  sm2ByAlgorithm.keyAlgorithm = Seq({Oid("1.2.156.10197.1.301")});
-  Parts sm2ByCurve;
-  sm2ByCurve.keyAlgorithm = Seq({Oid(kEcKey), Oid("1.2.156.10197.1.301")});
-  Parts sm2Signature;  // SM2 with SM3: halves right-aligned into 32 bytes
-  sm2Signature.signatureAlgorithm = Seq({Oid("1.2.156.10197.1.501")});
-  sm2Signature.signature = Bits(Seq({Int({0x00, 0x80, 0x01}), Int(Filled(32, 0x44))}));
+  auto with = [](void (*change)(Parts&)) { Parts p; change(p); return p; };
+  auto rs = [](std::initializer_list<Bytes> halves) { Parts p; p.signature = Bits(Seq(halves)); return p; };
+  const Parts issuerUid = with([](Parts& p) {  // [1] between the key info and the extensions
+    p.afterKey = Cat({Tlv(0x81, {0x00, 0x01}), Tlv(0xA3, Seq({}))});
+  });
+  const Parts sm2Signature = with([](Parts& p) {  // SM2 with SM3: halves right-aligned into 32 bytes
+    p.signatureAlgorithm = Seq({Oid("1.2.156.10197.1.501")});
+    p.signature = Bits(Seq({Int({0x00, 0x80, 0x01}), Int(Filled(32, 0x44))}));
+  });
   Parts sm2LongHalf = sm2Signature;
   sm2LongHalf.signature = Bits(Seq({Int(Filled(33, 0x44)), Int({0x01})}));
-  Parts rsaLongSignature;
-  rsaLongSignature.signatureAlgorithm = Seq({Oid("1.2.840.113549.1.1.11")});
-  rsaLongSignature.signature = Bits(Filled(513, 0x55));
-  Parts rs257;
-  rs257.signature = Bits(Seq({Int(Filled(257, 0x66)), Int(Filled(257, 0x66))}));
-  Parts r258;
-  r258.signature = Bits(Seq({Int(Filled(258, 0x66)), Int({0x01})}));
-  Parts emptyR;
-  emptyR.signature = Bits(Seq({Int({}), Int({0x01})}));
-  Parts threeHalves;
-  threeHalves.signature = Bits(Seq({Int({1}), Int({1}), Int({1})}));
-  Parts spkiThree;
-  spkiThree.spkiExtra = Int({0x00});
-  Parts spkiOne;
-  spkiOne.key.clear();
-  Parts unknownCurve;
-  unknownCurve.keyAlgorithm = Seq({Oid(kEcKey), Oid("1.3.132.0.99")});
-  Parts wrongPointSize;
-  wrongPointSize.key = Bits(Point(31));
-  Parts badVersion;
-  badVersion.version = Tlv(0xA0, Tlv(0x04, {0x02}));
-  Parts badSerial;
-  badSerial.serial = Tlv(0x04, {0x01});
-  Parts unusedBits8;
-  unusedBits8.key = Tlv(0x03, Cat({{0x08}, Point(32)}));
-  Parts unusedWithoutData;
-  unusedWithoutData.signature = Tlv(0x03, {0x07});
-  Parts md5Digest;  // the MD5 digest OID counts as RSA
-  md5Digest.signatureAlgorithm = Seq({Oid("1.2.840.113549.2.5")});
-  md5Digest.signature = Bits(Filled(8, 0x01));
-  Parts hugeRsaModulus;  // longer than the record: zero-filled, length kept
-  hugeRsaModulus.keyAlgorithm = Seq({Oid("1.2.840.113549.1.1.1"), Tlv(0x05, {})});
-  hugeRsaModulus.key = Bits(Seq({Int(Cat({{0x00}, Filled(600, 0x9A)})), Int({0x01, 0x00, 0x01})}));
-
+  const Parts hugeRsaModulus = with([](Parts& p) {  // longer than the record: zero-filled, length kept
+    p.keyAlgorithm = Seq({Oid("1.2.840.113549.1.1.1"), Tlv(0x05, {})});
+    p.key = Bits(Seq({Int(Cat({{0x00}, Filled(600, 0x9A)})), Int({0x01, 0x00, 0x01})}));
+  });
   const struct { const char* what; Parts parts; CxResult result; KeyAlgorithm key; } cases[] = {
       {"defaults", Parts(), CX_OK, kKeyP256},
-      {"v1: no version", v1, CX_OK, kKeyP256},
+      {"v1: no version", with([](Parts& p) { p.version.clear(); }), CX_OK, kKeyP256},
       {"issuer unique identifier", issuerUid, CX_OK, kKeyP256},
-      {"SM2 by algorithm OID", sm2ByAlgorithm, CX_OK, kKeySm2},
-      {"SM2 by curve", sm2ByCurve, CX_OK, kKeySm2},
+      {"SM2 by algorithm OID", with([](Parts& p) { p.keyAlgorithm = Seq({Oid("1.2.156.10197.1.301")}); }),
+       CX_OK, kKeySm2},
+      {"SM2 by curve", with([](Parts& p) { p.keyAlgorithm = Seq({Oid(kEcKey), Oid("1.2.156.10197.1.301")}); }),
+       CX_OK, kKeySm2},
       {"SM2 signature halves", sm2Signature, CX_OK, kKeyP256},
       {"SM2 signature half over 32 bytes", sm2LongHalf, CX_E_BAD_DATA, 0},
-      {"RSA signature of 513 bytes", rsaLongSignature, CX_E_BUFFER_TOO_SMALL, 0},
-      {"r and s of 257 bytes", rs257, CX_E_BUFFER_TOO_SMALL, 0},
-      {"r of 258 bytes", r258, CX_E_BAD_DATA, 0},
-      {"empty INTEGER", emptyR, CX_E_BAD_DATA, 0},
-      {"three signature INTEGERs", threeHalves, CX_E_BAD_DATA, 0},
-      {"key info of three elements", spkiThree, CX_E_BUFFER_TOO_SMALL, 0},
-      {"key info of one element", spkiOne, CX_E_BAD_DATA, 0},
-      {"unknown curve", unknownCurve, CX_E_BAD_DATA, 0},
-      {"point of the wrong size", wrongPointSize, CX_E_BAD_DATA, 0},
-      {"version not an INTEGER", badVersion, CX_E_BAD_DATA, 0},
-      {"serial not an INTEGER", badSerial, CX_E_BAD_DATA, 0},
-      {"8 unused bits", unusedBits8, CX_E_BAD_DATA, 0},
-      {"unused bits without data", unusedWithoutData, CX_E_BAD_DATA, 0},
-      {"MD5 digest as signature algorithm", md5Digest, CX_OK, kKeyP256},
+      {"RSA signature of 513 bytes", with([](Parts& p) {
+         p.signatureAlgorithm = Seq({Oid("1.2.840.113549.1.1.11")});
+         p.signature = Bits(Filled(513, 0x55));
+       }), CX_E_BUFFER_TOO_SMALL, 0},
+      {"r and s of 257 bytes", rs({Int(Filled(257, 0x66)), Int(Filled(257, 0x66))}), CX_E_BUFFER_TOO_SMALL, 0},
+      {"r of 258 bytes", rs({Int(Filled(258, 0x66)), Int({0x01})}), CX_E_BAD_DATA, 0},
+      {"empty INTEGER", rs({Int({}), Int({0x01})}), CX_E_BAD_DATA, 0},
+      {"three signature INTEGERs", rs({Int({1}), Int({1}), Int({1})}), CX_E_BAD_DATA, 0},
+      {"key info of three elements", with([](Parts& p) { p.spkiExtra = Int({0}); }), CX_E_BUFFER_TOO_SMALL, 0},
+      {"key info of one element", with([](Parts& p) { p.key.clear(); }), CX_E_BAD_DATA, 0},
+      {"unknown curve", with([](Parts& p) { p.keyAlgorithm = Seq({Oid(kEcKey), Oid("1.3.132.0.99")}); }),
+       CX_E_BAD_DATA, 0},
+      {"point of the wrong size", with([](Parts& p) { p.key = Bits(Point(31)); }), CX_E_BAD_DATA, 0},
+      {"version not an INTEGER", with([](Parts& p) { p.version = Tlv(0xA0, Tlv(0x04, {0x02})); }),
+       CX_E_BAD_DATA, 0},
+      {"serial not an INTEGER", with([](Parts& p) { p.serial = Tlv(0x04, {0x01}); }), CX_E_BAD_DATA, 0},
+      {"8 unused bits", with([](Parts& p) { p.key = Tlv(0x03, Cat({{0x08}, Point(32)})); }), CX_E_BAD_DATA, 0},
+      {"unused bits without data", with([](Parts& p) { p.signature = Tlv(0x03, {0x07}); }), CX_E_BAD_DATA, 0},
+      {"MD5 digest OID counts as RSA", with([](Parts& p) {
+         p.signatureAlgorithm = Seq({Oid("1.2.840.113549.2.5")});
+         p.signature = Bits(Filled(8, 0x01));
+       }), CX_OK, kKeyP256},
       {"RSA modulus over 512 bytes", hugeRsaModulus, CX_OK, kKeyRsa},
   };
   for (const auto& c : cases) {
     const Decoded d = Decode(Build(c.parts), 2);
     EXPECT_EQ(d.result, c.result) << c.what;
-    if (c.result == CX_OK) {
-      EXPECT_EQ(d.info->publicKey.keyAlgorithm, c.key) << c.what;
-    }
+    if (c.result == CX_OK) { EXPECT_EQ(d.info->publicKey.keyAlgorithm, c.key) << c.what; }
   }
 
   const Decoded uid = Decode(Build(issuerUid), 1);
@@ -291,9 +260,7 @@ TEST(DerReaderTest, DefectsAreRefused) {
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeBytes(c.in), c.result) << c.what;
 
-  const Bytes empty;
-  CertificateInfo info{};
-  EXPECT_EQ(DecodeCertificate(empty.data(), 0, &info), CX_E_INVALID_ARG);
+  EXPECT_EQ(Decode({}).result, CX_E_INVALID_ARG) << "empty certificate";
 }
 
 TEST(DerReaderTest, OidTextIsBoundedByItsContent) {
@@ -313,12 +280,8 @@ TEST(DerReaderTest, OidTextIsBoundedByItsContent) {
   for (const auto& c : cases) {
     char text[kOidTextCapacity];
     EXPECT_EQ(OidContentToText({c.content.data(), c.content.size()}, text), c.result) << c.what;
-    if (c.text) {
-      EXPECT_STREQ(text, c.text) << c.what;
-    }
-    if (c.result == CX_OK) {
-      EXPECT_LE(std::strlen(text), kOidTextCapacity - 1) << c.what;
-    }
+    if (c.text) { EXPECT_STREQ(text, c.text) << c.what; }
+    if (c.result == CX_OK) { EXPECT_LE(std::strlen(text), kOidTextCapacity - 1) << c.what; }
   }
 
   // Explicit curve parameters leave the unnamed curve; a named one replaces it.
