@@ -164,23 +164,8 @@ TEST(AddRegisterAction, TypesRootsAndData) {
   EXPECT_EQ(RunAction(AddRegisterAction(b129.Get())), CX_E_INVALID_ARG);
   EXPECT_EQ(ReadRaw(v, L"b129", k32).type, 0u);
 
-  TestElement emptySz(AddRegister(key, L"ValueType='REG_SZ' ValueData=''"));
-  EXPECT_EQ(AddRegisterAction(emptySz.Get()).Parse(0), CX_E_INVALID_ARG);
   TestElement shortRoot(L"<AddRegister Root='HKLM' SubKey='" + v + L"' ValueType='REG_SZ' ValueData='x'/>");
   EXPECT_EQ(RunAction(AddRegisterAction(shortRoot.Get())), CX_E_INVALID_ARG);
-}
-
-TEST(RegistryActionsDescribe, PathAndView) {
-  TestElement templates(L"<ActionDescString><AddRegister>Write $[path]</AddRegister>"
-                    L"<DelRegister>Remove $[path]</DelRegister></ActionDescString>");
-  TestElement add(L"<AddRegister Root='HKEY_CURRENT_USER' SubKey='S\\K' ValueName='N' "
-              L"ValueType='REG_SZ' ValueData='x'/>");
-  TestElement del(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='S' Key64='TRUE'/>");
-  WString out;
-  ASSERT_EQ(AddRegisterAction(add.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
-  EXPECT_EQ(out.Str(), u"Write HKEY_CURRENT_USER\\S\\K\\N");
-  ASSERT_EQ(DelRegisterAction(del.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
-  EXPECT_EQ(out.Str(), u"Remove HKEY_LOCAL_MACHINE\\S\\ m_b64Key=true");  // empty value name
 }
 
 TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {

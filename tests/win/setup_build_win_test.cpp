@@ -14,14 +14,6 @@
 
 namespace {
 
-std::wstring WinePath(const char* unixPath) {
-  std::string p = unixPath;
-  std::wstring w(p.begin(), p.end());
-  for (auto& c : w)
-    if (c == L'/') c = L'\\';
-  return L"Z:" + w;
-}
-
 std::wstring VersionText(const std::vector<uint8_t>& block, const wchar_t* key) {
   void* value = nullptr;
   UINT length = 0;

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -58,13 +59,24 @@ std::wstring TestFolder::Write(const wchar_t* name, const std::string& text) con
   return p;
 }
 
-std::wstring TestHelperPath(const wchar_t* fileName) {
-  std::string dir = CX_TEST_HELPER_DIR;  // a Unix path from the build
-  std::wstring w(dir.begin(), dir.end());
+std::wstring WinePath(const char* unixPath) {
+  std::wstring w(unixPath, unixPath + strlen(unixPath));
   for (auto& c : w)
     if (c == L'/') c = L'\\';
-  // Wine maps the Unix root to drive Z:.
-  return L"Z:" + w + L"\\" + fileName;
+  return L"Z:" + w;
+}
+
+std::wstring TestHelperPath(const wchar_t* fileName) {
+  return WinePath(CX_TEST_HELPER_DIR) + L"\\" + fileName;
+}
+
+Turn::Turn(const wchar_t* name) : mutex_(CreateMutexW(nullptr, FALSE, name)) {
+  WaitForSingleObject(mutex_, 120000);
+}
+
+Turn::~Turn() {
+  ReleaseMutex(mutex_);
+  CloseHandle(mutex_);
 }
 
 HelperProcess::HelperProcess(const std::wstring& args, const std::wstring& exePath) {
