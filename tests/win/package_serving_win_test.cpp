@@ -34,11 +34,12 @@ PackNode Folder(const std::string& name, std::vector<PackNode> children) {
   return {name, true, {}, {}, std::move(children)};
 }
 
-std::string HelperBytes(const wchar_t* name) {
+std::string FileBytes(const std::wstring& path) {
   std::string bytes;
-  EXPECT_EQ(ReadWholeFile(AsU16(TestHelperPath(name).c_str()), &bytes), CX_OK);
+  EXPECT_EQ(ReadWholeFile(AsU16(path.c_str()), &bytes), CX_OK) << std::string(path.begin(), path.end());
   return bytes;
 }
+std::string HelperBytes(const wchar_t* name) { return FileBytes(TestHelperPath(name)); }
 
 // A package folder under a test folder, backed by an archive of
 // PackageFiles\ {Tools\ {runner.exe, cx_version_dll.dll},
@@ -144,12 +145,6 @@ TEST_F(ServedPackage, AnInUseDestinationIsReplacedAtRestart) {
   move.target = AsU16(dst.c_str());
   move.replaceExisting = true;
   EXPECT_EQ(pending.Mine(), (std::vector<PendingRename>{remove, move}));
-}
-
-std::string FileBytes(const std::wstring& path) {
-  std::string bytes;
-  EXPECT_EQ(ReadWholeFile(AsU16(path.c_str()), &bytes), CX_OK) << std::string(path.begin(), path.end());
-  return bytes;
 }
 
 // Packages whose files are read from disk by someone else: regedit, the

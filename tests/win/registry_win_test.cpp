@@ -91,18 +91,34 @@ std::wstring AddRegister(const TestKey& key, const std::wstring& rest) {
   return L"<AddRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"V") + L"' " + rest + L"/>";
 }
 
-TEST(RegistryViews, WritesLandInTheNamedViewOnly) {
+TEST(RegistryServices, ViewsStringsAndKeyPaths) {
   ASSERT_EQ(IsOs64Bit(), 1) << "the views need a 64-bit prefix";
   TestKey key;
   RegistryLocation loc;
   const std::u16string sub = key.Path16(L"A\\B");
   loc.subKey = sub.c_str();
   loc.valueName = u"V";
-  loc.key64 = 0;
   ASSERT_EQ(RegWriteDword(&loc, 7), CX_OK);
   EXPECT_TRUE(KeyExists(L"SOFTWARE\\Wow6432Node\\" + key.Name() + L"\\A\\B", k64));
   EXPECT_FALSE(KeyExists(key.Path(), k64));
+
+  // A string carries its terminator, as readers see it, and reads back.
+  loc.valueName = u"S";
+  ASSERT_EQ(RegWriteString(&loc, u"abc"), CX_OK);
+  const Raw raw = ReadRaw(key.Path(L"A\\B"), L"S", k32);
+  EXPECT_EQ(raw.type, DWORD(REG_SZ));
+  EXPECT_EQ(raw.bytes, std::string("a\0b\0c\0\0\0", 8));
+  char16_t small[3];
+  uint32_t size = 3;
+  EXPECT_EQ(RegReadString(&loc, small, &size), CX_E_BUFFER_TOO_SMALL);
+  EXPECT_EQ(size, 4u);
+  char16_t text[8];
+  size = 8;
+  ASSERT_EQ(RegReadString(&loc, text, &size), CX_OK);
+  EXPECT_EQ(std::u16string(text), u"abc");
+
   loc.key64 = 1;
+  EXPECT_EQ(RegReadString(&loc, text, &size), CX_WIN_ERROR_FILE_NOT_FOUND);  // other view
   loc.valueName = u"W";
   ASSERT_EQ(RegWriteDword(&loc, 8), CX_OK);
   EXPECT_EQ(ReadRaw(key.Path(L"A\\B"), L"W", k64).type, DWORD(REG_DWORD));
@@ -112,28 +128,6 @@ TEST(RegistryViews, WritesLandInTheNamedViewOnly) {
   loc.subKey = leading.c_str();
   EXPECT_EQ(RegWriteDword(&loc, 1), CX_E_FAIL);
   EXPECT_FALSE(KeyExists(key.Path(L"X"), k32) || KeyExists(key.Path(L"X"), k64));
-}
-
-TEST(RegistryValues, StringsCarryTheirTerminatorAndReadBack) {
-  TestKey key;
-  RegistryLocation loc;
-  const std::u16string sub = key.Path16();
-  loc.subKey = sub.c_str();
-  loc.valueName = u"S";
-  ASSERT_EQ(RegWriteString(&loc, u"abc"), CX_OK);
-  const Raw raw = ReadRaw(key.Path(), L"S", k32);
-  EXPECT_EQ(raw.type, DWORD(REG_SZ));
-  EXPECT_EQ(raw.bytes, std::string("a\0b\0c\0\0\0", 8));  // as readers see it, terminated
-  char16_t small[3];
-  uint32_t size = 3;
-  EXPECT_EQ(RegReadString(&loc, small, &size), CX_E_BUFFER_TOO_SMALL);
-  EXPECT_EQ(size, 4u);
-  char16_t text[8];
-  size = 8;
-  ASSERT_EQ(RegReadString(&loc, text, &size), CX_OK);
-  EXPECT_EQ(std::u16string(text), u"abc");
-  loc.key64 = 1;
-  EXPECT_EQ(RegReadString(&loc, text, &size), CX_WIN_ERROR_FILE_NOT_FOUND);  // other view
 }
 
 TEST(AddRegisterAction, TypesRootsAndData) {

@@ -22,7 +22,7 @@ std::wstring VersionText(const std::vector<uint8_t>& block, const wchar_t* key) 
   return static_cast<const wchar_t*>(value);
 }
 
-TEST(SetupBuild, VersionRecordReadsBackThroughWindows) {
+TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   const std::wstring setup = WinePath(CX_SAMPLE_SETUP);
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(setup.c_str(), &ignored);
@@ -46,10 +46,8 @@ TEST(SetupBuild, VersionRecordReadsBackThroughWindows) {
   ASSERT_EQ(GetFileVersionNumbers(reinterpret_cast<const char16_t*>(setup.c_str()), parts), CX_OK);
   EXPECT_EQ(parts[0], 1u);
   EXPECT_EQ(parts[3], 0u);
-}
 
-TEST(SetupBuild, PackageAndProgramResourcesLoad) {
-  const std::wstring setup = WinePath(CX_SAMPLE_SETUP);
+  // The package and the program's own resources load.
   HMODULE module = LoadLibraryExW(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr) << GetLastError();
   HRSRC package = FindResourceW(module, MAKEINTRESOURCEW(170), MAKEINTRESOURCEW(256));
