@@ -78,22 +78,16 @@ class FirefoxProfiles {
     CreateDirectoryW((firefox_ + L"\\Profiles").c_str(), nullptr);
     const std::wstring profile = firefox_ + L"\\Profiles/abcd.default";
     CreateDirectoryW(profile.c_str(), nullptr);
-    if (cert9) WriteText(profile + L"\\cert9.db", "");
+    if (cert9) WriteFileText(profile + L"\\cert9.db", "");
     return profile;
   }
   void WriteIni(const std::string& text) {
     CreateDirectoryW(mozilla_.c_str(), nullptr);
     CreateDirectoryW(firefox_.c_str(), nullptr);
-    WriteText(firefox_ + L"\\profiles.ini", text);
+    WriteFileText(firefox_ + L"\\profiles.ini", text);
   }
 
  private:
-  static void WriteText(const std::wstring& path, const std::string& text) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(f, text.data(), DWORD(text.size()), &n, nullptr);
-    CloseHandle(f);
-  }
   Turn turn_;
   std::wstring mozilla_;
   std::wstring firefox_;

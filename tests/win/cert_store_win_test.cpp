@@ -22,6 +22,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Names = std::set<std::string>;
 
 std::wstring CertPath(const char* name) { return WinePath((std::string(CX_TEST_CERT_DIR) + "/" + name).c_str()); }
 
@@ -103,12 +104,6 @@ void Fill(const TestStore& store) {
   }
 }
 
-std::set<std::string> Keys(std::initializer_list<const char*> names) {
-  std::set<std::string> out;
-  for (const char* n : names) out.insert(n);
-  return out;
-}
-
 }  // namespace
 
 TEST(CertStoreWin, RemovalTakesExactlyTheMatchingBoundCertificates) {
@@ -117,7 +112,7 @@ TEST(CertStoreWin, RemovalTakesExactlyTheMatchingBoundCertificates) {
     uint32_t types, specs;
     const char16_t* provider;
     const char16_t* container;
-    std::initializer_list<const char*> left;
+    Names left;
   } cases[] = {
       {"RSA and SM2 of ProvA/c1", 3, 3, u"ProvA", u"c1", {"p384.der", "secp256k1.der", "p521.der"}},
       {"no RSA, no SM2: other curves only", 0, 3, nullptr, nullptr, {"rsa.der", "sm2.der", "pss.der", "p521.der"}},
@@ -133,7 +128,7 @@ TEST(CertStoreWin, RemovalTakesExactlyTheMatchingBoundCertificates) {
     EXPECT_EQ(DeleteCertificatesFromStore(c.types, c.specs, c.provider, c.container, store.Name()),
               CX_OK)
         << c.what;
-    EXPECT_EQ(store.Contents(), Keys(c.left)) << c.what;
+    EXPECT_EQ(store.Contents(), c.left) << c.what;
   }
 }
 
@@ -146,7 +141,7 @@ TEST(CertStoreWin, UnRegCertActionReadsItsMasksAsPlainSubstrings) {
             "\" CertType=\"rsa\" KeySpec=\"SIGNATURE,KEYEXCHANGE\" CspName=\"ProvA\"/>");
   std::unique_ptr<Action> action(CreateUnRegCertAction(e.Get()));
   EXPECT_EQ(action->Execute(nullptr), CX_OK);
-  EXPECT_EQ(store.Contents(), Keys({"rsa.der", "sm2.der", "p384.der", "pss.der", "p521.der"}));
+  EXPECT_EQ(store.Contents(), Names({"rsa.der", "sm2.der", "p384.der", "pss.der", "p521.der"}));
 
 }
 
@@ -165,7 +160,7 @@ TEST(CertStoreWin, FilesAddOnceAndBadFilesFail) {
   const std::wstring good = CertPath("p256.der");
   EXPECT_EQ(AddCertificateFileToStore(AsU16(good.c_str()), store.Name()), CX_OK);
   EXPECT_EQ(AddCertificateFileToStore(AsU16(good.c_str()), store.Name()), CX_OK);
-  EXPECT_EQ(store.Contents(), Keys({"p256.der"})) << "one copy after adding twice";
+  EXPECT_EQ(store.Contents(), Names({"p256.der"})) << "one copy after adding twice";
 }
 
 TEST(CertStoreWin, RootInAnyCaseIsTheLocalMachineStore) {

@@ -52,13 +52,13 @@ TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   ASSERT_NE(module, nullptr) << GetLastError();
   HRSRC package = FindResourceW(module, MAKEINTRESOURCEW(170), MAKEINTRESOURCEW(256));
   ASSERT_NE(package, nullptr);
-  const DWORD size = SizeofResource(module, package);
+  const DWORD packageSize = SizeofResource(module, package);
   const void* bytes = LockResource(LoadResource(module, package));
   std::string archive;
   ASSERT_EQ(ReadWholeFile(reinterpret_cast<const char16_t*>(WinePath(CX_SAMPLE_ARCHIVE).c_str()), &archive),
             CX_OK);
-  ASSERT_EQ(size, archive.size());
-  EXPECT_EQ(std::string(static_cast<const char*>(bytes), size), archive);
+  ASSERT_EQ(packageSize, archive.size());
+  EXPECT_EQ(std::string(static_cast<const char*>(bytes), packageSize), archive);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(102), RT_DIALOG), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(128), RT_GROUP_ICON), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST), nullptr);

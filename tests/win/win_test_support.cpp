@@ -49,13 +49,17 @@ TestFolder::TestFolder() {
 
 TestFolder::~TestFolder() { RemoveTree(path_); }
 
-std::wstring TestFolder::Write(const wchar_t* name, const std::string& text) const {
-  std::wstring p = File(name);
-  FILE* f = _wfopen(p.c_str(), L"wb");
+void WriteFileText(const std::wstring& path, const std::string& text) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
   if (f) {
     fwrite(text.data(), 1, text.size(), f);
     fclose(f);
   }
+}
+
+std::wstring TestFolder::Write(const wchar_t* name, const std::string& text) const {
+  std::wstring p = File(name);
+  WriteFileText(p, text);
   return p;
 }
 

@@ -66,6 +66,8 @@ class HelperProcess {
 };
 
 std::wstring ReadFileText(const std::wstring& path);
+// Writes `text` as the whole content of the file at `path`.
+void WriteFileText(const std::wstring& path, const std::string& text);
 bool FileExists(const std::wstring& path);
 
 
