@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "common/win_handles.h"
 #include "platform/admin_only_acl.h"
 #include "win_test_support.h"
 
@@ -90,8 +91,6 @@ void ExpectOnlyAdministratorsAndSystem(const DaclSummary& s) {
   EXPECT_EQ(s.admins + s.user, 1) << s.text;
 }
 
-const char16_t* U(const std::wstring& s) { return reinterpret_cast<const char16_t*>(s.c_str()); }
-
 }  // namespace
 
 TEST(AdminOnlyAcl, DescriptorAdmitsOnlyAdministratorsAndSystemAndIsInherited) {
@@ -108,31 +107,26 @@ TEST(AdminOnlyAcl, DescriptorAdmitsOnlyAdministratorsAndSystemAndIsInherited) {
   EXPECT_EQ(ProtectionFor(false, &holder), nullptr) << "unelevated: the folder's defaults";
 }
 
-TEST(AdminOnlyAcl, ProtectedFolderReadsBackWithoutEveryone) {
+TEST(AdminOnlyAcl, FolderAndCopyReadBackWithoutEveryoneAndCopiesNeverOverwrite) {
   TestFolder folder;
   AdminOnlySecurity holder;
+  SECURITY_ATTRIBUTES* sa = ProtectionFor(true, &holder);
   const std::wstring dir = folder.File(L"CxKeyPackage_0000ACL1");
-  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), ProtectionFor(true, &holder)));
+  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), sa));
   ExpectOnlyAdministratorsAndSystem(ReadBack(dir));
   // The read-back can see the difference: the defaults admit Everyone.
   const std::wstring plain = folder.File(L"plain");
   ASSERT_TRUE(CreateDirectoryW(plain.c_str(), nullptr));
   EXPECT_GT(ReadBack(plain).others, 0) << ReadBack(plain).text;
-  RemoveDirectoryW(dir.c_str());
-  RemoveDirectoryW(plain.c_str());
-}
 
-TEST(AdminOnlyAcl, CopyIsProtectedFromItsCreationAndNeverOverwrites) {
-  TestFolder folder;
+  // The copy is protected from its creation.
   const std::wstring source = folder.Write(L"source.bin", std::string(200000, 'x') + "end");
   const std::wstring target = folder.File(L"Uninstallation_0000ACL2.exe");
-  AdminOnlySecurity holder;
-  SECURITY_ATTRIBUTES* sa = ProtectionFor(true, &holder);
-  ASSERT_EQ(CopyToNewFile(U(source), U(target), sa), CX_OK);
+  ASSERT_EQ(CopyToNewFile(AsU16(source.c_str()), AsU16(target.c_str()), sa), CX_OK);
   EXPECT_EQ(ReadFileText(target), ReadFileText(source));
   ExpectOnlyAdministratorsAndSystem(ReadBack(target));
   // A name someone else took is never written through.
   const std::wstring taken = folder.Write(L"taken.exe", "planted");
-  EXPECT_EQ(CopyToNewFile(U(source), U(taken), sa), static_cast<CxResult>(ERROR_FILE_EXISTS));
+  EXPECT_EQ(CopyToNewFile(AsU16(source.c_str()), AsU16(taken.c_str()), sa), static_cast<CxResult>(ERROR_FILE_EXISTS));
   EXPECT_EQ(ReadFileText(taken), L"planted");
 }

@@ -34,11 +34,12 @@ PackNode Folder(const std::string& name, std::vector<PackNode> children) {
   return {name, true, {}, {}, std::move(children)};
 }
 
-std::string HelperBytes(const wchar_t* name) {
+std::string FileBytes(const std::wstring& path) {
   std::string bytes;
-  EXPECT_EQ(ReadWholeFile(AsU16(TestHelperPath(name).c_str()), &bytes), CX_OK);
+  EXPECT_EQ(ReadWholeFile(AsU16(path.c_str()), &bytes), CX_OK) << std::string(path.begin(), path.end());
   return bytes;
 }
+std::string HelperBytes(const wchar_t* name) { return FileBytes(TestHelperPath(name)); }
 
 // A package folder under a test folder, backed by an archive of
 // PackageFiles\ {Tools\ {runner.exe, cx_version_dll.dll},
@@ -146,20 +147,6 @@ TEST_F(ServedPackage, AnInUseDestinationIsReplacedAtRestart) {
   EXPECT_EQ(pending.Mine(), (std::vector<PendingRename>{remove, move}));
 }
 
-std::wstring WinePath(const char* unix) {
-  std::wstring w(unix, unix + strlen(unix));
-  for (auto& c : w) {
-    if (c == L'/') c = L'\\';
-  }
-  return L"Z:" + w;
-}
-
-std::string FileBytes(const std::wstring& path) {
-  std::string bytes;
-  EXPECT_EQ(ReadWholeFile(AsU16(path.c_str()), &bytes), CX_OK) << std::string(path.begin(), path.end());
-  return bytes;
-}
-
 // Packages whose files are read from disk by someone else: regedit, the
 // certificate store's file reader, certutil. The package's folders are
 // PackageFiles\ {Reg\ {import.reg, notes.txt}, Certs\ {p256.der},
@@ -225,9 +212,10 @@ class PackageFilesOnDemand : public ::testing::Test {
   std::wstring store_;
 };
 
-TEST_F(PackageFilesOnDemand, RunRegFileImportsTheExtractedFile) {
+TEST_F(PackageFilesOnDemand, RegeditAndTheStoreReadTheExtractedFiles) {
   const std::wstring reg = Pkg(L"PackageFiles\\Reg\\import.reg");
-  ASSERT_FALSE(FileExists(reg));
+  const std::wstring cert = Pkg(L"PackageFiles\\Certs\\p256.der");
+  ASSERT_FALSE(FileExists(reg) || FileExists(cert));
   // "os64": the import runs on this 64-bit prefix, into the 32-bit view.
   TestElement e(L"<RunRegFile Src='" + reg + L"' os='os64'/>");
   ASSERT_EQ(RunRegFileAction(e.Get()).Execute(&context_), CX_OK);
@@ -240,14 +228,10 @@ TEST_F(PackageFilesOnDemand, RunRegFileImportsTheExtractedFile) {
   RegCloseKey(h);
   EXPECT_STREQ(value, L"yes");
   EXPECT_TRUE(FileExists(Pkg(L"PackageFiles\\Reg\\notes.txt"))) << "its whole folder lands";
-  EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Payload"))) << "and nothing else";
-}
+  EXPECT_FALSE(FileExists(cert)) << "and nothing else";
 
-TEST_F(PackageFilesOnDemand, RegCertFileAddsTheExtractedCertificate) {
-  const std::wstring cert = Pkg(L"PackageFiles\\Certs\\p256.der");
-  ASSERT_FALSE(FileExists(cert));
-  TestElement e(L"<RegCertFile Src='" + cert + L"' StoreName='" + store_ + L"'/>");
-  ASSERT_EQ(RegCertFileAction(e.Get()).Execute(&context_), CX_OK);
+  TestElement add(L"<RegCertFile Src='" + cert + L"' StoreName='" + store_ + L"'/>");
+  ASSERT_EQ(RegCertFileAction(add.Get()).Execute(&context_), CX_OK);
   const std::string der = FileBytes(cert);
   ScopedCertContext wanted(CertCreateCertificateContext(
       X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), DWORD(der.size())));

@@ -14,14 +14,6 @@
 
 namespace {
 
-std::wstring WinePath(const char* unixPath) {
-  std::string p = unixPath;
-  std::wstring w(p.begin(), p.end());
-  for (auto& c : w)
-    if (c == L'/') c = L'\\';
-  return L"Z:" + w;
-}
-
 std::wstring VersionText(const std::vector<uint8_t>& block, const wchar_t* key) {
   void* value = nullptr;
   UINT length = 0;
@@ -30,7 +22,7 @@ std::wstring VersionText(const std::vector<uint8_t>& block, const wchar_t* key) 
   return static_cast<const wchar_t*>(value);
 }
 
-TEST(SetupBuild, VersionRecordReadsBackThroughWindows) {
+TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   const std::wstring setup = WinePath(CX_SAMPLE_SETUP);
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(setup.c_str(), &ignored);
@@ -54,21 +46,19 @@ TEST(SetupBuild, VersionRecordReadsBackThroughWindows) {
   ASSERT_EQ(GetFileVersionNumbers(reinterpret_cast<const char16_t*>(setup.c_str()), parts), CX_OK);
   EXPECT_EQ(parts[0], 1u);
   EXPECT_EQ(parts[3], 0u);
-}
 
-TEST(SetupBuild, PackageAndProgramResourcesLoad) {
-  const std::wstring setup = WinePath(CX_SAMPLE_SETUP);
+  // The package and the program's own resources load.
   HMODULE module = LoadLibraryExW(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr) << GetLastError();
   HRSRC package = FindResourceW(module, MAKEINTRESOURCEW(170), MAKEINTRESOURCEW(256));
   ASSERT_NE(package, nullptr);
-  const DWORD size = SizeofResource(module, package);
+  const DWORD packageSize = SizeofResource(module, package);
   const void* bytes = LockResource(LoadResource(module, package));
   std::string archive;
   ASSERT_EQ(ReadWholeFile(reinterpret_cast<const char16_t*>(WinePath(CX_SAMPLE_ARCHIVE).c_str()), &archive),
             CX_OK);
-  ASSERT_EQ(size, archive.size());
-  EXPECT_EQ(std::string(static_cast<const char*>(bytes), size), archive);
+  ASSERT_EQ(packageSize, archive.size());
+  EXPECT_EQ(std::string(static_cast<const char*>(bytes), packageSize), archive);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(102), RT_DIALOG), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(128), RT_GROUP_ICON), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST), nullptr);

@@ -11,12 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "actions/trusted_site_actions.h"
 #include "common/result_codes.h"
 #include "common/win_handles.h"
 #include "platform/zone_mapping.h"
-#include "tinyxml.h"
-#include "win_test_support.h"
 
 namespace {
 bool TrustedZoneFlags(DWORD* flags) {
@@ -45,21 +42,5 @@ TEST(SetTrustedSite, AddAndDeleteRunThroughAndKeepTheZoneFlags) {
   for (CxResult r : {added, removed})
     EXPECT_TRUE(r == CX_OK || (r >> 16) == 0x8000 || (r >> 16) == 0x8007) << std::hex << r;
   EXPECT_EQ(SetTrustedSite(u"", 0), CX_E_INVALID_ARG);
-}
-
-TEST(TrustedSiteActions, ParseAndDescribe) {
-  TestElement empty(L"<AddTrustedSite Url=''/>");
-  EXPECT_EQ(AddTrustedSiteAction(empty.Get()).Parse(0), CX_E_INVALID_ARG);
-  TestElement missing(L"<DelTrustedSite/>");
-  EXPECT_EQ(DelTrustedSiteAction(missing.Get()).Parse(0), CX_E_ATTR_MISSING);
-  TestElement templates(
-      L"<A><AddTrustedSite>Add $[url]</AddTrustedSite>"
-      L"<DelTrustedSite>Del $[url]</DelTrustedSite></A>");
-  TestElement site(L"<X Url='http://a.example'/>");
-  WString out;
-  ASSERT_EQ(DelTrustedSiteAction(site.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
-  EXPECT_EQ(out.Str(), u"Del http://a.example");
-  ASSERT_EQ(AddTrustedSiteAction(site.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
-  EXPECT_EQ(out.Str(), u"Add http://a.example");
 }
 }  // namespace

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -48,23 +49,38 @@ TestFolder::TestFolder() {
 
 TestFolder::~TestFolder() { RemoveTree(path_); }
 
-std::wstring TestFolder::Write(const wchar_t* name, const std::string& text) const {
-  std::wstring p = File(name);
-  FILE* f = _wfopen(p.c_str(), L"wb");
+void WriteFileText(const std::wstring& path, const std::string& text) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
   if (f) {
     fwrite(text.data(), 1, text.size(), f);
     fclose(f);
   }
+}
+
+std::wstring TestFolder::Write(const wchar_t* name, const std::string& text) const {
+  std::wstring p = File(name);
+  WriteFileText(p, text);
   return p;
 }
 
-std::wstring TestHelperPath(const wchar_t* fileName) {
-  std::string dir = CX_TEST_HELPER_DIR;  // a Unix path from the build
-  std::wstring w(dir.begin(), dir.end());
+std::wstring WinePath(const char* unixPath) {
+  std::wstring w(unixPath, unixPath + strlen(unixPath));
   for (auto& c : w)
     if (c == L'/') c = L'\\';
-  // Wine maps the Unix root to drive Z:.
-  return L"Z:" + w + L"\\" + fileName;
+  return L"Z:" + w;
+}
+
+std::wstring TestHelperPath(const wchar_t* fileName) {
+  return WinePath(CX_TEST_HELPER_DIR) + L"\\" + fileName;
+}
+
+Turn::Turn(const wchar_t* name) : mutex_(CreateMutexW(nullptr, FALSE, name)) {
+  WaitForSingleObject(mutex_, 120000);
+}
+
+Turn::~Turn() {
+  ReleaseMutex(mutex_);
+  CloseHandle(mutex_);
 }
 
 HelperProcess::HelperProcess(const std::wstring& args, const std::wstring& exePath) {

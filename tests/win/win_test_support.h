@@ -30,6 +30,21 @@ class TestFolder {
 
 // Path of a helper program or module built for the tests.
 std::wstring TestHelperPath(const wchar_t* fileName);
+// A Unix path from the build as Wine sees it: the Unix root is drive Z:.
+std::wstring WinePath(const char* unixPath);
+
+// Holds a named mutex while it lives: tests sharing a system-wide resource
+// take turns, as ctest runs tests side by side.
+class Turn {
+ public:
+  explicit Turn(const wchar_t* name);
+  ~Turn();
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+
+ private:
+  HANDLE mutex_;
+};
 
 // A started helper process, ended (if still running) by the destructor.
 class HelperProcess {
@@ -51,6 +66,8 @@ class HelperProcess {
 };
 
 std::wstring ReadFileText(const std::wstring& path);
+// Writes `text` as the whole content of the file at `path`.
+void WriteFileText(const std::wstring& path, const std::string& text);
 bool FileExists(const std::wstring& path);
 
 
