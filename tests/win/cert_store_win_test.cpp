@@ -83,7 +83,7 @@ struct Bound {
 };
 
 // Certificates with bindings to two providers, two containers and both key
-// specifications, plus one without a binding.
+// usages (exchange and signature), plus one without a binding.
 const Bound kBound[] = {
     {"rsa.der", u"ProvA", u"c1", 1},
     {"sm2.der", u"ProvA", u"c1", 2},
