@@ -301,3 +301,9 @@ expect_hidden() {
     *) fail "control $1 should be hidden: $state" ;;
   esac
 }
+
+# The install list's last action starts the token manager without waiting.
+expect_token_manager() {
+  ui wait-process TokenManager.exe 20000 || fail "the token manager was not started"
+  echo "  ok: TokenManager.exe runs"
+}

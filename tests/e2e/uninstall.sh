@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
-# Uninstall through the installed Uninstall.exe: it relaunches a temporary
-# copy, which shows the uninstall page, removes the product on Uninstall and
-# Finish, and arranges its own deletion.
+# Silent install (/S): no page, a balloon announces the end and the program
+# ends by itself with the product in place. Then uninstall through the
+# installed Uninstall.exe: it relaunches a temporary copy, which shows the
+# uninstall page, removes the product on Uninstall and Finish, and arranges
+# its own deletion.
 . "$(dirname "$0")/lib.sh"
 e2e_begin uninstall zh_TW.UTF-8
 SCRIPT=$CX_SAMPLE_SCRIPT
 dir="$DRIVE_C/$INSTALL_DIR_REL"
 
-log "silent install first"
+log "silent install"
 setup=$(install_setup "$CX_SAMPLE_SETUP" CorvexaSetup.exe)
 start_program SETUP_PID "$setup" /S
+# Nothing to click: the run, then the balloon for a few seconds.
+line=$(ui wait-class tooltips_class32 90000) || fail "no balloon appeared"
+expect_eq "balloon text" "$(script_text "$SCRIPT" IDS_SILENT_INSTALL_SUCCESSFULLY)" "${line#* }"
 wait_exit "$SETUP_PID" 120
 expect_eq "install exit code" 0 "$EXIT_CODE"
-expect_file "$dir/Uninstall.exe"
-ui wait-process TokenManager.exe 20000 || fail "the token manager was not started"
+expect_sample_installed "$DRIVE_C/e2e/CorvexaSetup.exe"
+expect_no_package_folder
+ui --any wait-gone 5000 || fail "a dialog or message box is left: $(ui list)"
+echo "  ok: no window left"
+expect_token_manager
 
 log "Uninstall.exe"
 start_program LAUNCHER_PID 'C:\Program Files (x86)\KOVA\Corvexa\Uninstall.exe'
@@ -44,8 +52,7 @@ expect_no_path "$dir"
 expect_no_path "$DRIVE_C/Program Files (x86)/KOVA"
 expect_no_package_folder
 ui wait-no-process TokenManager.exe 10000 || fail "the token manager still runs"
-echo "  ok: TokenManager.exe ended"
-pending=$(wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null || true)
+pending=$(pending_renames)
 if [ -e "$TEMP_DIR/$copy" ]; then
   grep -qiF "$copy" <<<"$pending" || fail "$copy is left and not scheduled for deletion: [$pending]"
   echo "  ok: $copy scheduled for deletion at restart"
