@@ -1,15 +1,31 @@
 #!/usr/bin/env bash
-# The sample product's registry end to end: after a silent install the
-# provider settings (both views), the registered COM class and the uninstall
-# entry are there, and Wine's own list of programs shows the entry; a setup
-# run again over the same or a newer version only says so and ends; the
-# uninstall removes all of it.
+# What the sample product leaves in the system, end to end: after a silent
+# install the provider settings (both views), the registered COM class and
+# the uninstall entry are there, and Wine's own list of programs shows the
+# entry; the links and the scheduled task are written (read back from the
+# files and through IShellLinkW / ITask); a setup run again over the same or
+# a newer version only says so and ends; the uninstall removes all of it;
+# the trusted zone's "require HTTPS" flag is the same before and after both.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/registry_lib.sh"
+: "${CX_SHELLREAD:?CX_SHELLREAD names cx_shellread.exe}"
 e2e_begin registry en_US.UTF-8
 SCRIPT=$CX_SAMPLE_SCRIPT
 dir="$DRIVE_C/$INSTALL_DIR_REL"
 version=$(xmllint --xpath 'string(/Config/SetupInfo/Version)' "$SCRIPT")
+
+app='C:\Program Files (x86)\KOVA\Corvexa'
+menu_rel="ProgramData/Microsoft/Windows/Start Menu/Programs/KOVA/Corvexa"
+menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\KOVA\Corvexa'
+desktop='C:\users\Public\Desktop'
+task="Corvexa Token Check"
+site="http://enrol.kova.example"
+
+shellread() { wine "$CX_SHELLREAD" "$@" | tr -d '\r'; }
+field() { sed -n "s/^$1: *//p"; }
+
+flags_before=$(shellread zone "$site" | field 'trusted zone flags')
+[ -n "$flags_before" ] || fail "the trusted zone's flags could not be read"
 
 log "silent install"
 setup=$(install_setup "$CX_SAMPLE_SETUP" CorvexaSetup.exe)
@@ -21,6 +37,31 @@ expect_sample_registry_installed "$version"
 listed=$(wine uninstaller --list 2>/dev/null | tr -d '\r')
 grep -qF "|||Corvexa" <<<"$listed" || fail "wine uninstaller --list does not show Corvexa: [$listed]"
 echo "  ok: wine uninstaller --list shows Corvexa"
+
+log "links"
+expect_file "$DRIVE_C/$menu_rel/Corvexa Token Manager.lnk"
+expect_file "$DRIVE_C/$menu_rel/Uninstall Corvexa.lnk"
+expect_file "$DRIVE_C/users/Public/Desktop/Corvexa Token Manager.lnk"
+for link in "$menu\\Corvexa Token Manager.lnk" "$desktop\\Corvexa Token Manager.lnk"; do
+  out=$(shellread link "$link") || fail "$link does not load"
+  expect_eq "target of $link" "$app\\TokenManager.exe" "$(field target <<<"$out")"
+  expect_eq "working folder of $link" "$app" "$(field 'working folder' <<<"$out")"
+  expect_eq "icon of $link" "$app\\TokenManager.exe,0" "$(field icon <<<"$out")"
+done
+out=$(shellread link "$menu\\Uninstall Corvexa.lnk") || fail "the uninstaller's link does not load"
+expect_eq "uninstaller link target" "$app\\Uninstall.exe" "$(field target <<<"$out")"
+expect_eq "uninstaller link icon" "$app\\Uninstall.exe,0" "$(field icon <<<"$out")"
+
+log "task"
+out=$(shellread task "$task") || fail "no task $task after the install"
+expect_eq "task program" "$app\\TokenManager.exe" "$(field program <<<"$out")"
+expect_eq "task parameters" "/check" "$(field parameters <<<"$out")"
+grep -q '^flags: .*logged on' <<<"$out" || fail "the task may run without the user: $out"
+echo "  ok: runs only while the user is logged on"
+grep -q "^trigger 0: *type 1 (1 = daily), every 1 day(s) from .* at 00:01, repeating every 10 minutes for 1440 minutes$" <<<"$out" ||
+  fail "unexpected trigger: $out"
+echo "  ok: $(grep '^trigger 0' <<<"$out")"
+expect_eq "trusted zone flags after the install" "$flags_before" "$(shellread zone "$site" | field 'trusted zone flags')"
 
 log "the same version again"
 start_program AGAIN_PID "$setup"
@@ -48,7 +89,7 @@ wine reg add "$CX_UNINSTALL_KEY" /v DisplayVersion /d "$version" /f >/dev/null 2
 
 log "uninstall"
 ui wait-process TokenManager.exe 20000 || true
-start_program LAUNCHER_PID 'C:\Program Files (x86)\KOVA\Corvexa\Uninstall.exe'
+start_program LAUNCHER_PID "$app\\Uninstall.exe"
 wait_exit "$LAUNCHER_PID" 60
 wait_dialog
 copy=$(ui procs Uninstallation_ | awk '{print $2}')
@@ -62,3 +103,10 @@ expect_sample_registry_removed
 listed=$(wine uninstaller --list 2>/dev/null | tr -d '\r')
 if grep -qF "|||Corvexa" <<<"$listed"; then fail "wine uninstaller --list still shows Corvexa"; fi
 echo "  ok: wine uninstaller --list no longer shows Corvexa"
+
+log "after the uninstall"
+expect_no_path "$DRIVE_C/ProgramData/Microsoft/Windows/Start Menu/Programs/KOVA"
+expect_no_path "$DRIVE_C/users/Public/Desktop/Corvexa Token Manager.lnk"
+if shellread task "$task" >/dev/null 2>&1; then fail "the task $task is still there"; fi
+echo "  ok: no task $task"
+expect_eq "trusted zone flags after the uninstall" "$flags_before" "$(shellread zone "$site" | field 'trusted zone flags')"
