@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Unattended runs of one product: /HELP and /? /QUIET; /QUIET /LOG=... exits
+# Unattended runs of one product, signed by tools/sign-setup.sh with a
+# certificate made here (it verifies with osslsigncode, a changed byte breaks
+# it, and the Uninstall.exe it installs verifies too): /HELP and /? /QUIET;
+# /QUIET /LOG=... exits
 # 0 with no window of the setup at any moment (watched from outside while it
 # runs), the product in place, and a UTF-8 log with one line per action of
 # the install list, in order; a second /QUIET install of the same version
@@ -8,10 +11,30 @@
 # 0 without any window, and soon after nothing is left: not the install
 # folder, not the temporary copy, nothing scheduled for the next restart.
 . "$(dirname "$0")/lib.sh"
+command -v osslsigncode >/dev/null || fail "osslsigncode is missing (make deps)"
 e2e_begin quiet_install zh_CN.UTF-8
 SCRIPT=$CX_SAMPLE_SCRIPT
 dir="$DRIVE_C/$INSTALL_DIR_REL"
-setup=$(install_setup "$CX_SAMPLE_SETUP" CorvexaSetup.exe)
+
+log "signing"
+work="$CX_E2E_WORK/prefixes/$TEST_NAME.sign"
+rm -rf "$work" && mkdir -p "$work"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+  -subj "/CN=Corvexa e2e signing" -addext "extendedKeyUsage=codeSigning" \
+  -addext "keyUsage=digitalSignature" 2>/dev/null || fail "openssl made no certificate"
+cp "$CX_SAMPLE_SETUP" "$work/CorvexaSetup.exe"
+bash "$CX_SIGN_SCRIPT" "$work/CorvexaSetup.exe" "$work/cert.pem" "$work/key.pem" || fail "signing failed"
+
+verify() { osslsigncode verify -in "$1" -CAfile "$work/cert.pem" 2>&1 | grep -q '^Signature verification: ok'; }
+verify "$work/CorvexaSetup.exe" || fail "the signed setup does not verify"
+echo "  ok: the signed setup verifies (SHA-256: $(osslsigncode verify -in "$work/CorvexaSetup.exe" -CAfile "$work/cert.pem" 2>&1 | grep -c -i sha256) sha256 lines)"
+verify "$CX_SAMPLE_SETUP" && fail "the unsigned setup verifies"
+cp "$work/CorvexaSetup.exe" "$work/changed.exe"
+printf 'X' | dd of="$work/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
+verify "$work/changed.exe" && fail "a changed signed file still verifies"
+echo "  ok: unsigned and changed files do not verify"
+
+setup=$(install_setup "$work/CorvexaSetup.exe" CorvexaSetup.exe)
 
 log "/HELP: one box with the switches and exit codes; under /QUIET nothing"
 start_program HELP_PID "$setup" /HELP
@@ -35,6 +58,8 @@ expect_eq "exit code" 0 "$EXIT_CODE"
 expect_no_window_seen
 expect_sample_installed "$DRIVE_C/e2e/CorvexaSetup.exe"
 expect_no_package_folder
+verify "$dir/Uninstall.exe" || fail "the installed Uninstall.exe does not verify"
+echo "  ok: the installed Uninstall.exe verifies"
 
 logfile="$DRIVE_C/e2e/install log.txt"
 expect_file "$logfile"
@@ -96,3 +121,4 @@ grep -q 'mode: uninstall, quiet' "$DRIVE_C/e2e/uninstall.log" || fail "the copy'
 grep -q 'removed now instead of at the restart' "$DRIVE_C/e2e/uninstall.log" ||
   fail "the log does not tell what the copy removed after the launcher"
 echo "  ok: launcher and copy wrote one log"
+rm -rf "$work"
