@@ -23,9 +23,7 @@ log "a second setup"
 start_program SECOND_PID "$setup"
 line=$(ui --msgbox wait-window '*' 60000) || fail "no message box from the second setup"
 expect_eq "message box title" "$(script_text "$SCRIPT" IDS_MAIN_UI_INSTALL_TITLE)" "${line#* }"
-want=$(script_text "$SCRIPT" IDS_INSTANCE_EXISTED)
-ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [$want]: $(ui --msgbox dump)"
-echo "  ok: the message box says [$want]"
+expect_msgbox_text IDS_INSTANCE_EXISTED
 # Escape closes a message box: also proof that the keys cx_uiauto sends arrive
 # (so the dialog ignored the one above).
 ui --msgbox key escape

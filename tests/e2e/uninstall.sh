@@ -77,9 +77,7 @@ expect_eq "trusted zone flags after the install" "$flags_before" "$(shellread zo
 log "the same version again"
 start_program AGAIN_PID "$setup"
 ui --msgbox wait-window '*' 60000 >/dev/null || fail "no message box from the second install"
-want=$(script_text "$SCRIPT" IDS_INSTAL_EQUAL_WARNING)
-ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [$want]: $(ui --msgbox dump)"
-echo "  ok: the message box says [$want]"
+expect_msgbox_text IDS_INSTAL_EQUAL_WARNING
 ui --msgbox key escape
 wait_exit "$AGAIN_PID" 30
 expect_eq "second setup's exit code" 1638 "$EXIT_CODE"
@@ -90,9 +88,7 @@ wine reg add "$CX_UNINSTALL_KEY" /v DisplayVersion /d 1.0.1.0 /f >/dev/null 2>&1
   fail "could not raise the installed version"
 start_program NEWER_PID "$setup"
 ui --msgbox wait-window '*' 60000 >/dev/null || fail "no message box about the newer version"
-want=$(script_text "$SCRIPT" IDS_INSTAL_HIGHER_WARNING)
-ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [$want]: $(ui --msgbox dump)"
-echo "  ok: the message box says [$want]"
+expect_msgbox_text IDS_INSTAL_HIGHER_WARNING
 ui --msgbox key escape
 wait_exit "$NEWER_PID" 30
 expect_eq "third setup's exit code" 1638 "$EXIT_CODE"
