@@ -43,6 +43,4 @@ ui wait-gone 10000 || fail "a setup dialog is still there"
 log "results"
 expect_sample_installed "$DRIVE_C/e2e/CorvexaSetup.exe"
 expect_no_package_folder
-# The list's last action starts the token manager without waiting.
-ui wait-process TokenManager.exe 20000 || fail "the token manager was not started"
-echo "  ok: TokenManager.exe runs"
+expect_token_manager

@@ -293,11 +293,18 @@ expect_sample_installed() {
   echo "  ok: Uninstall.exe is the setup's copy"
 }
 
-expect_hidden() {
-  local state
-  state=$(ui state "$1")
-  case $state in
-    visible=0*) echo "  ok: control $1 hidden" ;;
-    *) fail "control $1 should be hidden: $state" ;;
-  esac
+expect_hidden() { expect_eq "control $1 visible" visible=0 "$(ui state "$1" | cut -d" " -f1)"; }
+
+# expect_msgbox_text KEY: the message box shows the script's KEY text.
+expect_msgbox_text() {
+  local want
+  want=$(script_text "$SCRIPT" "$1")
+  ui --msgbox dump | grep -qF "text=$want" || fail "the message box does not say [$want]: $(ui --msgbox dump)"
+  echo "  ok: the message box says [$want]"
+}
+
+# The install list's last action starts the token manager without waiting.
+expect_token_manager() {
+  ui wait-process TokenManager.exe 20000 || fail "the token manager was not started"
+  echo "  ok: TokenManager.exe runs"
 }

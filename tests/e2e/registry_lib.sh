@@ -7,11 +7,12 @@ CX_PROVIDER_KEY='HKLM\Software\KOVA\Corvexa\Provider'
 CX_CLASS_KEY='HKCR\CLSID\{37951B6C-C0FC-4627-88DA-E3C476E435DA}'
 
 # reg_query KEY [VIEW]: `wine reg query` of the key with its subkeys; VIEW is
-# 32 (the default, Debian's wine runs the 32-bit reg.exe) or 64.
+# 32 (the default, Debian's wine runs the 32-bit reg.exe) or 64. reg words
+# the default value's name in the user's language: asked in English here.
 reg_query() {
   local view=()
   [ "${2:-32}" = 64 ] && view=(/reg:64)
-  wine reg query "$1" /s "${view[@]}" 2>/dev/null | tr -d '\r'
+  LANG=en_US.UTF-8 wine reg query "$1" /s "${view[@]}" 2>/dev/null | tr -d '\r'
 }
 
 # expect_reg_value KEY VIEW NAME TYPE DATA

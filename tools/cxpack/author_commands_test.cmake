@@ -5,16 +5,7 @@
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 
-function(check what)
-  if(NOT (${ARGN}))
-    message(SEND_ERROR "FAILED: ${what}")
-  endif()
-endfunction()
-
-macro(cxpack)
-  execute_process(COMMAND "${CXPACK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err)
-endmacro()
+include(${CMAKE_CURRENT_LIST_DIR}/cli_test_lib.cmake)
 
 # Packages that lint clean.
 set(nothing "")
@@ -60,10 +51,7 @@ cxpack(plan "${WORK}/missing")
 check("plan of a missing folder: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: .*missing: no such file or folder\n$")
 cxpack(plan "${WORK}/bad.xml")
 check("plan of a broken script: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: .*bad.xml: the script does not load")
-foreach(args "lint" "plan" "plan;x;--os;16" "plan;x;--lang;fr" "lint;a;b")
-  cxpack(${args})
-  check("usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack")
-endforeach()
+expect_usage("usage: cxpack" "lint" "plan" "plan,x,--os,16" "plan,x,--lang,fr" "lint,a,b")
 
 # The sample product's plans match the reviewed files.
 foreach(mode install uninstall)

@@ -10,17 +10,7 @@ string(REPEAT "0123456789" 4000 big)
 file(WRITE "${tree}/PackageFiles/Sub/Deep/big.bin" "${big}")
 file(WRITE "${tree}/readme.txt" "hello")
 
-function(check what)
-  if(NOT (${ARGN}))
-    message(SEND_ERROR "FAILED: ${what}")
-  endif()
-endfunction()
-
-# Runs cxpack with ARGN; sets rc, out, err in the caller.
-macro(cxpack)
-  execute_process(COMMAND "${CXPACK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err)
-endmacro()
+include(${CMAKE_CURRENT_LIST_DIR}/cli_test_lib.cmake)
 
 # Round trip: list, extracted bytes and a second pack are identical.
 cxpack(pack "${tree}" -o "${WORK}/a.bin")
@@ -71,10 +61,7 @@ check("pack of a missing folder: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: 
       AND NOT EXISTS "${WORK}/m.bin")
 
 # Usage errors exit with 2.
-foreach(args "" "pack;${tree}" "list;a;--codepage;850" "extract;${WORK}/a.bin")
-  cxpack(${args})
-  check("usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack")
-endforeach()
+expect_usage("usage: cxpack" "" "pack,${tree}" "list,a,--codepage,850" "extract,${WORK}/a.bin")
 
 # build: bad inputs give one line "cxpack: PATH: reason", status 1, and no output file.
 # These minimal packages are no complete product, so lint is left out here.
@@ -115,11 +102,8 @@ cxpack(build "${product}" -o "${WORK}/out.exe" --stub "${WORK}/notpe.exe")
 check("lint stops the build: [${err}]" rc EQUAL 1 AND err MATCHES "SetupScript.xml:[0-9]+:[0-9]+: error: "
       AND err MATCHES "cxpack: [^\n]*product: [0-9]+ errors found by lint. nothing written\n$"
       AND NOT EXISTS "${WORK}/out.exe")
-foreach(args "build" "build;${product}" "build;${product};-o" "build;${product};-o;x;--codepage;850"
-             "build;${product};${tree};-o;x")
-  cxpack(${args})
-  check("build usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "usage: cxpack build")
-endforeach()
+expect_usage("usage: cxpack build" "build" "build,${product}" "build,${product},-o"
+             "build,${product},-o,x,--codepage,850" "build,${product},${tree},-o,x")
 
 # Without --stub, the stub is looked for in share/cxsetup/ beside an installed cxpack.
 file(COPY "${CXPACK}" DESTINATION "${WORK}/prefix/bin")
