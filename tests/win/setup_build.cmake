@@ -1,10 +1,15 @@
 # Setups written by `cxpack build`: the sample setup read back through
 # Windows (version record, package, the program's own resources), and a
 # build from the installed stub checked for reproducibility and by objdump.
+# The archive the setup should carry, packed here from the same staged folder.
+set(sample_archive "${CMAKE_CURRENT_BINARY_DIR}/sample-package.bin")
+cx_pack_command("${CX_SAMPLE_PACKAGE_DIR}" "${sample_archive}" "")
+add_custom_target(cx_sample_archive DEPENDS "${sample_archive}")
+add_dependencies(cx_sample_archive corvexa_package)
 target_compile_definitions(cx_win_tests PRIVATE
   CX_SAMPLE_SETUP="$<TARGET_FILE:CorvexaSetup>"
-  CX_SAMPLE_ARCHIVE="${CMAKE_BINARY_DIR}/examples/CorvexaSetup_package/package.bin")
-add_dependencies(cx_win_tests CorvexaSetup)
+  CX_SAMPLE_ARCHIVE="${sample_archive}")
+add_dependencies(cx_win_tests CorvexaSetup cx_sample_archive)
 
 find_program(CX_OBJDUMP i686-w64-mingw32-objdump)
 if(EXISTS "${CX_HOST_CXPACK}" AND CX_OBJDUMP)

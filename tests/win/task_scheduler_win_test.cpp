@@ -70,9 +70,8 @@ class TestTask {
 
 constexpr char16_t kApp[] = u"C:\\Program Files\\Vendor\\TokenManager.exe";
 
-TEST(ScheduleTask, CreatedTaskReadsBackThenIsReplacedKeptEndedAndDeleted) {
+TEST(ScheduleTask, CreatedTaskReadsBackAsADailyRepeatingLoggedOnTask) {
   TestTask task(L"create");
-  EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskDelete, nullptr), CX_OK);  // none
   SYSTEMTIME before, after;
   GetLocalTime(&before);
   ASSERT_EQ(ScheduleTask(task.u16(), kApp, u"/check", 15, kTaskCreate, u"check"), CX_OK);
@@ -98,13 +97,17 @@ TEST(ScheduleTask, CreatedTaskReadsBackThenIsReplacedKeptEndedAndDeleted) {
   EXPECT_TRUE(sameDay(before) || sameDay(after))
       << t.wBeginYear << "-" << t.wBeginMonth << "-" << t.wBeginDay << " vs local " << before.wYear
       << "-" << before.wMonth << "-" << before.wDay;
+}
 
-  // A second create replaces the task; a bad interval keeps it as it was.
+TEST(ScheduleTask, CreateReplacesAndABadIntervalKeepsTheOldTask) {
+  TestTask task(L"replace");
+  ASSERT_EQ(ScheduleTask(task.u16(), kApp, u"/a", 15, kTaskCreate, u""), CX_OK);
   ASSERT_EQ(ScheduleTask(task.u16(), u"C:\\Other.exe", u"/b", 30, kTaskCreate, u""), CX_OK);
-  f = ReadTask(task.Name());
+  TaskFields f = ReadTask(task.Name());
   EXPECT_EQ(f.application, L"C:\\Other.exe");
   EXPECT_EQ(f.triggers, 1);
   EXPECT_EQ(f.trigger.MinutesInterval, 30u);
+
   for (int32_t bad : {1440, -5}) {
     EXPECT_EQ(ScheduleTask(task.u16(), kApp, u"/c", bad, kTaskCreate, u""), CX_HR_E_INVALIDARG);
     f = ReadTask(task.Name());
@@ -116,8 +119,14 @@ TEST(ScheduleTask, CreatedTaskReadsBackThenIsReplacedKeptEndedAndDeleted) {
   EXPECT_EQ(ScheduleTask(task.u16(), kApp, u"", 0, kTaskCreate, u""), CX_OK);
   EXPECT_EQ(ScheduleTask(task.u16(), u"", u"", 5, kTaskCreate, u""), CX_OK);
   EXPECT_EQ(ReadTask(task.Name()).trigger.MinutesInterval, 30u);
+}
 
-  EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskEnd, nullptr), CX_OK);  // not running
+TEST(ScheduleTask, DeleteAndEndOfTasksThatAreMissingOrIdle) {
+  TestTask task(L"delete");
+  EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskDelete, nullptr), CX_OK);  // none
+  ASSERT_EQ(ScheduleTask(task.u16(), kApp, u"", 5, kTaskCreate, u""), CX_OK);
+  EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskEnd, nullptr),
+            CX_OK);  // not running
   EXPECT_TRUE(ReadTask(task.Name()).found);
   EXPECT_EQ(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskDelete, nullptr), CX_OK);
   EXPECT_FALSE(ReadTask(task.Name()).found);
@@ -131,7 +140,17 @@ TEST(SetAppTaskSchedulerAction, ParseTable) {
     const wchar_t* xml;
     CxResult parse;
   } cases[] = {
-      // an empty name, and no type at all
+      // a delete needs only the name
+      {L"<T Name='n' Type='Delete'/>", CX_OK},
+      // a create needs its interval
+      {L"<T Name='n' Type='Create' AppPath='a'/>", CX_E_ATTR_MISSING},
+      // ... and its program
+      {L"<T Name='n' Type='Create' Interval='5'/>", CX_E_ATTR_MISSING},
+      // other types need neither
+      {L"<T Name='n' Type='Stop'/>", CX_OK},
+      // present attributes must not be empty
+      {L"<T Name='n' Type='Delete' Param=''/>", CX_E_INVALID_ARG},
+      {L"<T Name='n' Type='Delete' Interval=''/>", CX_E_INVALID_ARG},
       {L"<T Name='' Type='Delete'/>", CX_E_INVALID_ARG},
       {L"<T Name='n'/>", CX_E_ATTR_MISSING},
   };
@@ -155,5 +174,10 @@ TEST(SetAppTaskSchedulerAction, TextIntervalParsesAndDoesNothing) {
                L"' Type='Create' AppPath='C:\\a.exe' Param='/x' Interval='7'/>");
   EXPECT_EQ(SetAppTaskSchedulerAction(real.Get()).Execute(nullptr), CX_OK);
   EXPECT_EQ(ReadTask(task.Name()).trigger.MinutesInterval, 7u);
+  TestElement templates(L"<A><SetAppTaskScheduler>Task $[name] ($[type])</SetAppTaskScheduler></A>");
+  WString out;
+  ASSERT_EQ(SetAppTaskSchedulerAction(real.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
+  EXPECT_EQ(out.Str(),
+            u"Task " + std::u16string(AsU16(task.Name().c_str())) + u" (Create)[C:\\a.exe /x]");
 }
 }  // namespace
