@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -18,13 +17,14 @@
 #include "common/version_number.h"
 #include "common/wstring.h"
 #include "engine/action_schema.h"
+#include "package/lint_package_reads.h"
+#include "package/lint_structure.h"
+#include "package/package_file_index.h"
 #include "package/package_writer.h"
 #include "package/setup_script.h"
 #include "package/system_folders.h"
 #include "package/variables.h"
 #include "package/xml_access.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -645,46 +645,16 @@ void Linter::CheckValue(const TiXmlElement* e, const ActionSchema& schema,
 
 // ---- package files ----
 
-// The entry of `dir` whose name equals `name` ignoring ASCII case, or empty.
-fs::path FindNoCase(const fs::path& dir, const std::string& name) {
-  std::error_code ec;
-  fs::path exact = dir / fs::u8path(name);
-  if (fs::exists(exact, ec)) return exact;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string entry;
-    try {
-      entry = it->path().filename().u8string();
-    } catch (const std::exception&) {
-      continue;
-    }
-    if (SameNoCase(entry.c_str(), name.c_str())) return it->path();
-  }
-  return {};
-}
-
 void Linter::CheckPackagePath(const TiXmlElement* e, const std::string& what,
                               const std::string& path) {
   if (options_.packageDir.empty() || srcroot_.empty()) return;
   if (path.size() < srcroot_.size() ||
       !SameNoCase(path.substr(0, srcroot_.size()).c_str(), srcroot_.c_str()))
     return;
-  std::string rel = path.substr(srcroot_.size());
-  if (!rel.empty() && rel.back() == '*') rel.pop_back();
-  fs::path at(options_.packageDir);
-  size_t start = 0;
-  while (start <= rel.size()) {
-    size_t end = rel.find_first_of("\\/", start);
-    if (end == std::string::npos) end = rel.size();
-    const std::string part = rel.substr(start, end - start);
-    if (!part.empty() && part != ".") {
-      at = FindNoCase(at, part);
-      if (at.empty()) {
-        Error(e, what + " " + Quoted(rel) + " is not in the package");
-        return;
-      }
-    }
-    start = end + 1;
-  }
+  const std::string rel = path.substr(srcroot_.size());
+  if (!PackageFileIndex(options_.packageDir).Has(rel))
+    Error(e, what + " " + Quoted(!rel.empty() && rel.back() == '*' ? rel.substr(0, rel.size() - 1) : rel) +
+                 " is not in the package");
 }
 
 void Linter::CheckPackageNames() {
@@ -753,8 +723,9 @@ std::vector<LintFinding> Linter::Run(const std::string& bytes) {
 
   XmlParseError where;
   if (XmlParse(raw_.data(), raw_.size(), &rawDoc_, &where) != CX_OK) {
-    Add(where.row ? where.row : 1, where.column, LintSeverity::kError,
-        "not well-formed: " + where.description);
+    LintFinding unclosed;
+    if (FindUnclosedElement(raw_, &unclosed) && unclosed.line <= where.row) findings_.push_back(unclosed);
+    else Add(where.row ? where.row : 1, where.column, LintSeverity::kError, "not well-formed: " + where.description);
     return findings_;
   }
   if (!CheckDeclaration()) return findings_;
@@ -767,6 +738,12 @@ std::vector<LintFinding> Linter::Run(const std::string& bytes) {
   CheckLists();
   CheckTemplates();
   CheckPackageNames();
+  const LintContext context{config_, expanded_ ? script_.ExpandedDocument()->FirstChildElement("Config") : nullptr,
+                            srcroot_, encoding_, &options_, &findings_};
+  LintTextSections(context);
+  LintProgramSources(context);
+  LintCertToRegTools(context);
+  LintLogo(context);
   std::stable_sort(findings_.begin(), findings_.end(),
                    [](const LintFinding& a, const LintFinding& b) {
                      const bool aFile = !a.file.empty(), bFile = !b.file.empty();
@@ -799,7 +776,9 @@ std::string FormatLintFindings(const std::vector<LintFinding>& findings,
       out += ":" + std::to_string(f.line);
       if (f.column > 0) out += ":" + std::to_string(f.column);
     }
-    out += f.severity == LintSeverity::kError ? ": error: " : ": warning: ";
+    out += f.severity == LintSeverity::kError     ? ": error: "
+           : f.severity == LintSeverity::kWarning ? ": warning: "
+                                                  : ": note: ";
     out += f.message + "\n";
   }
   return out;
