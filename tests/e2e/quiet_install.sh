@@ -33,6 +33,15 @@ cp "$work/CorvexaSetup.exe" "$work/changed.exe"
 printf 'X' | dd of="$work/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
 verify "$work/changed.exe" && fail "a changed signed file still verifies"
 echo "  ok: unsigned and changed files do not verify"
+# A time-stamp server that does not answer (a closed local port): one line
+# saying so, status 1, and the file as it was.
+cp "$CX_SAMPLE_SETUP" "$work/unsigned.exe"
+said=$(bash "$CX_SIGN_SCRIPT" "$work/unsigned.exe" "$work/cert.pem" "$work/key.pem" http://127.0.0.1:9 2>&1) &&
+  fail "signing without a time-stamp server succeeded"
+[ "$(printf '%s\n' "$said" | wc -l)" -eq 1 ] && [[ $said == *"time-stamp server http://127.0.0.1:9 did not answer"* ]] ||
+  fail "a failed signing said: $said"
+cmp -s "$work/unsigned.exe" "$CX_SAMPLE_SETUP" || fail "a failed signing changed the file"
+echo "  ok: a failed signing is one line: $said"
 
 setup=$(install_setup "$work/CorvexaSetup.exe" CorvexaSetup.exe)
 
