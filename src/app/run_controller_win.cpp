@@ -35,6 +35,7 @@ RunController::RunController(InstallerEngine* engine, uint32_t packageId)
 
 RunOutcome RunController::Prepare(RunObserver* observer) {
   observer_ = observer;
+  // In this order: the lock is named by the package's product code.
   using Step = RunOutcome (RunController::*)();
   static constexpr Step kSteps[] = {&RunController::LoadPackage, &RunController::TakeInstanceLock,
                                     &RunController::CheckInstalledVersion,
@@ -113,7 +114,7 @@ void RunController::RunUnattended() {
 }
 
 bool RunController::StartsAtOnce() const {
-  return ::StartsAtOnce(engine_->Mode(), engine_->IsSilent());
+  return engine_ && ::StartsAtOnce(engine_->Mode(), engine_->IsSilent());
 }
 
 bool RunController::Claim() {
