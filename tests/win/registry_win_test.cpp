@@ -15,7 +15,7 @@
 #include "common/win_handles.h"
 #include "platform/registry.h"
 #include "platform/uninstall_registration.h"
-#include "ui/dialog_logic.h"
+#include "app/run_policy.h"
 #include "tinyxml.h"
 #include "win_test_support.h"
 
