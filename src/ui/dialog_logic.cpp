@@ -5,6 +5,7 @@
 #include "common/version_number.h"
 #include "engine/install_context.h"
 #include "engine/progress.h"
+#include "package/script_vocabulary.h"
 
 namespace {
 
@@ -14,8 +15,6 @@ constexpr uint32_t kVkReturn = 0x0D;
 constexpr uint32_t kVkEscape = 0x1B;
 
 constexpr uint32_t kReadNotInstalled = 2;
-
-const char16_t kLogoRelative[] = u"PackageFiles\\ProgramFiles(x86)\\KOVA\\Corvexa\\Res\\Logo_Long.bmp";
 
 }  // namespace
 
@@ -100,6 +99,6 @@ WString LogoPath(const WString& packageFolder) {
   if (folder.empty()) return path;
   path = packageFolder;
   if (folder.back() != u'\\') path.Append(u"\\");
-  path.Append(kLogoRelative);
+  path.Append(kLogoPackagePath);
   return path;
 }

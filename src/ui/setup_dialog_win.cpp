@@ -12,6 +12,7 @@
 #include "common/result_codes.h"
 #include "engine/failure_policy.h"
 #include "engine/property_store.h"
+#include "package/script_vocabulary.h"
 #include "ui/dialog_logic.h"
 #include "ui/engine_image.h"
 
@@ -20,7 +21,6 @@ std::atomic<int32_t> g_runState{kRunIdle};
 
 namespace {
 
-constexpr char16_t kScriptPath[] = u"\\PackageFiles\\SetupScript.xml";
 constexpr uint32_t kBalloonMs = 3000;
 constexpr int32_t kLogoFitPolicy = 1;
 constexpr uint32_t kWorkerCancelled = 0xFFFFFFFF;
@@ -61,7 +61,7 @@ bool CSetupDlg::Text(const char* key, WString* out) const {
 
 RunOutcome CSetupDlg::PrepareRun(bool present) {
   SetupLog& log = ProcessLog();
-  if (!engine_ || engine_->LoadPackage(IDR_SETUP_PACKAGE, kScriptPath, 0) != 1) {
+  if (!engine_ || engine_->LoadPackage(IDR_SETUP_PACKAGE, kScriptPackagePath, 0) != 1) {
     if (engine_ && engine_->PackageTooLarge()) {
       log.Write("the embedded package is too large to be opened on this computer");
       // The script's texts are not there to say it in the user's language.
