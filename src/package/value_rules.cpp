@@ -22,6 +22,19 @@ bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Blanks, an optional sign, then decimal digits up to the first other
+// character: the sign and the number, held at `limit`. 0 for null text.
+uint64_t DecimalPrefix(const char* text, bool* negative, uint64_t limit) {
+  *negative = false;
+  if (!text) return 0;
+  while (IsBlank(*text)) ++text;
+  if (*text == '+' || *text == '-') *negative = (*text++ == '-');
+  uint64_t value = 0;
+  for (; IsDigit(*text) && value < limit; ++text)
+    value = value * 10 + static_cast<uint64_t>(*text - '0');
+  return value < limit ? value : limit;
+}
+
 // Whether `text` equals the ASCII `word`, character for character.
 bool SameWord(const char16_t* text, const char* word) {
   for (; *word; ++text, ++word)
@@ -58,15 +71,9 @@ bool IsDecimalText(const char* text, bool allowSign) {
 }
 
 uint32_t DwordFromText(const char* text) {
-  if (!text) return 0;
-  while (IsBlank(*text)) ++text;
   bool negative = false;
-  if (*text == '+' || *text == '-') negative = (*text++ == '-');
-  uint64_t value = 0;
-  for (; IsDigit(*text); ++text) {
-    value = value * 10 + static_cast<uint64_t>(*text - '0');
-    if (value > 0xFFFFFFFFull) return 0xFFFFFFFF;
-  }
+  const uint64_t value = DecimalPrefix(text, &negative, 0x100000000ull);
+  if (value > 0xFFFFFFFFull) return 0xFFFFFFFF;
   const uint32_t v = static_cast<uint32_t>(value);
   return negative ? 0u - v : v;
 }
@@ -94,17 +101,10 @@ CxResult BytesFromHexText(const char* text, std::vector<uint8_t>* out) {
 }
 
 int32_t MinutesFromText(const char* text) {
-  if (!text) return 0;
-  while (IsBlank(*text)) ++text;
   bool negative = false;
-  if (*text == '+' || *text == '-') negative = (*text++ == '-');
-  long long value = 0;
-  for (; IsDigit(*text); ++text)
-    if (value <= INT_MAX) value = value * 10 + (*text - '0');
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int32_t>(value);
+  const uint64_t value = DecimalPrefix(text, &negative, uint64_t{INT_MAX} + 1);
+  if (negative) return value > INT_MAX ? INT_MIN : -static_cast<int32_t>(value);
+  return value > INT_MAX ? INT_MAX : static_cast<int32_t>(value);
 }
 
 int WordIndex(const char* const* words, const char16_t* text) {
