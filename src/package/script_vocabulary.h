@@ -44,12 +44,14 @@ inline constexpr const char* kSetupInfoKeys[] = {kProductCodeKey, kProductNameKe
                                                  kVersionKey, kInstallDirKey};
 
 inline constexpr char kNeedAdminText[] = "IDS_NEED_ADMIN";
+// Without this text the dialog's Finish button ends the program at once.
+inline constexpr char kFinishButtonText[] = "IDS_BTN_FININSH";
 // Every text the dialog and the runner look up, the last one included.
 inline constexpr const char* kTextKeys[] = {
     "IDS_MAIN_UI_INSTALL_TITLE",   "IDS_MAIN_UI_UNINSTALL_TITLE",
     "IDS_WELCOME_INSTALL",         "IDS_WELCOME_UNINSTALL",
     "IDS_BTN_INSTALL",             "IDS_BTN_CANCEL",
-    "IDS_BTN_UNINSTALL",           "IDS_BTN_FININSH",
+    "IDS_BTN_UNINSTALL",           kFinishButtonText,
     "IDS_INSTANCE_EXISTED",        "IDS_INSTAL_HIGHER_WARNING",
     "IDS_INSTAL_EQUAL_WARNING",    "IDS_TIP_INSTALLING_PRODUCT",
     "IDS_TIP_UNINSTALLING_PRODUCT", "IDS_INSTALL_OK",
@@ -57,9 +59,6 @@ inline constexpr const char* kTextKeys[] = {
     "IDS_UNINSTALL_FAILED",        "IDS_SILENT_INSTALL_SUCCESSFULLY",
     "IDS_SILENT_INSTALL_FINISHED", kNeedAdminText,
 };
-// Without this text the dialog's Finish button ends the program at once.
-inline constexpr char kFinishButtonText[] = "IDS_BTN_FININSH";
-
 // ---- paths inside a package ----
 
 inline constexpr char kPackageFilesFolder[] = "PackageFiles";
