@@ -13,11 +13,11 @@
 #include "engine/admin_check.h"
 #include "engine/failure_policy.h"
 #include "engine/property_store.h"
+#include "package/script_vocabulary.h"
 #include "package/temp_folder.h"
 
 namespace {
 
-constexpr char16_t kScriptPath[] = u"\\PackageFiles\\SetupScript.xml";
 constexpr uint32_t kWorkerCancelled = 0xFFFFFFFF;
 constexpr char16_t kTooLargeText[] =
     u"This setup package is too large to be opened on this computer. Nothing was installed.";
@@ -52,7 +52,7 @@ RunOutcome RunController::Prepare(RunObserver* observer) {
 
 RunOutcome RunController::LoadPackage() {
   SetupLog& log = ProcessLog();
-  if (!engine_ || engine_->LoadPackage(packageId_, kScriptPath, 0) != 1) {
+  if (!engine_ || engine_->LoadPackage(packageId_, kScriptPackagePath, 0) != 1) {
     if (engine_ && engine_->PackageTooLarge()) {
       log.Write("the embedded package is too large to be opened on this computer");
       // The script's texts are not there to say it in the user's language.
@@ -102,7 +102,7 @@ RunOutcome RunController::CheckInstalledVersion() {
 RunOutcome RunController::CheckPageTexts() {
   // Without a Finish text the script is not one a welcome page can present.
   WString finish;
-  if (!observer_ || StartsAtOnce() || Text("IDS_BTN_FININSH", &finish))
+  if (!observer_ || StartsAtOnce() || Text(kFinishButtonText, &finish))
     return RunOutcome::kSucceeded;
   ProcessLog().Write("the script has no IDS_BTN_FININSH text");
   return RunOutcome::kPackageDamaged;

@@ -3,6 +3,7 @@
 
 #include "app/resource_ids.h"
 #include "app/run_policy.h"
+#include "package/script_vocabulary.h"
 
 namespace {
 
@@ -10,8 +11,6 @@ namespace {
 constexpr uint32_t kWmKeyDown = 0x0100;
 constexpr uint32_t kVkReturn = 0x0D;
 constexpr uint32_t kVkEscape = 0x1B;
-
-const char16_t kLogoRelative[] = u"PackageFiles\\ProgramFiles(x86)\\KOVA\\Corvexa\\Res\\Logo_Long.bmp";
 
 }  // namespace
 
@@ -42,6 +41,6 @@ WString LogoPath(const WString& packageFolder) {
   if (folder.empty()) return path;
   path = packageFolder;
   if (folder.back() != u'\\') path.Append(u"\\");
-  path.Append(kLogoRelative);
+  path.Append(kLogoPackagePath);
   return path;
 }

@@ -6,6 +6,7 @@
 #include "app/resource_ids.h"
 #include "app/run_controller.h"
 #include "app/run_policy.h"
+#include "package/script_vocabulary.h"
 #include "ui/dialog_logic.h"
 #include "ui/engine_image.h"
 
@@ -86,7 +87,7 @@ void CSetupDlg::FillWelcomePage() {
   SetItemText(IDC_BTN_CANCEL, text);
   Text("IDS_BTN_UNINSTALL", &text);
   SetItemText(IDC_BTN_UNINSTALL, text);
-  Text("IDS_BTN_FININSH", &text);
+  Text(kFinishButtonText, &text);
   SetItemText(IDC_BTN_FINISH, text);
 
   ShowItem(page.runButtonId, true);
