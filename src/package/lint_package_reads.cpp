@@ -10,10 +10,11 @@
 #include "common/wstring.h"
 #include "package/package_file_index.h"
 #include "package/script_element.h"
+#include "package/script_vocabulary.h"
 
 namespace {
 
-const char* const kRunLists[] = {"Insall", "Uninstall", "Install Finish", "Uninstall Finish"};
+const char* const kRunLists[] = {kInstallList, kUninstallList, kInstallFinishList, kUninstallFinishList};
 
 std::string Utf8(const char* text, int encoding) {
   if (!text) return {};
@@ -28,8 +29,8 @@ void ForEachListedAction(const LintContext& c, Visit visit) {
   const TiXmlElement* x = c.expandedConfig->FirstChildElement();
   for (const TiXmlElement* r = c.rawConfig->FirstChildElement(); r && x;
        r = r->NextSiblingElement(), x = x->NextSiblingElement()) {
-    const char* name = r->Attribute("name");
-    bool runs = std::strcmp(r->Value(), "Action") == 0 && name;
+    const char* name = r->Attribute(kListNameAttribute);
+    bool runs = std::strcmp(r->Value(), kListSection) == 0 && name;
     bool known = false;
     for (const char* list : kRunLists) known = known || (runs && std::strcmp(name, list) == 0);
     if (!known) continue;
@@ -54,11 +55,18 @@ std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 }  // namespace
 
+std::string LintPackagePath(const char16_t* packagePath) {
+  std::string path = Utf16ToUtf8(packagePath);
+  for (char& ch : path)
+    if (ch == '\\') ch = '/';
+  return path;
+}
+
 void LintProgramSources(const LintContext& c) {
   if (c.options->packageDir.empty()) return;
   const PackageFileIndex files(c.options->packageDir);
   ForEachListedAction(c, [&](const TiXmlElement* raw, const TiXmlElement* expanded) {
-    if (std::strcmp(raw->Value(), "StartProcess") != 0) return;
+    if (std::strcmp(raw->Value(), kStartProcessType) != 0) return;
     std::string program = Utf8(expanded->Attribute("Src"), c.encoding);
     if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
       program = program.substr(1, program.size() - 2);
@@ -85,7 +93,7 @@ void LintProgramSources(const LintContext& c) {
 void LintCertToRegTools(const LintContext& c) {
   if (c.options->packageDir.empty()) return;
   const PackageFileIndex files(c.options->packageDir);
-  const std::string folder = "PackageFiles/CertToReg";
+  const std::string folder = LintPackagePath(kCertToRegPackagePath);
   if (!files.Has(folder + "/certutil.exe")) return;  // without it the Firefox step does nothing
   if (!files.Has(folder + "/wSpawn.exe"))
     c.AddForFile(folder, LintSeverity::kError,
@@ -105,22 +113,23 @@ void LintCertToRegTools(const LintContext& c) {
 
 void LintLogo(const LintContext& c) {
   if (c.options->packageDir.empty()) return;
+  const std::string logoPath = LintPackagePath(kLogoPackagePath);
   const PackageFileIndex files(c.options->packageDir);
   const std::string where = " (the wizard draws a BMP, PNG or GIF from this place only, whatever the "
                             "product; 438 x 98 pixels fill its logo area)";
-  if (!files.Has(kLogoPackagePathText)) {
-    c.AddForFile(kLogoPackagePathText, LintSeverity::kNote,
+  if (!files.Has(logoPath)) {
+    c.AddForFile(logoPath, LintSeverity::kNote,
                  "no logo here: the wizard's banner stays blank" + where);
     return;
   }
-  if (!files.Present(kLogoPackagePathText)) return;  // staged later
+  if (!files.Present(logoPath)) return;  // staged later
   char head[4] = {};
-  std::ifstream logo(std::filesystem::path(c.options->packageDir) / std::filesystem::u8path(kLogoPackagePathText),
+  std::ifstream logo(std::filesystem::path(c.options->packageDir) / std::filesystem::u8path(logoPath),
                      std::ios::binary);
   if (!logo.is_open()) return;  // its name differs in case: found by Windows, not here
   logo.read(head, sizeof head);
   const std::string magic(head, size_t(logo.gcount()));
   if (magic.compare(0, 2, "BM") != 0 && magic.compare(0, 4, "\x89PNG") != 0 && magic.compare(0, 4, "GIF8") != 0)
-    c.AddForFile(kLogoPackagePathText, LintSeverity::kWarning,
+    c.AddForFile(logoPath, LintSeverity::kWarning,
                  "the logo is no BMP, PNG or GIF: the wizard's banner stays blank" + where);
 }

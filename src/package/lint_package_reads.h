@@ -3,11 +3,13 @@
 // their command lines name, the tools of the Firefox step in CertToReg, and
 // the wizard's logo, which is drawn from one fixed place only.
 #pragma once
+#include <string>
+
 #include "package/lint_context.h"
 
-// The package path below PackageFiles where the wizard's logo must lie,
-// whatever the product.
-inline constexpr char kLogoPackagePathText[] = "PackageFiles/ProgramFiles(x86)/KOVA/Corvexa/Res/Logo_Long.bmp";
+// A package path of the vocabulary ('\'-separated) as lint names package
+// files: UTF-8, '/'-separated.
+std::string LintPackagePath(const char16_t* packagePath);
 
 void LintProgramSources(const LintContext& context);
 void LintCertToRegTools(const LintContext& context);

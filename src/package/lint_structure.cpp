@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "package/script_vocabulary.h"
+
 namespace {
 
-const char* const kLanguages[] = {"zh_cn", "en_us", "zh_tw"};
-
 bool IsLanguage(const char* tag) {
-  for (const char* l : kLanguages)
+  for (const char* l : kLanguageTags)
     if (std::strcmp(tag, l) == 0) return true;
   return false;
 }
@@ -23,8 +23,8 @@ void LintTextSections(const LintContext& c) {
   for (const TiXmlElement* section = c.rawConfig->FirstChildElement(); section;
        section = section->NextSiblingElement()) {
     const std::string name = section->Value();
-    const bool values = name == "SetupInfo" || name == "CustomInfo";
-    const bool texts = name == "CustomString" || name == "ActionDescString";
+    const bool values = name == kSetupInfoSection || name == kCustomInfoSection;
+    const bool texts = name == kCustomStringSection || name == kTemplatesSection;
     if (!values && !texts) continue;
     for (const TiXmlElement* entry = section->FirstChildElement(); entry;
          entry = entry->NextSiblingElement()) {

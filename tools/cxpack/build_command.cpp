@@ -21,6 +21,7 @@
 #include "package/package_file_index.h"
 #include "package/package_writer.h"
 #include "package/pe_image.h"
+#include "package/script_vocabulary.h"
 #include "package/setup_image.h"
 #include "package/setup_script.h"
 
@@ -29,7 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kStubName[] = "cxsetup_stub.exe";
-constexpr char kScriptPath[] = "PackageFiles/SetupScript.xml";
 
 int Usage(const std::string& problem) { return UsageError("build", problem); }
 
@@ -168,7 +168,7 @@ int RunBuild(const std::vector<std::string>& args) {
   if (!problem.empty()) return Usage(problem);
   std::error_code ec;
   if (!fs::is_directory(PathOf(o.packageDir), ec)) return Failed(o.packageDir, "not a folder");
-  const std::string scriptPath = (fs::path(o.packageDir) / kScriptPath).string();
+  const std::string scriptPath = (fs::path(o.packageDir) / kPackageFilesFolder / kScriptFileName).string();
   if (!fs::is_regular_file(PathOf(scriptPath), ec)) return Failed(scriptPath, "no setup script");
   const std::vector<std::string> unstaged = PackageFileIndex(Utf8ToUtf16(o.packageDir)).MissingStaged();
   if (!unstaged.empty())

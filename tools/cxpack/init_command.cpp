@@ -13,6 +13,8 @@
 #include "common/version_number.h"
 #include "init_logo.h"
 #include "init_script.h"
+#include "package/lint_package_reads.h"
+#include "package/script_vocabulary.h"
 
 namespace fs = std::filesystem;
 
@@ -86,19 +88,20 @@ int InitCommand(const std::vector<std::string>& args) {
   std::error_code ec;
   if (fs::exists(root, ec) && (!fs::is_directory(root, ec) || !fs::is_empty(root, ec)))
     return Failed(dir, "not empty; cxpack init writes only into a new or empty folder");
-  const std::string logo = "PackageFiles/ProgramFiles(x86)/KOVA/Corvexa/Res/Logo_Long.bmp";
+  const std::string script = std::string(kPackageFilesFolder) + "/" + kScriptFileName;
+  const std::string logo = LintPackagePath(kLogoPackagePath);
   const std::string readme = std::string(kInitProductFolder) + "/ReadMe.txt";
   const std::string readmeText = id.product + " " + id.version + " by " + id.publisher +
                                  ".\r\nThe install copies every file of PackageFiles\\Product into the "
                                  "install folder: put your product's files there.\r\n";
-  if (!WriteFile(root / "PackageFiles" / "SetupScript.xml", InitScriptText(id), &problem) ||
+  if (!WriteFile(root / fs::u8path(script), InitScriptText(id), &problem) ||
       !WriteFile(root / fs::u8path(readme), readmeText, &problem) ||
       !WriteFile(root / fs::u8path(logo), PlaceholderLogoBmp(), &problem))
     return Failed(dir, problem);
   std::printf("wrote a package for %s %s by %s (product code %s):\n", id.product.c_str(),
               id.version.c_str(), id.publisher.c_str(), id.code.c_str());
   std::printf("  %s  the setup script (\"cxpack help script\" describes it)\n",
-              JoinTyped(dir, "PackageFiles/SetupScript.xml").c_str());
+              JoinTyped(dir, script).c_str());
   std::printf("  %s  the files to install: put your product's here\n", JoinTyped(dir, readme).c_str());
   std::printf("  %s  the wizard's logo, 438 x 98 (it is drawn from this place only)\n",
               JoinTyped(dir, logo).c_str());

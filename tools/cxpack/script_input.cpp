@@ -8,13 +8,14 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/strings.h"
+#include "package/script_vocabulary.h"
 #include "package/setup_package.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kScriptInPackage[] = "PackageFiles/SetupScript.xml";
+const std::string kScriptInPackage = std::string(kPackageFilesFolder) + "/" + kScriptFileName;
 
 // Mapped, not read: a setup may be large and only its start is wanted.
 bool IsSetupProgram(const std::string& arg) {
@@ -25,8 +26,8 @@ bool IsSetupProgram(const std::string& arg) {
 bool ReadFromSetup(const std::string& arg, ScriptInput* in, std::string* problem) {
   ArchiveInput archive;
   if (!OpenArchiveInput(arg, 0, &archive, problem)) return false;
-  if (!ReadArchiveEntry(archive, u"\\PackageFiles\\SetupScript.xml", &in->bytes))
-    return *problem = "its package has no PackageFiles/SetupScript.xml", false;
+  if (!ReadArchiveEntry(archive, kScriptPackagePath, &in->bytes))
+    return *problem = "its package has no " + kScriptInPackage, false;
   in->label = JoinTyped(arg, kScriptInPackage);
   return true;
 }
@@ -39,12 +40,12 @@ bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* prob
   ScriptInput in;
   fs::path script;
   if (fs::is_directory(given, ec)) {
-    script = given / "PackageFiles" / "SetupScript.xml";
+    script = given / kPackageFilesFolder / kScriptFileName;
     in.label = JoinTyped(arg, kScriptInPackage);
     in.typedFolder = arg;
     in.packageDir = Utf8ToUtf16(arg);
     if (!fs::is_regular_file(script, ec)) {
-      *problem = "no PackageFiles/SetupScript.xml in this folder (cxpack init writes a package)";
+      *problem = std::string("no ") + kScriptInPackage + " in this folder (cxpack init writes a package)";
       return false;
     }
   } else if (fs::is_regular_file(given, ec)) {
@@ -57,7 +58,7 @@ bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* prob
     in.label = arg;
     // A script inside its package: PACKAGE_DIR/PackageFiles/SetupScript.xml.
     const fs::path folder = fs::absolute(given, ec).parent_path();
-    if (!ec && StrCompareNoCaseA(folder.filename().u8string().c_str(), "PackageFiles") == 0) {
+    if (!ec && StrCompareNoCaseA(folder.filename().u8string().c_str(), kPackageFilesFolder) == 0) {
       in.packageDir = Utf8ToUtf16(folder.parent_path().u8string());
       const fs::path typed = given.parent_path().parent_path();
       in.typedFolder = typed.empty() ? "." : typed.u8string();
