@@ -17,10 +17,13 @@ struct LintContext {
   const LintOptions* options = nullptr;
   std::vector<LintFinding>* findings = nullptr;
 
-  void Add(const TiXmlBase* at, LintSeverity severity, const std::string& message) const {
-    findings->push_back({at ? at->Row() : 1, at ? at->Column() : 1, severity, message, {}});
+  // `entry` names the script reference's entry that explains the finding.
+  void Add(const TiXmlBase* at, LintSeverity severity, const std::string& message,
+           const std::string& entry) const {
+    findings->push_back({at ? at->Row() : 1, at ? at->Column() : 1, severity, message, {}, entry});
   }
-  void AddForFile(const std::string& file, LintSeverity severity, const std::string& message) const {
-    findings->push_back({0, 0, severity, message, file});
+  void AddForFile(const std::string& file, LintSeverity severity, const std::string& message,
+                  const std::string& entry) const {
+    findings->push_back({0, 0, severity, message, file, entry});
   }
 };

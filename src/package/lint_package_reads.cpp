@@ -73,7 +73,8 @@ void LintProgramSources(const LintContext& c) {
     const std::string rel = InPackage(c, program);
     if (!rel.empty() && !files.Has(rel))
       c.Add(raw, LintSeverity::kError,
-            "StartProcess source " + Quoted(rel) + " is not in the package: the program does not start");
+            "StartProcess source " + Quoted(rel) + " is not in the package: the program does not start",
+            kStartProcessType);
     // Package files the command line hands the program: each runs from the
     // package folder's path to a closing quote, or to a space when unquoted.
     const std::string line = Utf8(expanded->Attribute("CmdLine"), c.encoding);
@@ -84,7 +85,8 @@ void LintProgramSources(const LintContext& c) {
       const std::string named = from.substr(0, from.find(quoted ? "\"" : " \t"));
       if (!named.empty() && !files.Has(named))
         c.Add(raw, LintSeverity::kError,
-              "StartProcess's CmdLine names " + Quoted(named) + ", which is not in the package");
+              "StartProcess's CmdLine names " + Quoted(named) + ", which is not in the package",
+              kStartProcessType);
       at += c.srcroot.size() + named.size() - 1;
     }
   });
@@ -98,7 +100,8 @@ void LintCertToRegTools(const LintContext& c) {
   if (!files.Has(folder + "/wSpawn.exe"))
     c.AddForFile(folder, LintSeverity::kError,
                  "certutil.exe without wSpawn.exe, the launcher the Firefox step starts it through: "
-                 "the root is never added to Firefox");
+                 "the root is never added to Firefox",
+                 "CertToReg");
   bool root = false;
   for (const std::string& name : files.FileNames(folder)) {
     std::string lower = name;
@@ -108,18 +111,19 @@ void LintCertToRegTools(const LintContext& c) {
   if (!root)
     c.AddForFile(folder, LintSeverity::kError,
                  "certutil.exe without a root certificate (a name holding \"root\" and \".cer\"): "
-                 "the Firefox step adds nothing");
+                 "the Firefox step adds nothing",
+                 "CertToReg");
 }
 
 void LintLogo(const LintContext& c) {
   if (c.options->packageDir.empty()) return;
   const std::string logoPath = LintPackagePath(kLogoPackagePath);
   const PackageFileIndex files(c.options->packageDir);
-  const std::string where = " (the wizard draws a BMP, PNG or GIF from this place only, whatever the "
-                            "product; 438 x 98 pixels fill its logo area)";
+  const std::string where = "; it draws its logo (a BMP, PNG or GIF; 438 x 98 pixels fill the area) from "
+                            "this place only, whatever the product";
   if (!files.Has(logoPath)) {
     c.AddForFile(logoPath, LintSeverity::kNote,
-                 "no logo here: the wizard's banner stays blank" + where);
+                 "no logo here: the wizard's banner stays blank" + where, "logo");
     return;
   }
   if (!files.Present(logoPath)) return;  // staged later
@@ -131,5 +135,5 @@ void LintLogo(const LintContext& c) {
   const std::string magic(head, size_t(logo.gcount()));
   if (magic.compare(0, 2, "BM") != 0 && magic.compare(0, 4, "\x89PNG") != 0 && magic.compare(0, 4, "GIF8") != 0)
     c.AddForFile(logoPath, LintSeverity::kWarning,
-                 "the logo is no BMP, PNG or GIF: the wizard's banner stays blank" + where);
+                 "the logo is no BMP, PNG or GIF: the wizard's banner stays blank" + where, "logo");
 }

@@ -31,7 +31,8 @@ void LintTextSections(const LintContext& c) {
       if (entry->FirstAttribute()) {
         c.Add(entry, LintSeverity::kError,
               "stray element " + Tag(entry) + " with attributes in " + name +
-                  ", which holds only texts: an action belongs in an Action list");
+                  ", which holds only texts: an action belongs in an Action list",
+              name);
         continue;
       }
       for (const TiXmlElement* inner = entry->FirstChildElement(); inner;
@@ -39,15 +40,18 @@ void LintTextSections(const LintContext& c) {
         if (values) {
           c.Add(inner, LintSeverity::kError,
                 "stray element " + Tag(inner) + " inside the value " + Tag(entry) + " of " + name +
-                    ": a value is text only");
+                    ": a value is text only",
+                name);
         } else if (!IsLanguage(inner->Value())) {
           c.Add(inner, LintSeverity::kError,
                 "stray element " + Tag(inner) + " inside " + Tag(entry) + " of " + name +
-                    ": only <zh_cn>, <en_us> and <zh_tw> texts belong there");
+                    ": only <zh_cn>, <en_us> and <zh_tw> texts belong there",
+                name);
         } else if (const TiXmlElement* deeper = inner->FirstChildElement()) {
           c.Add(deeper, LintSeverity::kError,
                 "stray element " + Tag(deeper) + " inside the " + inner->Value() + " text of " +
-                    Tag(entry) + ": a text holds no elements");
+                    Tag(entry) + ": a text holds no elements",
+                name);
         }
       }
     }
@@ -107,17 +111,17 @@ class TagScanner {
         *finding = {left.line, left.column, LintSeverity::kError,
                     "not well-formed: <" + left.name + "> is never closed (</" + name + "> at line " +
                         std::to_string(LineOf(start)) + " closes an element around it)",
-                    {}};
+                    {}, "format"};
       } else {
         *finding = {LineOf(start), ColumnOf(start), LintSeverity::kError,
-                    "not well-formed: </" + name + "> closes no open element", {}};
+                    "not well-formed: </" + name + "> closes no open element", {}, "format"};
       }
       return true;
     }
     if (open.empty()) return false;
     const OpenTag& left = open.back();
     *finding = {left.line, left.column, LintSeverity::kError,
-                "not well-formed: <" + left.name + "> is never closed (the script ends first)", {}};
+                "not well-formed: <" + left.name + "> is never closed (the script ends first)", {}, "format"};
     return true;
   }
 

@@ -54,7 +54,7 @@ class Linter {
 
  private:
   void Add(int line, int column, LintSeverity s, const std::string& message) {
-    findings_.push_back({line, column, s, message, {}});
+    findings_.push_back({line, column, s, message, {}, entry_});
   }
   void Error(const TiXmlBase* at, const std::string& m) {
     Add(at ? at->Row() : 1, at ? at->Column() : 1, LintSeverity::kError, m);
@@ -85,6 +85,8 @@ class Linter {
   void CheckPackageNames();
 
   const LintOptions& options_;
+  // The reference entry the findings of the check under way point to.
+  std::string entry_ = "format";
   std::vector<LintFinding> findings_;
   std::string raw_;
   std::unique_ptr<TiXmlDocument> rawDoc_;
@@ -466,8 +468,12 @@ void Linter::CheckLists() {
       continue;
     }
     bool main = Same(name, kMainLists[0]) || Same(name, kMainLists[1]);
-    for (const TiXmlElement* e : Children(list)) CheckAction(e, main);
+    for (const TiXmlElement* e : Children(list)) {
+      entry_ = kListSection;
+      CheckAction(e, main);
+    }
   }
+  entry_ = kListSection;
   for (const char* name : kMainLists)
     if (!seen.count(name))
       Error(config_, std::string("no ") + Quoted(name) + " list: the " +
@@ -486,6 +492,7 @@ void Linter::CheckAction(const TiXmlElement* e, bool mainList) {
     return;
   }
   if (mainList && !describedTypes_.count(name)) describedTypes_[name] = e;
+  entry_ = type->name;
 
   // Attributes the type does not have.
   std::vector<std::string> names;
@@ -653,6 +660,7 @@ void Linter::CheckPackageNames() {
   if (LoadPackTree(options_.packageDir, options_.codePage, &tree, &error) == CX_OK) return;
   LintFinding f;
   f.severity = LintSeverity::kError;
+  f.entry = entry_;
   size_t split = error.rfind(": ");
   f.file = split == std::string::npos ? std::string() : error.substr(0, split);
   f.message = split == std::string::npos ? error : error.substr(split + 2);
@@ -718,14 +726,19 @@ std::vector<LintFinding> Linter::Run(const std::string& bytes) {
     return findings_;
   }
   if (!CheckDeclaration()) return findings_;
+  entry_ = "variables";
   CollectVariables();
   CheckReferences();
   CheckSelfReferences();
   Expand();
+  entry_ = kSetupInfoSection;
   CheckSetupInfo();
+  entry_ = kCustomStringSection;
   CheckTexts();
   CheckLists();
+  entry_ = kTemplatesSection;
   CheckTemplates();
+  entry_ = "package";
   CheckPackageNames();
   const LintContext context{config_, expanded_ ? script_.ExpandedDocument()->FirstChildElement("Config") : nullptr,
                             srcroot_, encoding_, &options_, &findings_};
@@ -768,7 +781,9 @@ std::string FormatLintFindings(const std::vector<LintFinding>& findings,
     out += f.severity == LintSeverity::kError     ? ": error: "
            : f.severity == LintSeverity::kWarning ? ": warning: "
                                                   : ": note: ";
-    out += f.message + "\n";
+    out += f.message;
+    if (!f.entry.empty()) out += " (see cxpack help script#" + f.entry + ")";
+    out += "\n";
   }
   return out;
 }

@@ -12,6 +12,7 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "package/script_lint.h"
+#include "package/script_reference.h"
 #include "package/value_rules.h"
 
 namespace {
@@ -173,6 +174,7 @@ TEST(ScriptLint, OneFaultPerCase) {
        "File source \"packagefiles\\BIN2\\\" is not in the package"},
   };
   const std::string clean = CleanScript();
+  const std::vector<ReferenceEntry> entries = ScriptReferenceEntries();
   for (const auto& c : cases) {
     std::string script = clean;
     const size_t at = script.find(c.from);
@@ -187,6 +189,9 @@ TEST(ScriptLint, OneFaultPerCase) {
                         f.message.compare(0, std::strlen(c.message), c.message) == 0);
     EXPECT_TRUE(found) << "expected at line " << line << ": " << c.message << "\ngot:\n"
                        << Dump(findings);
+    // Each finding points to the reference entry that explains it.
+    for (const LintFinding& f : findings)
+      EXPECT_NE(FindReferenceEntry(entries, f.entry), nullptr) << f.message << " names entry [" << f.entry << "]";
   }
 }
 

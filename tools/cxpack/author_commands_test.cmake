@@ -27,7 +27,7 @@ file(COPY "${SOURCE}/tests/data/lint/all-actions/" DESTINATION "${WORK}/names")
 file(WRITE "${WORK}/names/PackageFiles/Bin/表.txt" "x")
 cxpack(lint "${WORK}/names")
 check("non-ASCII name without a code page, named as typed: [${out}]"
-      rc EQUAL 1 AND out STREQUAL "${WORK}/names/PackageFiles/Bin/表.txt: error: non-ASCII name needs --codepage\n")
+      rc EQUAL 1 AND out STREQUAL "${WORK}/names/PackageFiles/Bin/表.txt: error: non-ASCII name needs --codepage (see cxpack help script#package)\n")
 cxpack(lint "${WORK}/names" --codepage 1252)
 check("name the code page cannot hold: [${out}]"
       rc EQUAL 1 AND out MATCHES "表.txt: error: name cannot be stored in code page 1252")
@@ -37,7 +37,8 @@ check("name the code page holds: [${out}]" rc EQUAL 0 AND out STREQUAL nothing)
 # A script named directly: findings carry the path as given.
 file(WRITE "${WORK}/bad.xml" "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Config>\n  <Action name=\"Insall\">\n</Config>\n")
 cxpack(lint "${WORK}/bad.xml")
-check("direct script: [${out}]" rc EQUAL 1 AND out MATCHES "^${WORK}/bad.xml:[0-9]+:[0-9]+: error: not well-formed")
+check("direct script, its fault's reference entry named: [${out}]" rc EQUAL 1
+      AND out MATCHES "^${WORK}/bad.xml:[0-9]+:[0-9]+: error: not well-formed[^\n]* \\(see cxpack help script#format\\)\n$")
 
 # Bad input and usage.
 cxpack(lint "${WORK}/missing")

@@ -59,8 +59,9 @@ const Help kHelp[] = {
      "in hexadecimal, then a name (\"0x1 RSA 2048-bit\"); with more than one FILE each\n"
      "line begins with the file's name.\n"},
     {"help",
-     "usage: cxpack help [COMMAND|script]\n"
-     "prints the commands, one command's usage, or the setup script's reference.\n"},
+     "usage: cxpack help [COMMAND|script|script#ENTRY]\n"
+     "prints the commands, one command's usage, or the setup script's reference\n"
+     "(docs/script-reference.md), whole or one entry of it, e.g. script#File.\n"},
 };
 
 const char kOverview[] =
@@ -74,8 +75,9 @@ const char kOverview[] =
     "  list ARCHIVE|SETUP [--codepage 1252|936]\n"
     "  extract ARCHIVE|SETUP DEST [--only PATH] [--codepage 1252|936]\n"
     "  cert FILE...\n"
-    "  help [COMMAND|script]\n"
-    "\"cxpack help COMMAND\" tells more about one command. Options may also be written\n"
+    "  help [COMMAND|script|script#ENTRY]\n"
+    "\"cxpack help COMMAND\" tells more about one command, \"cxpack help script\" about\n"
+    "the setup script. Options may also be written\n"
     "--name=value. Exit status: 0 done, 1 failed (\"cxpack: PATH: reason\"), 2 usage.\n";
 
 }  // namespace

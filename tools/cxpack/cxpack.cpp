@@ -10,7 +10,7 @@
 //   cxpack list ARCHIVE|SETUP [--codepage 1252|936]
 //   cxpack extract ARCHIVE|SETUP DEST [--only PATH] [--codepage 1252|936]
 //   cxpack cert FILE...                  (cxpack_cert.h)
-//   cxpack help [COMMAND]                (command_help.h)
+//   cxpack help [COMMAND|script[#ENTRY]] (command_help.h, script_reference.h)
 //
 // Exit status: 0 done, 1 failed (message "cxpack: FILE: reason"), 2 usage.
 #include <cstdio>
@@ -26,6 +26,7 @@
 #include "init_command.h"
 #include "lint_command.h"
 #include "package/package_writer.h"
+#include "package/script_reference.h"
 #include "plan_command.h"
 #include "tools/cxpack/cxpack_cert.h"
 
@@ -105,6 +106,18 @@ int ExtractCommand(const std::vector<std::string>& args) {
 int Help(const std::vector<std::string>& args) {
   if (args.empty()) return std::fputs(OverviewHelp(), stdout) >= 0 ? 0 : kExitFailed;
   if (args.size() > 1) return UsageError("help", "takes one COMMAND");
+  if (args[0] == "script") return std::fputs(ScriptReferenceText().c_str(), stdout) >= 0 ? 0 : kExitFailed;
+  if (args[0].rfind("script#", 0) == 0) {
+    const std::vector<ReferenceEntry> entries = ScriptReferenceEntries();
+    const ReferenceEntry* entry = FindReferenceEntry(entries, args[0].substr(7));
+    if (!entry) {
+      std::string names;
+      for (const ReferenceEntry& e : entries) names += (names.empty() ? "" : ", ") + e.name;
+      return UsageError("help", "the script reference has no entry \"" + args[0].substr(7) + "\" (entries: " +
+                                    names + ")");
+    }
+    return std::fputs(entry->text.c_str(), stdout) >= 0 ? 0 : kExitFailed;
+  }
   const char* text = CommandHelp(args[0]);
   if (!text) return UsageError("help", "no command \"" + args[0] + "\"");
   std::fputs(text, stdout);
