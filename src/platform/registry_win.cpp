@@ -10,6 +10,7 @@
 #include "common/sysinfo.h"
 #include "common/win_handles.h"
 #include "platform/system_tools.h"
+#include "platform/tool_exit.h"
 
 namespace {
 CxResult LastErrorOr(CxResult fallback) {
@@ -73,6 +74,7 @@ CxResult RunTool(const ToolCommand& command, uint32_t waitMs, DWORD* exitCode) {
   if (waited != WAIT_OBJECT_0) return ERROR_TIMEOUT;
   DWORD code = 0;
   if (!::GetExitCodeProcess(process.Get(), &code)) return LastErrorOr(CX_E_FAIL);
+  NoteToolExit(command.application.Str(), code);
   *exitCode = code;
   return CX_OK;
 }

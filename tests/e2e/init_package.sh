@@ -3,7 +3,10 @@
 # package, which lints clean, builds into a setup that list and plan read
 # back, installs unattended (/QUIET, exit code 0: the product's file, the
 # uninstaller and the uninstall entry in place) and is removed again by the
-# QuietUninstallString a deployment tool runs (exit code 0: all of it gone).
+# QuietUninstallString a deployment tool runs (exit code 0: all of it gone),
+# and once more with Uninstall.exe /UNINSTALL /QUIET, which asks for no
+# restart for its own file either. The log says "no finish list", not a
+# failure.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/registry_lib.sh"
 : "${CX_STUB:?CX_STUB names cxsetup_stub.exe}"
@@ -33,8 +36,11 @@ echo "  ok: list and plan read the built setup"
 
 log "setup /QUIET"
 setup=$(install_setup "$work/FirstHourSetup.exe" FirstHourSetup.exe)
-run_quiet 180 "$setup" /QUIET
+run_quiet 180 "$setup" /QUIET '/LOG=C:\e2e\install.log'
 expect_eq "install exit code" 0 "$EXIT_CODE"
+# The package has no finish list for an install, and needs none.
+grep -q '  no finish list' "$DRIVE_C/e2e/install.log" || fail "the log does not say there is no finish list"
+! grep -q 'finish list: 0x' "$DRIVE_C/e2e/install.log" || fail "the log calls the missing finish list a result"
 expect_no_window_seen
 dir="$DRIVE_C/Program Files (x86)/Acme/First Hour"
 expect_file "$dir/ReadMe.txt"
@@ -52,4 +58,15 @@ expect_no_window_seen
 expect_no_path "$DRIVE_C/Program Files (x86)/Acme"
 expect_no_key "$key" 32
 expect_no_package_folder
+
+log "Uninstall.exe /UNINSTALL /QUIET, without the launcher"
+run_quiet 180 "$setup" /QUIET
+expect_eq "second install's exit code" 0 "$EXIT_CODE"
+# The running Uninstall.exe is moved aside when its folder goes: its own
+# file asks for no restart.
+run_quiet 300 'C:\Program Files (x86)\Acme\First Hour\Uninstall.exe' /UNINSTALL /QUIET '/LOG=C:\e2e\direct.log'
+expect_eq "direct uninstall exit code" 0 "$EXIT_CODE"
+expect_no_path "$DRIVE_C/Program Files (x86)/Acme"
+grep -q "this program's own file, moved aside" "$DRIVE_C/e2e/direct.log" ||
+  fail "the log does not account for the moved-aside Uninstall.exe: $(cat "$DRIVE_C/e2e/direct.log")"
 rm -rf "$work"

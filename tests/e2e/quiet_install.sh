@@ -49,7 +49,7 @@ log "/HELP: one box with the switches and exit codes; under /QUIET nothing"
 start_program HELP_PID "$setup" /HELP
 ui --msgbox wait-window '*' 30000 >/dev/null || fail "no help box"
 box=$(ui --msgbox dump)
-for want in /QUIET /LOG=path 3010 1602 1603 1618 1620 1638 740 4100; do
+for want in /QUIET /LOG=path "/REPAIR, /UPGRADE" "run no action" 3010 1602 1603 1618 1620 1638 740 4100; do
   grep -qF -- "$want" <<<"$box" || fail "the help box lacks $want: $box"
 done
 echo "  ok: the help box lists the switches and exit codes"
@@ -60,6 +60,10 @@ expect_no_package_folder
 run_quiet 60 "$setup" /? /QUIET
 expect_eq "exit code of /? /QUIET" 0 "$EXIT_CODE"
 expect_no_window_seen
+# As the help box says: /REPAIR runs no action.
+run_quiet 60 "$setup" /QUIET /REPAIR
+expect_eq "exit code of /QUIET /REPAIR" 1603 "$EXIT_CODE"
+expect_no_path "$dir"
 
 log "quiet install"
 run_quiet 180 "$setup" /quiet '/LOG=C:\e2e\install log.txt'
