@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # `cxpack msi` and the MSI it writes. Natively: two builds are the same
-# bytes; msiinfo reads back the values Group Policy and Configuration Manager
-# use; a package lint refuses, or whose SetupInfo lacks a value, gives no
-# MSI; tools/sign-setup.sh signs it. Under Wine's msiexec, all /qn: /i
+# bytes; the runner DLL imports only KnownDLLs and msi.dll; msiinfo reads
+# back the values Group Policy and Configuration Manager use; a package lint
+# refuses, or whose SetupInfo lacks a value, gives no MSI;
+# tools/sign-setup.sh signs it. Under Wine's msiexec, all /qn: /i
 # installs the sample exactly as its setup does (files, registry, one entry
 # in the list of programs), from an admin-only folder under the Windows Temp
 # folder that is gone afterwards; a second /i changes nothing and succeeds;
@@ -40,6 +41,14 @@ err=$(cxmsi "$CX_DAMAGED_PACKAGE" --no-lint -o "$out/refused.msi" 2>&1) && fail 
 grep -q 'SetupInfo has no InstallDir$' <<<"$err" || fail "the missing value is not named: $err"
 [ -z "$(find "$out" -maxdepth 1 -name 'refused.msi*')" ] || fail "a refused build left files: $(ls "$out")"
 echo "  ok: no MSI (and no work folder) from lint errors or a missing SetupInfo value"
+
+log "the runner DLL loads only KnownDLLs, and msi.dll that msiexec has loaded already"
+runner="$(dirname "$CX_STUB")/cxsetup_msi_runner.dll"
+known=" advapi32 comdlg32 gdi32 imagehlp imm32 kernel32 msctf msvcrt normaliz nsi ole32 oleaut32 psapi rpcrt4 sechost setupapi shell32 shlwapi user32 ws2_32 msi "
+imports=$(i686-w64-mingw32-objdump -p "$runner" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sed 's/\.dll$//')
+[ -n "$imports" ] || fail "no import table read from $runner"
+for dll in $imports; do [[ $known == *" $dll "* ]] || fail "$runner imports $dll.dll"; done
+echo "  ok: imports $(paste -sd' ' <<<"$imports")"
 
 log "tables as msiinfo reads them"
 for kv in ProductName=Corvexa Manufacturer=KOVA ProductVersion=1.0.0.1 ALLUSERS=1 ARPSYSTEMCOMPONENT=1; do
