@@ -73,7 +73,7 @@ UINT RunLogged(MSIHANDLE session, const MsiLog& log, RunnerFolder* folder, const
   log.Line(L"running " + line);
   DWORD exitCode = 0;
   const CxResult ran = RunAndWait(program, line, folder->Path(), kSetupTimeLimitMs, &exitCode);
-  log.CopyFile(logFile);
+  log.CopyLogFile(logFile);
   if (ran == WAIT_TIMEOUT) return Fail(log, std::wstring(what) + L" did not end within an hour and was ended");
   if (ran != CX_OK) return Fail(log, std::wstring(what) + L" could not be started (error " + Number(ran) + L")");
   const ActionResult mapped = MapSetupExitCode(exitCode);

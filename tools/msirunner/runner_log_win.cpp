@@ -18,7 +18,7 @@ void MsiLog::Line(const std::wstring& text) const {
   MsiProcessMessage(session_, INSTALLMESSAGE_INFO, record.Get());
 }
 
-void MsiLog::CopyFile(const std::wstring& path) const {
+void MsiLog::CopyLogFile(const std::wstring& path) const {
   ScopedFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) {

@@ -13,7 +13,7 @@ class MsiLog {
   void Line(const std::wstring& text) const;
   // Copies the lines of the UTF-8 text file `path`, the first kMaxCopyBytes
   // of it at most; a file that can't be read gives one line saying so.
-  void CopyFile(const std::wstring& path) const;
+  void CopyLogFile(const std::wstring& path) const;
 
   static constexpr DWORD kMaxCopyBytes = 4u << 20;
 
