@@ -13,8 +13,8 @@
 e2e_begin init_package en_US.UTF-8
 
 # The build machine's cxpack, else the Windows one through Wine.
-if [ -x "${CX_HOST_CXPACK:-}" ]; then
-  cxpack() { "$CX_HOST_CXPACK" "$@"; }
+if [ -x "${CX_CXPACK:-}" ]; then
+  cxpack() { "$CX_CXPACK" "$@"; }
 else
   cxpack() { wine "$CX_CXPACK_EXE" "$@" | tr -d '\r'; }
 fi

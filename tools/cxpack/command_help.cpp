@@ -39,6 +39,11 @@ const Help kHelp[] = {
      "cxsetup_stub.exe is looked for beside cxpack, then in share/cxsetup/ of its\n"
      "prefix (../share/cxsetup/ from the program), then in the Windows build tree of\n"
      "the source tree cxpack was built from.\n"},
+    {"msi",
+     "usage: cxpack msi PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--compress] [--no-lint]\n"
+     "writes a Windows Installer package that runs the setup cxpack build would\n"
+     "write (same options), for Group Policy and Configuration Manager. The MSI's\n"
+     "runner, cxsetup_msi_runner.dll, is looked for beside the stub.\n"},
     {"pack",
      "usage: cxpack pack DIR -o FILE [--codepage 1252|936]\n"
      "stores the contents of DIR as a package archive's top level; names must be\n"
@@ -71,6 +76,7 @@ const char kOverview[] =
     "  plan PACKAGE_DIR|SCRIPT|SETUP [--mode install|uninstall] [--lang zh_cn|en_us|zh_tw]\n"
     "       [--os 64|32] [--json]\n"
     "  build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
+    "  msi PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--compress] [--no-lint]\n"
     "  pack DIR -o FILE [--codepage 1252|936]\n"
     "  list ARCHIVE|SETUP [--codepage 1252|936]\n"
     "  extract ARCHIVE|SETUP DEST [--only PATH] [--codepage 1252|936]\n"

@@ -6,6 +6,7 @@
 //   cxpack lint PACKAGE_DIR|SCRIPT       (lint_command.h)
 //   cxpack plan PACKAGE_DIR|SCRIPT|SETUP (plan_command.h)
 //   cxpack build PACKAGE_DIR -o FILE     (build_command.h)
+//   cxpack msi PACKAGE_DIR -o FILE ...   (msi_command.h)
 //   cxpack pack DIR -o FILE [--codepage 1252|936]
 //   cxpack list ARCHIVE|SETUP [--codepage 1252|936]
 //   cxpack extract ARCHIVE|SETUP DEST [--only PATH] [--codepage 1252|936]
@@ -25,6 +26,7 @@
 #include "common/file_io.h"
 #include "init_command.h"
 #include "lint_command.h"
+#include "msi_command.h"
 #include "package/package_writer.h"
 #include "package/script_reference.h"
 #include "plan_command.h"
@@ -137,6 +139,7 @@ int Run(const std::vector<std::string>& given) {
   if (command == "lint") return LintCommand(rest);
   if (command == "plan") return PlanCommand(rest);
   if (command == "build") return RunBuild(args);
+  if (command == "msi") return RunMsi(args);
   if (command == "pack") return Pack(rest);
   if (command == "list") return List(rest);
   if (command == "extract") return ExtractCommand(rest);
