@@ -10,9 +10,10 @@ mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-# 40 folders of 50 files of 256 KiB, incompressible like real binaries.
+# 40 folders of 50 files of 256 KiB, incompressible like real binaries
+# (PACK_BENCH_FOLDERS fewer for a quick check that the bench runs).
 mkdir -p tree/PackageFiles
-for f in $(seq 1 40); do
+for f in $(seq 1 "${PACK_BENCH_FOLDERS:-40}"); do
   d=tree/PackageFiles/Folder$f
   mkdir -p "$d"
   head -c $((50 * 262144)) /dev/urandom | split -b 262144 -a 2 - "$d/file_"
