@@ -5,17 +5,19 @@
 
 namespace {
 
-// LOAD_LIBRARY_SEARCH_SYSTEM32 searches the system folder alone, for the
-// DLL and for what it imports. Systems without the update that added the
-// flag refuse it as an invalid parameter: the full path then names the
-// file, and the altered search path starts its imports' search there too.
+// By its full path in the system folder: a module of the same name that
+// something else brought in from elsewhere is never taken for it. Its own
+// imports are searched in the system folder alone (LOAD_LIBRARY_SEARCH_
+// SYSTEM32). Systems without the update that added the flag refuse it as an
+// invalid parameter; the altered search path then starts their search in
+// the DLL's own folder, the system folder.
 HMODULE LoadFromSystemFolder(const wchar_t* dll) {
-  HMODULE module = ::LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;
   wchar_t folder[MAX_PATH];
   const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return nullptr;
   const std::wstring path = std::wstring(folder, n) + L"\\" + dll;
+  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;
   return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

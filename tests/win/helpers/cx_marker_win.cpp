@@ -6,11 +6,18 @@
 // a DLL planted beside a program: it writes from DllMain and forwards every
 // entry point a setup used to import to the system's own DLL, so that such
 // a setup runs on as if nothing happened (the attack as it would be made).
+//
+// One load is Wine's alone: Wine's user32.dll imports version.dll, so Wine
+// loads a planted version.dll into every program that uses user32, before
+// its first line. Windows' user32 is a known DLL whose imports are known
+// DLLs too, and never looks beside the program. A load at start-up that the
+// program's own import table did not ask for is therefore written to
+// C:\cx-marker-wine.log instead.
 #include <windows.h>
 
 namespace {
 
-void AppendMarker(const wchar_t* what) {
+void AppendLine(const wchar_t* file, const wchar_t* what) {
   wchar_t program[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, program, MAX_PATH);
   wchar_t line[2 * MAX_PATH + 64];
@@ -20,14 +27,16 @@ void AppendMarker(const wchar_t* what) {
   lstrcatW(line, L"\r\n");
   char utf8[sizeof line * 2];
   const int n = WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8, sizeof utf8, nullptr, nullptr);
-  HANDLE file = CreateFileW(L"C:\\cx-marker.log", FILE_APPEND_DATA,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE || n <= 1) return;
+  HANDLE out = CreateFileW(file, FILE_APPEND_DATA,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE || n <= 1) return;
   DWORD written = 0;
-  WriteFile(file, utf8, static_cast<DWORD>(n - 1), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(out, utf8, static_cast<DWORD>(n - 1), &written, nullptr);
+  CloseHandle(out);
 }
+
+void AppendMarker(const wchar_t* what) { AppendLine(L"C:\\cx-marker.log", what); }
 
 }  // namespace
 
@@ -35,6 +44,8 @@ void AppendMarker(const wchar_t* what) {
 
 #define CX_TEXT2(x) L## #x
 #define CX_TEXT(x) CX_TEXT2(x)
+#define CX_NARROW2(x) #x
+#define CX_NARROW(x) CX_NARROW2(x)
 
 #if defined(CX_PLANTED_CRYPT32)
 #define CX_FORWARDS(X)                                                                     \
@@ -62,9 +73,32 @@ void AppendMarker(const wchar_t* what) {
           ".text\n");
 CX_FORWARDS(CX_DEFINE)
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+// Whether the main program's import table names `dll`.
+bool ProgramImports(const char* dll) {
+  const auto* base = reinterpret_cast<const BYTE*>(GetModuleHandleW(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (!dir.VirtualAddress) return false;
+  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+       d->Name; ++d) {
+    if (!lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), dll)) return true;
+  }
+  return false;
+}
+
+// lpReserved is null for a load at run time, set for one at start-up.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
   if (reason != DLL_PROCESS_ATTACH) return TRUE;
-  AppendMarker(CX_TEXT(CX_PLANTED_DLL) L".dll loaded");
+  const char* self = CX_NARROW(CX_PLANTED_DLL) ".dll";
+  if (!reserved) {
+    AppendMarker(CX_TEXT(CX_PLANTED_DLL) L".dll loaded at run time");
+  } else if (ProgramImports(self)) {
+    AppendMarker(CX_TEXT(CX_PLANTED_DLL) L".dll loaded for the program's import table");
+  } else {
+    AppendLine(L"C:\\cx-marker-wine.log",
+               CX_TEXT(CX_PLANTED_DLL) L".dll loaded at start-up for one of Wine's own DLLs");
+  }
   wchar_t path[MAX_PATH];
   const UINT n = GetSystemDirectoryW(path, MAX_PATH - 20);
   if (n == 0 || n >= MAX_PATH - 20) return TRUE;
