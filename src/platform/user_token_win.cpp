@@ -38,9 +38,11 @@ CxResult MakeItTheUsers(HANDLE token) {
   std::vector<BYTE> userBuffer;
   PSID user = nullptr;
   if (!ReadUser(token, &userBuffer, &user)) return LastErrorOr(CX_E_FAIL);
+  // Best effort: what the program creates then belongs to the user rather
+  // than to the group it may no longer use. The rights are dropped either
+  // way, and some systems (Wine) cannot change the owner.
   TOKEN_OWNER owner = {user};
-  if (!::SetTokenInformation(token, TokenOwner, &owner, sizeof owner))
-    return LastErrorOr(CX_E_FAIL);
+  ::SetTokenInformation(token, TokenOwner, &owner, sizeof owner);
 
   BYTE systemSid[SECURITY_MAX_SID_SIZE];
   DWORD systemSize = sizeof systemSid;

@@ -20,3 +20,5 @@ foreach(dll crypt32 version msimg32)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/planted)
   add_dependencies(cx_win_tests cx_planted_${dll})
 endforeach()
+# The Firefox step's test loads one as a PKCS #11 module of the user's.
+target_compile_definitions(cx_win_tests PRIVATE CX_MARKER_DLL="$<TARGET_FILE:cx_planted_msimg32>")
