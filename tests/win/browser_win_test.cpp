@@ -198,6 +198,7 @@ TEST(WSpawnWin, FramesExitCodesAndLookupBesideItself) {
       {"certutil --bytes 1500000", 0, 1500000, nullptr},              // over 1 MiB, ".exe" added
       {"certutil.exe --stderr oops --exit 3", 1, 4, "oops"},          // failing command, its errors kept
       {"no-such-program.exe --bytes 5", 2, 0, ""},                    // missing program
+      {"C:\\windows\\system32\\cmd.exe /c echo x", 2, 0, ""},        // a program elsewhere
   };
   for (const auto& c : cases) {
     const Spawned s = RunWSpawn(tools, c.command);
