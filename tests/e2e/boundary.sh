@@ -75,13 +75,21 @@ expect_eq "second install exit code" 0 "$EXIT_CODE"
 wine 'C:\e2e\marker.exe' >/dev/null 2>&1
 grep -q 'marker program started' "$marker" 2>/dev/null || fail "the marker program does not mark"
 rm -f "$marker"
-COMSPEC='C:\e2e\marker.exe' run_quiet 180 "$app\\Uninstall.exe" /UNINSTALL /QUIET
+# An uninstaller outside the install folder, which the uninstall list
+# removes: the program file is left for the self-deletion alone. COMSPEC is
+# set where a process of the user sets it, the user's own environment.
+cp "$CX_SAMPLE_SETUP" "$DRIVE_C/e2e/Uninstall.exe"
+wine reg add 'HKCU\Environment' /v COMSPEC /d 'C:\e2e\marker.exe' /f >/dev/null 2>&1 ||
+  fail "could not set COMSPEC"
+run_quiet 180 'C:\e2e\Uninstall.exe' /UNINSTALL /QUIET
+wine reg delete 'HKCU\Environment' /v COMSPEC /f >/dev/null 2>&1
 # 3010: the running program's file is also left to the next restart, in
 # case the deleter finds it still in use.
 [[ $EXIT_CODE == 0 || $EXIT_CODE == 3010 ]] || fail "Uninstall.exe /UNINSTALL exit code $EXIT_CODE"
 echo "  ok: Uninstall.exe /UNINSTALL exit code = [$EXIT_CODE]"
-for _ in $(seq 300); do [ -e "$dir/Uninstall.exe" ] || break; sleep 0.1; done
-expect_no_path "$dir/Uninstall.exe"
+expect_no_path "$dir"
+for _ in $(seq 300); do [ -e "$DRIVE_C/e2e/Uninstall.exe" ] || break; sleep 0.1; done
+expect_no_path "$DRIVE_C/e2e/Uninstall.exe"
 expect_no_marker "Uninstall.exe /UNINSTALL"
 
 log "crypt32.dll missing"
