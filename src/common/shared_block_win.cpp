@@ -161,7 +161,7 @@ void PublishBlock(LibraryState* state) {
   if (state->publishTried) return;
   state->publishTried = true;
   char mappingName[kSharedBlockNameSize];
-  FormatSharedBlockNames(::GetCurrentProcessId(), mappingName, nullptr);
+  FormatSharedBlockName(::GetCurrentProcessId(), mappingName);
   NamedObjectSecurity security;
   if (security.Build(ProcessIsElevated()) != CX_OK) return;
   ScopedHandle mapping(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(),

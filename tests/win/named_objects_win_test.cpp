@@ -83,7 +83,7 @@ TEST(SharedBlock, AttachRecordsTheNamesInThePerProcessBlock) {
     EXPECT_EQ(static_cast<unsigned char>(copy.boundaryName[0]), 0x5A);  // copy untouched
   }
   char mappingName[kSharedBlockNameSize];
-  FormatSharedBlockNames(GetCurrentProcessId(), mappingName, nullptr);
+  FormatSharedBlockName(GetCurrentProcessId(), mappingName);
   ScopedHandle mapping(OpenFileMappingA(FILE_MAP_READ, FALSE, mappingName));
   ASSERT_TRUE(mapping.IsValid()) << GetLastError();
   ScopedMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(SharedBlockData)));
@@ -176,7 +176,7 @@ TEST(NamedObjects, AnElevatedMutexAdmitsOnlyAdministratorsAndSystem) {
 TEST(SharedBlock, ABlockMadeBeforeTheLibraryStartsIsNeitherBelievedNorWritten) {
   ASSERT_EQ(CommonLibInitCount(), 0u);
   char mappingName[kSharedBlockNameSize];
-  FormatSharedBlockNames(GetCurrentProcessId(), mappingName, nullptr);
+  FormatSharedBlockName(GetCurrentProcessId(), mappingName);
   ScopedHandle planted(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                           kSharedBlockMappingSize, mappingName));
   ASSERT_TRUE(planted.IsValid());
