@@ -122,7 +122,9 @@ int CheckSingleInstance(InstallerEngine* engine, const char* name) {
     CloseObjectHandle(mutex);
     if (anotherSetup) return 0;
   } else if (r != ERROR_ACCESS_DENIED || !elevated) {
-    return 0;  // unelevated, a mutex it may not open is an elevated setup's
+    // Creating failed; or, unelevated, the mutex it may not open is an
+    // elevated setup's.
+    return 0;
   }
   ProcessLog().Writef(
       "the instance lock's name %s is taken by an object no elevated setup made; "

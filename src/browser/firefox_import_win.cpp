@@ -276,7 +276,10 @@ int RegisterFirefoxRootCert(const char16_t* folder, bool deleteOnly, uint32_t ti
   uint32_t cert9 = 0;
   ::SetLastError(0);
   if (!FindFirefoxProfile(profile, MAX_PATH, &cert9) && ::GetLastError() != 0) return 0;
-  const std::string refused = ModuleListRefusal(profile);
+  std::string refused = ModuleListRefusal(profile);
+  ScopedHandle unelevated;
+  if (refused.empty() && CreateUnelevatedUserToken(&unelevated) != CX_OK)
+    refused = "the user's own rights without the elevation could not be had";
   if (!refused.empty()) {
     if (refusal) *refusal = refused;
     return 0;
