@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/fresh_name.h"
+#include "app/setup_log.h"
 #include "browser/firefox_package_step.h"
 #include "common/common_lib.h"
 #include "common/strings.h"
@@ -139,7 +140,12 @@ CxResult InstallerEngine::EnsurePackagePath(const char16_t* path) {
   return ::EnsurePackagePath(&context_, path);
 }
 
-int InstallerEngine::RunFirefoxStep() { return RunPackageFirefoxStep(&context_); }
+int InstallerEngine::RunFirefoxStep() {
+  std::string refusal;
+  const int ran = RunPackageFirefoxStep(&context_, &refusal);
+  if (!refusal.empty()) ProcessLog().Writef("the Firefox step is skipped: %s", refusal.c_str());
+  return ran;
+}
 
 CxResult InstallerEngine::ExtractPackageFile(const char16_t* path) {
   if (!path || !context_.package) return CX_E_MISSING;

@@ -12,11 +12,13 @@
 #include "engine/admin_check.h"
 #include "platform/admin_only_acl.h"
 #include "common/named_objects.h"
+#include "common/object_security.h"
 #include "common/codepage.h"
 #include "common/strings.h"
 #include "package/temp_folder.h"
 #include "platform/file_system.h"
 #include "platform/process_control.h"
+#include "platform/system_tools.h"
 
 namespace {
 // Fresh names drawn for the uninstaller copy before giving up.
@@ -102,14 +104,32 @@ int CheckSingleInstance(InstallerEngine* engine, const char* name) {
   WString lockName;
   if (name && *name) lockName.Assign(name, CX_CP_UTF8);
   else lockName = engine->Context().productCode;
-  CxObjectHandle existing = nullptr;
-  if (OpenNamedMutex(lockName.Ansi(), &existing) == CX_OK && existing) {
-    CloseObjectHandle(existing);
+  // One create decides: whoever makes the mutex holds the lock. Opening
+  // first would let two setups both find nothing and both go on.
+  CxObjectHandle mutex = nullptr;
+  int createdNew = 0;
+  const CxResult r = CreateNamedMutex(0, lockName.Ansi(), &createdNew, &mutex);
+  if (r == CX_OK && createdNew) {
+    engine->InstanceLock().Reset(static_cast<HANDLE>(mutex));
+    return 1;
+  }
+  const bool elevated = ProcessIsElevated();
+  if (r == CX_OK) {
+    // Only an elevated setup can have made a mutex that Administrators own;
+    // one that a process of the unelevated user made first is not another
+    // setup and must not keep this one from running.
+    const bool anotherSetup = !elevated || MadeByAdministrators(static_cast<HANDLE>(mutex));
+    CloseObjectHandle(mutex);
+    if (anotherSetup) return 0;
+  } else if (r != ERROR_ACCESS_DENIED || !elevated) {
+    // Creating failed; or, unelevated, the mutex it may not open is an
+    // elevated setup's.
     return 0;
   }
-  CxObjectHandle created = nullptr;
-  if (CreateNamedMutex(lockName.Ansi(), &created) != CX_OK || !created) return 0;
-  engine->InstanceLock().Reset(static_cast<HANDLE>(created));
+  ProcessLog().Writef(
+      "the instance lock's name %s is taken by an object no elevated setup made; "
+      "going on without the lock",
+      Utf16ToUtf8(lockName.Str()).c_str());
   return 1;
 }
 
@@ -132,18 +152,19 @@ int DeleteSelf(InstallerEngine* engine) {
       (engine->IsUninstallCopy() != 1 && engine->SelfDeleteAllowed() != 1))
     return 1;
   wchar_t path[MAX_PATH] = {};
-  wchar_t comspec[MAX_PATH] = {};
   DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return 0;
-  DWORD c = GetEnvironmentVariableW(L"COMSPEC", comspec, MAX_PATH);
-  if (c == 0 || c >= MAX_PATH) return 0;
+  // The system's own command interpreter, never the one COMSPEC names: the
+  // user sets that variable, and this process is elevated.
+  WString interpreter;
+  if (SystemToolPath(u"cmd.exe", &interpreter) != CX_OK) return 0;
   // The copy of a waiting uninstall leaves nothing for a restart: its
   // deleter waits for this process to end. Otherwise the fallback: Windows
   // removes the file at the next restart.
   const bool waited = TheLauncherLink().Present();
   if (!waited) MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   if (GetShortPathNameW(path, path, MAX_PATH) == 0) return 0;
-  std::u16string command = SelfDeleteCommand(AsU16(comspec), AsU16(path), waited);
+  std::u16string command = SelfDeleteCommand(interpreter.Str(), AsU16(path), waited);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
@@ -162,8 +183,8 @@ int DeleteSelf(InstallerEngine* engine) {
     si.hStdInput = waitRead.Get();
   }
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, AsWide(&command[0]), nullptr, nullptr, waited ? TRUE : FALSE,
-                      CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
+  if (!CreateProcessW(AsWide(interpreter.Wide()), AsWide(&command[0]), nullptr, nullptr,
+                      waited ? TRUE : FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
     return 0;
   // Held until the process ends (never closed), so the deleter waits.
   if (waited) waitWrite.Take();

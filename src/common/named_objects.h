@@ -18,10 +18,13 @@ using CxObjectHandle = void*;
 CxResult BuildObjectName(int global, const char* typeSuffix, const char* name, char* out,
                          size_t size);
 
-// Creates (or opens an existing) named mutex, not owned, open to everyone.
-// A null or empty name makes an unnamed mutex. `createdNew` (may be null)
-// is 0 when the mutex already existed. 0, CX_E_INVALID_ARG (null `handle`)
-// or the Windows error; `handle` untouched on failure.
+// Creates (or opens an existing) named mutex, not owned, with the security
+// of object_security.h: admin-only when this process is elevated, else open
+// to everyone. A null or empty name makes an unnamed mutex. `createdNew`
+// (may be null) is 0 when the mutex already existed; such a mutex keeps the
+// security its maker gave it. 0, CX_E_INVALID_ARG (null `handle`) or the
+// Windows error (ERROR_ACCESS_DENIED for an existing mutex that does not
+// admit this process); `handle` untouched on failure.
 CxResult CreateNamedMutex(int global, const char* name, int* createdNew, CxObjectHandle* handle);
 // Opens an existing named mutex for synchronisation. 0, CX_E_INVALID_ARG
 // (null or empty name, null `handle`) or CX_E_OPEN_FAILED (no such object);

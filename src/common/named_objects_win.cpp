@@ -44,16 +44,20 @@ CxResult BuildObjectName(int global, const char* typeSuffix, const char* name, c
 
 CxResult CreateNamedMutex(int global, const char* name, int* createdNew, CxObjectHandle* handle) {
   if (!handle) return CX_E_INVALID_ARG;
-  OpenSecurityDescriptor security;
-  BuildOpenSecurityDescriptor(&security);  // without it the mutex gets the default access
+  const bool elevated = ProcessIsElevated();
+  NamedObjectSecurity security;
+  const CxResult built = security.Build(elevated);
+  // Elevated, a mutex is never made with the default access instead.
+  if (built != CX_OK && elevated) return built;
   char objectName[kObjectNameSize];
   MutexObjectName(global, name, objectName);
   HANDLE mutex =
       ::CreateMutexA(security.Attributes(), FALSE, objectName[0] ? objectName : nullptr);
   const DWORD error = ::GetLastError();
   if (!mutex) return error ? error : CX_E_FAIL;
-  if (createdNew) *createdNew = error == ERROR_ALREADY_EXISTS ? 0 : 1;
-  SetLowIntegrityLabel(mutex);
+  const bool existed = error == ERROR_ALREADY_EXISTS;
+  if (createdNew) *createdNew = existed ? 0 : 1;
+  if (!existed) security.Finish(mutex);  // someone else's object keeps its own security
   *handle = mutex;
   return CX_OK;
 }

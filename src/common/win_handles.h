@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <wincrypt.h>
 
+#include "common/crypt32_api.h"
 #include "common/scoped_resource.h"
 
 struct KernelHandleTraits {  // processes, threads, mutexes, mappings (null = none)
@@ -132,16 +133,18 @@ struct MenuTraits {  // LoadMenu / CreateMenu results (not menus owned by a wind
 };
 using ScopedMenu = ScopedResource<MenuTraits>;
 
+// A store or a context exists only when crypt32.dll was loaded, so its
+// table is there to close them.
 struct CertStoreTraits {  // CertOpenStore results, closed forcibly
   using Type = HCERTSTORE;
   static Type Invalid() { return nullptr; }
-  static void Close(Type h) { ::CertCloseStore(h, CERT_CLOSE_STORE_FORCE_FLAG); }
+  static void Close(Type h) { Crypt32()->CertCloseStore(h, CERT_CLOSE_STORE_FORCE_FLAG); }
 };
 using ScopedCertStore = ScopedResource<CertStoreTraits>;
 
 struct CertContextTraits {  // certificate contexts we own a reference to
   using Type = PCCERT_CONTEXT;
   static Type Invalid() { return nullptr; }
-  static void Close(Type c) { ::CertFreeCertificateContext(c); }
+  static void Close(Type c) { Crypt32()->CertFreeCertificateContext(c); }
 };
 using ScopedCertContext = ScopedResource<CertContextTraits>;

@@ -16,6 +16,7 @@
 #include "browser/browser_check.h"
 #include "app/setup_log.h"
 #include "app/startup_report.h"
+#include "app/system_libraries.h"
 #include "app/uninstall_handoff.h"
 #include "common/common_lib.h"
 #include "common/win_handles.h"
@@ -68,7 +69,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   uint32_t exitCode = kExitActionFailed;
   InstallerEngine* engine = GetEngine();
   int exitNow = 0;
-  if (flags.help) {
+  if (!SystemLibrariesReady(flags.quiet)) {
+    // named in the log, and in a message unless quiet: 1603
+  } else if (flags.help) {
     if (!flags.quiet) ShowHelp();
     exitCode = ExitCodeFor(RunOutcome::kHelpShown, false);
   } else if (!engine || HandleCmdLine(engine, &exitNow) != 1) {

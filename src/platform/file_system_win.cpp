@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/version_api.h"
 #include "common/version_number.h"
 #include "platform/file_system.h"
 #include "platform/pending_renames.h"
@@ -402,17 +403,19 @@ CxResult CreateFolderPath(const char16_t* path) {
 
 CxResult GetFileVersionNumbers(const char16_t* path, uint32_t parts[4]) {
   if (!path || !*path || !parts) return CX_E_INVALID_ARG;
+  const VersionApi* api = Version();
+  if (!api) return VersionStatus().result;
   DWORD ignored = 0;
-  DWORD size = ::GetFileVersionInfoSizeW(AsWide(path), &ignored);
+  DWORD size = api->GetFileVersionInfoSizeW(AsWide(path), &ignored);
   if (!size) return LastError();
   std::vector<uint8_t> block(size);
-  if (!::GetFileVersionInfoW(AsWide(path), 0, size, block.data())) return LastError();
+  if (!api->GetFileVersionInfoW(AsWide(path), 0, size, block.data())) return LastError();
 
   unsigned language = 0x0409, codePage = 0x04B0;
   void* value = nullptr;
   UINT length = 0;
   ::SetLastError(0);
-  if (::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length)) {
+  if (api->VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length)) {
     if (length >= 4) {
       const WORD* pair = static_cast<const WORD*>(value);
       language = pair[0];
@@ -427,7 +430,7 @@ CxResult GetFileVersionNumbers(const char16_t* path, uint32_t parts[4]) {
   value = nullptr;
   length = 0;
   ::SetLastError(0);
-  if (!::VerQueryValueW(block.data(), query, &value, &length) || !value || !length) {
+  if (!api->VerQueryValueW(block.data(), query, &value, &length) || !value || !length) {
     DWORD e = ::GetLastError();
     return e ? e : CX_E_BAD_DATA;
   }

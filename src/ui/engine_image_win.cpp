@@ -1,4 +1,4 @@
-// Image decoding into DIB sections and drawing with GDI and AlphaBlend.
+// Image decoding into DIB sections and drawing with GDI and alpha blending.
 #include "ui/engine_image.h"
 
 #include <cstring>
@@ -215,8 +215,11 @@ CxResult BlitFrame(HDC dc, HBITMAP bitmap, const LayoutRect& dest, const LayoutR
     BOOL done;
     if (blend) {
       const BLENDFUNCTION fn = {AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
-      done = AlphaBlend(dc, p.dest.left, p.dest.top, dw, dh, mem.Get(), p.source.left,
-                        p.source.top, sw, sh, fn);
+      // gdi32's own entry: msimg32's AlphaBlend only forwards to it, and
+      // msimg32 is no known DLL, so importing it would load it from the
+      // setup's folder.
+      done = GdiAlphaBlend(dc, p.dest.left, p.dest.top, dw, dh, mem.Get(), p.source.left,
+                           p.source.top, sw, sh, fn);
     } else if (dw == sw && dh == sh) {
       done = BitBlt(dc, p.dest.left, p.dest.top, dw, dh, mem.Get(), p.source.left, p.source.top,
                     SRCCOPY);

@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
 #include "app/installer_engine.h"
 #include "win_test_support.h"
 
@@ -19,6 +24,30 @@ WString Join(const WString& folder, const char16_t* rest) {
   p.Append(rest);
   return p;
 }
+
+// Lets a fixed number of threads go on together, round after round.
+class Barrier {
+ public:
+  explicit Barrier(int count) : count_(count) {}
+  void Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const unsigned round = round_;
+    if (++waiting_ == count_) {
+      waiting_ = 0;
+      ++round_;
+      changed_.notify_all();
+      return;
+    }
+    changed_.wait(lock, [&] { return round_ != round; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const int count_;
+  int waiting_ = 0;
+  unsigned round_ = 0;
+};
 }  // namespace
 
 TEST(InstallerEngineWin, CommandLineSetsEngineAndContextAlike) {
@@ -164,4 +193,33 @@ TEST(InstallerEngineWin, SecondInstanceIsRefusedUntilTheFirstCleansUp) {
   InstallerEngine third;
   ASSERT_EQ(third.LoadPackage(kGoodPackage, kScript, 1), 1);
   EXPECT_EQ(CheckSingleInstance(&third, nullptr), 1);
+}
+
+// Two setups that check at the same moment: whatever the timing, exactly one
+// of them holds the lock. Threads behind a barrier hold the window open far
+// more often than two whole processes starting together would.
+TEST(InstallerEngineWin, OfTwoSetupsCheckingAtOnceExactlyOneHoldsTheLock) {
+  constexpr int kRounds = 1000;
+  const std::string name = "CX_ENGINE_RACE_" + std::to_string(GetCurrentProcessId());
+  InstallerEngine engines[2];
+  int held[2][kRounds] = {};
+  Barrier barrier(2);
+  auto contender = [&](int who) {
+    for (int round = 0; round < kRounds; ++round) {
+      barrier.Wait();
+      held[who][round] = CheckSingleInstance(&engines[who], name.c_str());
+      barrier.Wait();  // both have checked before either lets go
+      Cleanup(&engines[who]);
+    }
+  };
+  std::thread first(contender, 0), second(contender, 1);
+  first.join();
+  second.join();
+  int both = 0, neither = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    if (held[0][round] + held[1][round] == 2) ++both;
+    if (held[0][round] + held[1][round] == 0) ++neither;
+  }
+  EXPECT_EQ(both, 0) << "rounds in which both setups held the lock";
+  EXPECT_EQ(neither, 0) << "rounds in which neither did";
 }

@@ -13,6 +13,7 @@
 
 #include "browser/firefox_package_step.h"
 #include "common/file_io.h"
+#include "common/crypt32_api.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
 #include "package/package_store.h"
@@ -229,13 +230,13 @@ TEST_F(PackageFilesOnDemand, RegeditAndTheStoreReadTheExtractedFiles) {
   TestElement add(L"<RegCertFile Src='" + cert + L"' StoreName='" + store_ + L"'/>");
   ASSERT_EQ(RunAction(add, &context_), CX_OK);
   const std::string der = FileBytes(cert);
-  ScopedCertContext wanted(CertCreateCertificateContext(
+  ScopedCertContext wanted(Crypt32()->CertCreateCertificateContext(
       X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), DWORD(der.size())));
   ASSERT_TRUE(wanted);
-  ScopedCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+  ScopedCertStore store(Crypt32()->CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                       CERT_SYSTEM_STORE_CURRENT_USER, store_.c_str()));
   ASSERT_TRUE(store);
-  ScopedCertContext found(CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0,
+  ScopedCertContext found(Crypt32()->CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0,
                                                      CERT_FIND_EXISTING, wanted.Get(), nullptr));
   EXPECT_TRUE(found) << "not in the store";
   EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Payload")));

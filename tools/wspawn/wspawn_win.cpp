@@ -7,9 +7,9 @@
 // command's standard output and standard error are written to it as frames:
 // a u32 little-endian length, then that many bytes; a frame of length 0
 // ends the output (also when the command could not start). The command's
-// program is looked up in wSpawn's own folder first, so the tools that
-// travel with it are used rather than any of the same name elsewhere. The
-// command reads its input from the NUL device and dies with wSpawn.
+// program must lie in wSpawn's own folder, so only the tools that travel
+// with it are run, never one of the same name found elsewhere. The command
+// reads its input from the NUL device and dies with wSpawn.
 //
 // Exit status: 0 when the command ran and ended with 0; 1 when it ended
 // with another code; 2 when it could not start; 3 for a bad command line.
@@ -94,8 +94,8 @@ bool FileExists(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The program of `command` in wSpawn's own folder, when it is there; empty
-// to let the system look it up as usual.
+// The program of `command` in wSpawn's own folder; empty when it is not
+// there (or is named by a path elsewhere).
 std::wstring ProgramInOwnFolder(const wchar_t* command) {
   std::wstring token;
   const wchar_t* p = command;
@@ -142,9 +142,9 @@ int Run(HANDLE out, const wchar_t* command) {
   std::wstring commandLine = command;
   const std::wstring program = ProgramInOwnFolder(command);
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), &commandLine[0], nullptr,
-                        nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                        &pi)) {
+  if (program.empty() ||
+      !::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
     WriteFrame(out, nullptr, 0);
     return kExitNotStarted;
   }
