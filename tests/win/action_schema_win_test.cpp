@@ -10,7 +10,7 @@
 #include "common/sysinfo.h"
 #include "engine/action_registry.h"
 #include "engine/builtin_actions.h"
-#include "package/script_plan.h"
+#include "authoring/script_plan.h"
 #include "package/setup_script.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "common/win_handles.h"
 #include "engine/install_context.h"
 #include "package/package_store.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "platform/file_system.h"
 #include "tinyxml.h"
 #include "win_test_support.h"
