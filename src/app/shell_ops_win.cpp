@@ -27,8 +27,8 @@ std::vector<std::u16string> ProcessArguments() {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv) return args;
+  ScopedLocalMem owner(argv);
   for (int i = 1; i < argc; ++i) args.emplace_back(AsU16(argv[i]));
-  LocalFree(argv);
   return args;
 }
 
@@ -102,20 +102,17 @@ int CheckSingleInstance(InstallerEngine* engine, const char* name) {
   WString lockName;
   if (name && *name) lockName.Assign(name, CX_CP_UTF8);
   else lockName = engine->Context().productCode;
-  CxObjectHandle existing = nullptr;
-  if (OpenNamedMutex(lockName.Ansi(), &existing) == CX_OK && existing) {
-    CloseObjectHandle(existing);
-    return 0;
-  }
-  CxObjectHandle created = nullptr;
-  if (CreateNamedMutex(lockName.Ansi(), &created) != CX_OK || !created) return 0;
-  engine->InstanceLock().Reset(static_cast<HANDLE>(created));
+  ScopedObjectHandle existing;
+  if (OpenNamedMutex(lockName.Ansi(), existing.Receive()) == CX_OK && existing) return 0;
+  ScopedObjectHandle created;
+  if (CreateNamedMutex(lockName.Ansi(), created.Receive()) != CX_OK || !created) return 0;
+  engine->InstanceLock().Reset(created.Take());
   return 1;
 }
 
 int Cleanup(InstallerEngine* engine) {
   if (!engine) return 0;
-  ScopedHandle& lock = engine->InstanceLock();
+  ScopedObjectHandle& lock = engine->InstanceLock();
   if (lock) {
     ReleaseNamedMutex(lock.Get());
     lock.Reset();

@@ -11,6 +11,8 @@
 
 namespace {
 
+CxObjectHandle AsObjectHandle(HANDLE h) { return static_cast<CxObjectHandle>(h); }
+
 CxResult LastErrorOr(CxResult fallback) {
   const DWORD error = ::GetLastError();
   return error ? error : fallback;
@@ -54,7 +56,7 @@ CxResult CreateNamedMutex(int global, const char* name, int* createdNew, CxObjec
   if (!mutex) return error ? error : CX_E_FAIL;
   if (createdNew) *createdNew = error == ERROR_ALREADY_EXISTS ? 0 : 1;
   SetLowIntegrityLabel(mutex);
-  *handle = mutex;
+  *handle = AsObjectHandle(mutex);
   return CX_OK;
 }
 
@@ -64,7 +66,7 @@ CxResult OpenNamedMutex(int global, const char* name, CxObjectHandle* handle) {
   MutexObjectName(global, name, objectName);
   HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, objectName);
   if (!mutex) return CX_E_OPEN_FAILED;
-  *handle = mutex;
+  *handle = AsObjectHandle(mutex);
   return CX_OK;
 }
 
