@@ -32,7 +32,7 @@ endforeach()
 # One static library cx_<name> per layer under src/, from its folders'
 # sources (cx_collect_sources), linked to the libraries directly below it.
 # A program's start source (main_win.cpp) goes into each program, never
-# into a library.
+# into a library; a layer of nothing else is an interface library.
 function(cx_add_layer_libraries)
   foreach(name IN LISTS CX_LAYERS)
     set(dirs ${CX_LAYER_${name}_DIRS})
@@ -42,9 +42,15 @@ function(cx_add_layer_libraries)
     endif()
     cx_collect_sources(sources ${dirs})
     list(FILTER sources EXCLUDE REGEX "/main_win\\.cpp$")
-    add_library(cx_${name} STATIC ${sources})
-    target_include_directories(cx_${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    cx_link_layers_below(cx_${name} PUBLIC ${name})
+    if(sources)
+      add_library(cx_${name} STATIC ${sources})
+      set(scope PUBLIC)
+    else()  # a folder with only a program's start source
+      add_library(cx_${name} INTERFACE)
+      set(scope INTERFACE)
+    endif()
+    target_include_directories(cx_${name} ${scope} ${CMAKE_SOURCE_DIR}/src)
+    cx_link_layers_below(cx_${name} ${scope} ${name})
   endforeach()
   # A library whose file still includes from above links that library too,
   # until the include is mended.
