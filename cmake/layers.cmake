@@ -31,8 +31,9 @@ endforeach()
 
 # One static library cx_<name> per layer under src/, from its folders'
 # sources (cx_collect_sources), linked to the libraries directly below it.
-# A program's start source (main_win.cpp) goes into each program, never
-# into a library; a layer of nothing else is an interface library.
+# A program's start source (main_win.cpp, or NAME_main_win.cpp) goes into
+# each program, never into a library; a layer of nothing else is an
+# interface library.
 function(cx_add_layer_libraries)
   foreach(name IN LISTS CX_LAYERS)
     set(dirs ${CX_LAYER_${name}_DIRS})
@@ -41,7 +42,7 @@ function(cx_add_layer_libraries)
       continue()
     endif()
     cx_collect_sources(sources ${dirs})
-    list(FILTER sources EXCLUDE REGEX "/main_win\\.cpp$")
+    list(FILTER sources EXCLUDE REGEX "[/_]main_win\\.cpp$")
     if(sources)
       add_library(cx_${name} STATIC ${sources})
       set(scope PUBLIC)
@@ -58,7 +59,7 @@ function(cx_add_layer_libraries)
     string(REPLACE "|" ";" entry "${entry}")
     list(GET entry 0 file)
     list(GET entry 1 header)
-    if(file MATCHES "/main_win\\.cpp$")
+    if(file MATCHES "[/_]main_win\\.cpp$")
       continue()
     endif()
     cx_layer_of("${file}" from)
