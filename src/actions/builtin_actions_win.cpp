@@ -1,49 +1,64 @@
-// The built-in action types, registered in their fixed order. Types whose
-// implementation has not arrived yet are left out: their elements behave as
-// unknown elements (a run fails on them; finish lists skip them).
+// The built-in action types: each row of the script vocabulary paired with
+// its executor. Types without one are left out of the registry: their
+// elements behave as unknown elements (a run fails on them; finish lists
+// skip them).
 #include "engine/builtin_actions.h"
 
 #include <cstring>
+#include <new>
 
 #include "actions/cert_actions.h"
 #include "actions/file_actions.h"
 #include "actions/process_actions.h"
+#include "actions/registry_actions.h"
 #include "actions/shortcut_actions.h"
 #include "actions/task_actions.h"
 #include "actions/trusted_site_actions.h"
-#include "actions/registry_actions.h"
 #include "engine/action_registry.h"
 
 namespace {
-struct Builtin {
-  const char* name;
-  ActionFactory factory;
+struct Executor {
+  const char* type;
+  ActionExecutor execute;
 };
 
-constexpr Builtin kFactories[] = {
-    {"KillProcess", &CreateKillProcessAction},
-    {"StartProcess", &CreateStartProcessAction},
-    {"File", &CreateFileAction},
-    {"DelFile", &CreateDelFileAction},
-    {"DelDir", &CreateDelDirAction},
-    {"CreateShortcut", &CreateCreateShortcutAction},
-    {"AddTrustedSite", &CreateAddTrustedSiteAction},
-    {"DelTrustedSite", &CreateDelTrustedSiteAction},
-    {"SetAppTaskScheduler", &CreateSetAppTaskSchedulerAction},
-    {"AddRegister", &CreateAddRegisterAction},
-    {"RunRegFile", &CreateRunRegFileAction},
-    {"DelRegister", &CreateDelRegisterAction},
-    {"RegCertFile", &CreateRegCertFileAction},
-    {"UnRegCert", &CreateUnRegCertAction},
+constexpr Executor kExecutors[] = {
+    {kKillProcessType, &ExecuteKillProcess},
+    {kStartProcessType, &ExecuteStartProcess},
+    {kFileType, &ExecuteFile},
+    {kDelFileType, &ExecuteDelFile},
+    {kDelDirType, &ExecuteDelDir},
+    {kCreateShortcutType, &ExecuteCreateShortcut},
+    {kAddRegisterType, &ExecuteAddRegister},
+    {kRunRegFileType, &ExecuteRunRegFile},
+    {kDelRegisterType, &ExecuteDelRegister},
+    {kAddTrustedSiteType, &ExecuteAddTrustedSite},
+    {kDelTrustedSiteType, &ExecuteDelTrustedSite},
+    {kRegCertFileType, &ExecuteRegCertFile},
+    {kUnRegCertType, &ExecuteUnRegCert},
+    {kSetAppTaskSchedulerType, &ExecuteSetAppTaskScheduler},
 };
+
+ActionExecutor ExecutorOf(const char* type) {
+  for (const Executor& e : kExecutors)
+    if (std::strcmp(e.type, type) == 0) return e.execute;
+  return nullptr;
+}
+
+// The registry's factory for every built-in type: the element's tag names
+// both its row and its executor.
+Action* CreateBuiltinAction(ScriptElement* element) {
+  const ActionType* type = element ? FindActionType(element->Name()) : nullptr;
+  const ActionExecutor execute = type ? ExecutorOf(type->name) : nullptr;
+  if (!execute) return nullptr;
+  return new (std::nothrow) ScriptAction(element, *type, execute);
+}
 }  // namespace
 
 void RegisterBuiltinActions(ActionRegistry* registry) {
   if (!registry) return;
-  // Walk the canonical order so the registry's entries keep it.
-  for (const char* name : kBuiltinActionNames) {
-    for (const Builtin& b : kFactories) {
-      if (std::strcmp(b.name, name) == 0) registry->Register(b.name, b.factory);
-    }
-  }
+  size_t count = 0;
+  const ActionType* types = ActionTypes(&count);
+  for (size_t i = 0; i < count; ++i)
+    if (ExecutorOf(types[i].name)) registry->Register(types[i].name, &CreateBuiltinAction);
 }

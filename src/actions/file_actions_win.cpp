@@ -1,11 +1,7 @@
-// File, DelFile and DelDir: attribute reading, the progress line, and the
-// calls into the file services.
+// File, DelFile and DelDir: the calls into the file services.
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <new>
-
-#include "actions/attribute_reading.h"
 #include "actions/file_actions.h"
 #include "engine/package_paths.h"
 #include "package/package_store.h"
@@ -18,6 +14,11 @@ bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 bool OnDisk(const std::u16string& path) {
   return ::GetFileAttributesW(AsWide(path.c_str())) != INVALID_FILE_ATTRIBUTES;
+}
+
+// "os64": the module is a 64-bit one, for the 64-bit registrar.
+int Use64BitTool(const ActionValues& values) {
+  return values.Text(kOsAttribute) == WString(kOs64) ? 1 : 0;
 }
 
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& rest) {
@@ -60,51 +61,21 @@ CxResult CopyTreeFromArchive(const std::vector<PackageStore::TreeItem>& items,
 
 // ---- File ----
 
-CxResult FileAction::Parse(int force) {
-  if (ParseDone(force)) return CX_OK;
-  if (!element_) return CX_E_INVALID_ARG;
-  SchemaReader read(element_, "File");
-  CxResult r = read.Text("Dest", &destination_);
-  if (r != CX_OK) return r;
-  r = read.Text("Src", &source_);
-  if (r != CX_OK) return r;
-  register_ = read.Flag("Register");
-  compareVersion_ = read.Flag("CmpVer");
-  read.Text("os", &osFilter_);  // absent: runs everywhere
-  parsed_ = 1;
-  return CX_OK;
-}
-
-CxResult FileAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  WString text;
-  CxResult r = BeginDescription(templates, "File", &text);
-  if (r != CX_OK) return r;
-  FillPlaceholder(&text, u"src", source_);
-  FillPlaceholder(&text, u"dest", destination_);
-  if (register_) text.Append(u"Register=\"True\"");
-  if (compareVersion_) text.Append(u"CmpVer=\"True\"");
-  *out = text;
-  return CX_OK;
-}
-
-CxResult FileAction::Execute(InstallContext* context) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
-  if (SkippedByOsFilter(osFilter_)) return CX_OK;
-  const int use64BitTool = IsOs64Filter(osFilter_) ? 1 : 0;
-
-  std::u16string src = source_.Str();
-  std::u16string dst = destination_.Str();
+CxResult ExecuteFile(ActionValues* values, InstallContext* context) {
+  std::u16string src = values->Text("Src").Str();
+  std::u16string dst = values->Text("Dest").Str();
+  const bool compareVersion = values->Flag("CmpVer");
+  CxResult r;
   if (src.back() == u'*' || src.back() == u'\\') {
     // Tree copy. The stored values keep the shortened form, so a retry takes
     // the same branch. Only a trailing '*' is cut from the destination: any
     // other last character belongs to the folder name.
     if (src.back() == u'*') {
       src.pop_back();
-      source_.Assign(src.c_str());
+      values->SetText("Src", src);
       if (!dst.empty() && dst.back() == u'*') {
         dst.pop_back();
-        destination_.Assign(dst.c_str());
+        values->SetText("Dest", dst);
       }
     }
     if (dst.empty()) return CX_E_INVALID_ARG;
@@ -141,98 +112,42 @@ CxResult FileAction::Execute(InstallContext* context) {
   if (package && !OnDisk(src) && package->FindUnextracted(src, &served)) {
     // Comparing versions needs the source as a file on disk: its package
     // folder is extracted for that.
-    if (compareVersion_ == 1 && OnDisk(dst)) {
+    if (compareVersion && OnDisk(dst)) {
       r = EnsurePackagePath(context, src.c_str());
       if (r == CX_OK) r = ReplaceFile(src.c_str(), dst.c_str(), 1, nullptr);
     } else {
       r = ReplaceFileWithBytes(served.data, served.size, dst.c_str(), nullptr);
     }
   } else {
-    r = ReplaceFile(src.c_str(), dst.c_str(), static_cast<int>(compareVersion_), nullptr);
+    r = ReplaceFile(src.c_str(), dst.c_str(), compareVersion ? 1 : 0, nullptr);
   }
   if (r != CX_OK) return r;
-  if (register_) return RegisterServer(destination_.Wide(), use64BitTool, 1);
+  if (values->Flag("Register")) return RegisterServer(dst.c_str(), Use64BitTool(*values), 1);
   return CX_OK;
 }
 
 // ---- DelFile ----
 
-CxResult DelFileAction::Parse(int force) {
-  if (ParseDone(force)) return CX_OK;
-  if (!element_) return CX_E_INVALID_ARG;
-  SchemaReader read(element_, "DelFile");
-  CxResult r = read.Text("Src", &source_);
-  if (r != CX_OK) return r;
-  unregister_ = read.Flag("Unregister");
-  read.Text("os", &osFilter_);
-  parsed_ = 1;
-  return CX_OK;
-}
-
-CxResult DelFileAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  WString text;
-  CxResult r = BeginDescription(templates, "DelFile", &text);
-  if (r != CX_OK) return r;
-  FillPlaceholder(&text, u"src", source_);
-  if (unregister_) text.Append(u" UnRegister=\"True\"");
-  *out = text;
-  return CX_OK;
-}
-
-CxResult DelFileAction::Execute(InstallContext* context) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
-  if (SkippedByOsFilter(osFilter_)) return CX_OK;
+CxResult ExecuteDelFile(ActionValues* values, InstallContext* context) {
+  const WString& source = values->Text("Src");
   // A package file deleted now must stay gone for later actions.
-  r = EnsurePackagePath(context, source_.Wide());
+  CxResult r = EnsurePackagePath(context, source.Wide());
   if (r != CX_OK) return r;
   // Unregistered first, so no class is left pointing at a deleted file. A
   // module that cannot be unregistered (already damaged, say) is deleted
   // all the same: keeping it would not make its registration any better.
-  if (unregister_ && ::GetFileAttributesW(source_.W()) != INVALID_FILE_ATTRIBUTES)
-    RegisterServer(source_.Wide(), IsOs64Filter(osFilter_) ? 1 : 0, 0);
-  return DeleteFileOrSchedule(source_.Wide(), nullptr);
+  if (values->Flag("Unregister") && ::GetFileAttributesW(source.W()) != INVALID_FILE_ATTRIBUTES)
+    RegisterServer(source.Wide(), Use64BitTool(*values), 0);
+  return DeleteFileOrSchedule(source.Wide(), nullptr);
 }
 
 // ---- DelDir ----
 
-CxResult DelDirAction::Parse(int force) {
-  if (ParseDone(force)) return CX_OK;
-  if (!element_) return CX_E_INVALID_ARG;
-  SchemaReader read(element_, "DelDir");
-  CxResult r = read.Text("Src", &source_);
-  if (r != CX_OK) return r;
-  checkIsEmpty_ = read.Flag("CheckIsEmpty");
-  parsed_ = 1;
-  return CX_OK;
-}
-
-CxResult DelDirAction::Describe(ScriptElement* templates, InstallContext*, WString* out) {
-  WString text;
-  CxResult r = BeginDescription(templates, "DelDir", &text);
-  if (r != CX_OK) return r;
-  FillPlaceholder(&text, u"src", source_);
-  if (checkIsEmpty_) text.Append(u" CheckIsEmpty=\"True\"");
-  *out = text;
-  return CX_OK;
-}
-
-CxResult DelDirAction::Execute(InstallContext* context) {
-  CxResult r = Parse(0);
-  if (r != CX_OK) return r;
-  r = EnsurePackagePath(context, source_.Wide());
+CxResult ExecuteDelDir(ActionValues* values, InstallContext* context) {
+  const WString& source = values->Text("Src");
+  CxResult r = EnsurePackagePath(context, source.Wide());
   if (r != CX_OK) return r;
   // Also false for a missing path or a file: nothing to delete then.
-  if (checkIsEmpty_ == 1 && !::PathIsDirectoryEmptyW(source_.W())) return CX_OK;
-  return DeleteDirectoryTree(source_.Wide(), nullptr);
-}
-
-// ---- factories ----
-
-Action* CreateFileAction(ScriptElement* element) { return new (std::nothrow) FileAction(element); }
-Action* CreateDelFileAction(ScriptElement* element) {
-  return new (std::nothrow) DelFileAction(element);
-}
-Action* CreateDelDirAction(ScriptElement* element) {
-  return new (std::nothrow) DelDirAction(element);
+  if (values->Flag("CheckIsEmpty") && !::PathIsDirectoryEmptyW(source.W())) return CX_OK;
+  return DeleteDirectoryTree(source.Wide(), nullptr);
 }

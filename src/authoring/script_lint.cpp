@@ -17,36 +17,20 @@
 #include "common/strings.h"
 #include "common/version_number.h"
 #include "common/wstring.h"
-#include "engine/action_schema.h"
 #include "authoring/package_writer.h"
+#include "package/script_vocabulary.h"
 #include "package/setup_script.h"
 #include "package/system_folders.h"
+#include "package/value_rules.h"
 #include "package/variables.h"
 #include "package/xml_access.h"
+#include "platform/task_schedule.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kLanguages[] = {"zh_cn", "en_us", "zh_tw"};
-const char* const kSetupInfoKeys[] = {"ProductCode", "ProductName", "Publisher", "Version",
-                                      "InstallDir"};
-// The texts the dialog and the runner look up.
-const char* const kDialogKeys[] = {
-    "IDS_MAIN_UI_INSTALL_TITLE",   "IDS_MAIN_UI_UNINSTALL_TITLE",
-    "IDS_WELCOME_INSTALL",         "IDS_WELCOME_UNINSTALL",
-    "IDS_BTN_INSTALL",             "IDS_BTN_CANCEL",
-    "IDS_BTN_UNINSTALL",           "IDS_BTN_FININSH",
-    "IDS_INSTANCE_EXISTED",        "IDS_INSTAL_HIGHER_WARNING",
-    "IDS_INSTAL_EQUAL_WARNING",    "IDS_TIP_INSTALLING_PRODUCT",
-    "IDS_TIP_UNINSTALLING_PRODUCT", "IDS_INSTALL_OK",
-    "IDS_UNINSTALL_OK",            "IDS_INSTALL_FAILED",
-    "IDS_UNINSTALL_FAILED",        "IDS_SILENT_INSTALL_SUCCESSFULLY",
-    "IDS_SILENT_INSTALL_FINISHED", "IDS_NEED_ADMIN",
-};
-const char* const kMainLists[] = {"Insall", "Uninstall"};
-const char* const kKnownStores[] = {"MY", "ROOT", "TRUST", "CA", "AddressBook", "AuthRoot",
-                                    "Disallowed", "TrustedPeople", "TrustedPublisher"};
+const char* const kMainLists[] = {kInstallList, kUninstallList};
 
 // The machine the linter expands for: long folder names (as under a long
 // user name), so a script near its expansion room shows it here.
@@ -94,7 +78,7 @@ class Linter {
   void CheckTexts();
   void CheckLists();
   void CheckAction(const TiXmlElement* e, bool mainList);
-  void CheckValue(const TiXmlElement* e, const ActionSchema& schema, const AttributeSpec& spec,
+  void CheckValue(const TiXmlElement* e, const ActionType& type, const AttributeSpec& spec,
                   const Value& v);
   void CheckPackagePath(const TiXmlElement* e, const std::string& what, const std::string& path);
   void CheckTemplates();
@@ -136,9 +120,9 @@ std::string DidYouMean(const std::string& name, const std::vector<std::string>& 
 
 std::vector<std::string> ActionTypeNames() {
   size_t count = 0;
-  const ActionSchema* all = ActionSchemas(&count);
+  const ActionType* all = ActionTypes(&count);
   std::vector<std::string> names;
-  for (size_t i = 0; i < count; ++i) names.push_back(all[i].type);
+  for (size_t i = 0; i < count; ++i) names.push_back(all[i].name);
   return names;
 }
 
@@ -197,7 +181,7 @@ bool Linter::CheckDeclaration() {
       Add(line, 0, LintSeverity::kError, "the text is not valid UTF-8, as its declaration says");
     }
   }
-  config_ = rawDoc_->FirstChildElement("Config");
+  config_ = rawDoc_->FirstChildElement(kConfigElement);
   if (!config_) {
     Error(rawDoc_->RootElement(), "no Config element: the script defines nothing");
     return false;
@@ -220,15 +204,15 @@ void Linter::CollectVariables() {
   for (const auto& v : system) systemNames_.insert(v.first);
   for (const TiXmlElement* section : Children(config_)) {
     const char* tag = section->Value();
-    const bool plain = Same(tag, "SetupInfo") || Same(tag, "CustomInfo");
-    const bool local = Same(tag, "CustomString") || Same(tag, "ActionDescString");
+    const bool plain = Same(tag, kSetupInfoSection) || Same(tag, kCustomInfoSection);
+    const bool local = Same(tag, kCustomStringSection) || Same(tag, kTemplatesSection);
     if (!plain && !local) continue;
     for (const TiXmlElement* e : Children(section)) {
       if (plain) {
         plainVars_[e->Value()] = e;
         continue;
       }
-      for (const char* language : kLanguages)
+      for (const char* language : kLanguageTags)
         if (e->FirstChildElement(language)) {
           localVars_[e->Value()] = e;
           localLanguages_[e->Value()].insert(language);
@@ -284,7 +268,7 @@ void Linter::CheckReferences() {
       continue;
     }
     std::vector<std::string> missing;
-    for (const char* language : kLanguages)
+    for (const char* language : kLanguageTags)
       if (!Defined(name, language)) missing.push_back(language);
     if (missing.size() == 3) {
       Add(l, c, LintSeverity::kError,
@@ -388,7 +372,7 @@ void Linter::Expand() {
                       " of its " + std::to_string(bound) +
                       " bytes of room on a machine with long folder names; beyond it loading "
                       "fails (0xE0600005)");
-  const TiXmlElement* config = script_.ExpandedDocument()->FirstChildElement("Config");
+  const TiXmlElement* config = script_.ExpandedDocument()->FirstChildElement(kConfigElement);
   Pair(config_, config);
 }
 
@@ -412,7 +396,7 @@ Value Linter::AttrValue(const TiXmlElement* raw, const char* name) const {
 // ---- SetupInfo and texts ----
 
 void Linter::CheckSetupInfo() {
-  const TiXmlElement* info = config_->FirstChildElement("SetupInfo");
+  const TiXmlElement* info = config_->FirstChildElement(kSetupInfoSection);
   for (const char* key : kSetupInfoKeys) {
     auto it = plainVars_.find(key);
     if (it == plainVars_.end()) {
@@ -426,7 +410,7 @@ void Linter::CheckSetupInfo() {
     const std::string text =
         Utf8(pair != expandedOf_.end() ? pair->second->GetText() : rawText);
     if (!known) continue;
-    if (Same(key, "Version")) {
+    if (Same(key, kVersionKey)) {
       uint64_t value = 0;
       if (ParseVersionString(Utf8ToUtf16(text).c_str(), &value) != CX_DONE)
         Error(e, "Version " + Quoted(text) + " must have four parts, each from 0 to 65535");
@@ -437,13 +421,13 @@ void Linter::CheckSetupInfo() {
 }
 
 void Linter::CheckTexts() {
-  const TiXmlElement* strings = config_->FirstChildElement("CustomString");
-  for (const char* key : kDialogKeys) {
+  const TiXmlElement* strings = config_->FirstChildElement(kCustomStringSection);
+  for (const char* key : kTextKeys) {
     std::vector<std::string> missing;
-    for (const char* language : kLanguages)
+    for (const char* language : kLanguageTags)
       if (!Defined(key, language)) missing.push_back(language);
     if (missing.empty()) continue;
-    const bool finish = Same(key, "IDS_BTN_FININSH");
+    const bool finish = Same(key, kFinishButtonText);
     auto it = localVars_.find(key);
     const TiXmlBase* at = it != localVars_.end() ? static_cast<const TiXmlBase*>(it->second)
                           : strings                ? strings
@@ -461,19 +445,20 @@ void Linter::CheckTexts() {
 // ---- lists and actions ----
 
 void Linter::CheckLists() {
-  std::vector<std::string> listNames = {"Insall", "Uninstall", "Install Finish",
-                                        "Uninstall Finish"};
+  const std::vector<std::string> listNames = {kInstallList, kUninstallList, kInstallFinishList,
+                                              kUninstallFinishList};
   std::set<std::string> seen;
   for (const TiXmlElement* list : Children(config_)) {
-    if (!Same(list->Value(), "Action")) continue;
-    const char* name = list->Attribute("name");
+    if (!Same(list->Value(), kListSection)) continue;
+    const char* name = list->Attribute(kListNameAttribute);
     if (!name) {
       Warn(list, "an Action list without a name is never run");
       continue;
     }
     if (std::find(listNames.begin(), listNames.end(), name) == listNames.end()) {
       Warn(list, "list " + Quoted(Utf8(name)) + " is never run" + DidYouMean(name, listNames) +
-                     " (the lists are Insall, Uninstall, Install Finish and Uninstall Finish)");
+                     " (the lists are " + listNames[0] + ", " + listNames[1] + ", " +
+                     listNames[2] + " and " + listNames[3] + ")");
       continue;
     }
     if (!seen.insert(name).second) {
@@ -486,38 +471,42 @@ void Linter::CheckLists() {
   for (const char* name : kMainLists)
     if (!seen.count(name))
       Error(config_, std::string("no ") + Quoted(name) + " list: the " +
-                         (Same(name, "Insall") ? "install" : "uninstall") +
+                         (Same(name, kInstallList) ? "install" : "uninstall") +
                          " fails (0xE0600008)");
 }
 
 void Linter::CheckAction(const TiXmlElement* e, bool mainList) {
-  const std::string type = e->Value();
-  const ActionSchema* schema = FindActionSchema(type.c_str());
-  if (!schema) {
-    const std::string name = "unknown action " + Quoted(Utf8(type.c_str()));
-    const std::string hint = DidYouMean(type, ActionTypeNames());
-    if (mainList) Error(e, name + ": the run stops here (0xE0600008)" + hint);
-    else Warn(e, name + ": skipped" + hint);
+  const std::string name = e->Value();
+  const ActionType* type = FindActionType(name.c_str());
+  if (!type) {
+    const std::string unknown = "unknown action " + Quoted(Utf8(name.c_str()));
+    const std::string hint = DidYouMean(name, ActionTypeNames());
+    if (mainList) Error(e, unknown + ": the run stops here (0xE0600008)" + hint);
+    else Warn(e, unknown + ": skipped" + hint);
     return;
   }
-  if (mainList && !describedTypes_.count(type)) describedTypes_[type] = e;
+  if (mainList && !describedTypes_.count(name)) describedTypes_[name] = e;
 
   // Attributes the type does not have.
   std::vector<std::string> names;
-  for (size_t i = 0; i < schema->attributeCount; ++i) names.push_back(schema->attributes[i].name);
+  for (size_t i = 0; i < type->attributeCount; ++i) names.push_back(type->attributes[i].name);
   for (const TiXmlAttribute* a = e->FirstAttribute(); a; a = a->Next()) {
-    if (FindAttributeSpec(*schema, a->Name())) continue;
-    if (Same(a->Name(), "os"))
-      Warn(e, type + " has no \"os\" filter: it runs on every Windows");
+    if (FindAttributeSpec(*type, a->Name())) continue;
+    if (Same(a->Name(), kOsAttribute))
+      Warn(e, name + " has no \"os\" filter: it runs on every Windows");
     else
-      Warn(e, "unknown attribute " + Quoted(a->Name()) + " of " + type + " is ignored" +
+      Warn(e, "unknown attribute " + Quoted(a->Name()) + " of " + name + " is ignored" +
                   DidYouMean(a->Name(), names));
   }
 
-  // The rules, then the values.
-  for (size_t i = 0; i < schema->attributeCount; ++i) {
-    const AttributeSpec& spec = schema->attributes[i];
+  // The rules, then the values; what the element lacks as a whole last.
+  std::vector<std::string> lacks;
+  for (size_t i = 0; i < type->attributeCount; ++i) {
+    const AttributeSpec& spec = type->attributes[i];
     const Value v = AttrValue(e, spec.name);
+    if (spec.neededToRun && !v.present)
+      lacks.push_back(name + " needs " + spec.name + " (" + JoinWords(spec.values, "or") +
+                      "): it fails without");
     if (v.present && !v.known) continue;
     const Value condition = spec.conditionAttr ? AttrValue(e, spec.conditionAttr) : Value();
     if (spec.conditionAttr && condition.present && !condition.known) continue;
@@ -528,54 +517,58 @@ void Linter::CheckAction(const TiXmlElement* e, bool mainList) {
                              ? std::string(" when ") + spec.conditionAttr + " is " +
                                    spec.conditionValue
                              : "";
-      Error(e, type + " needs " + spec.name + when);
-    } else if (r == CX_E_INVALID_ARG) {
-      Error(e, type + "'s " + spec.name + " is empty");
-    } else if (v.present && !v.text.empty()) {
-      CheckValue(e, *schema, spec, v);
+      Error(e, name + " needs " + spec.name + when);
+      continue;
     }
+    if (r == CX_E_INVALID_ARG) {
+      Error(e, name + "'s " + spec.name + " is empty");
+      continue;
+    }
+    if (r == CX_E_TEMPLATE_MISSING)
+      lacks.push_back(name + " needs " + spec.conditionAttr + " or a nonzero " + spec.name);
+    if (v.present && !v.text.empty()) CheckValue(e, *type, spec, v);
   }
-  if (type == "KillProcess" && !e->Attribute("Name")) {
-    const Value pid = AttrValue(e, "Pid");
-    if (!pid.present || (pid.known && std::atoi(pid.text.c_str()) == 0))
-      Error(e, "KillProcess needs Name or a nonzero Pid");
-  }
-  if (type == "AddRegister" && !e->Attribute("ValueType"))
-    Error(e, "AddRegister needs ValueType (REG_SZ, REG_DWORD or REG_BINARY): it fails without");
+  for (const std::string& m : lacks) Error(e, m);
 }
 
-bool IsDecimal(const std::string& s, bool allowSign) {
-  size_t i = (allowSign && !s.empty() && (s[0] == '-' || s[0] == '+')) ? 1 : 0;
-  if (i >= s.size()) return false;
-  for (; i < s.size(); ++i)
-    if (s[i] < '0' || s[i] > '9') return false;
-  return true;
+// A DWORD as the number it is and in hexadecimal.
+std::string DwordText(uint32_t value) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(value));
+  return std::to_string(value) + " (" + hex + ")";
 }
 
-void Linter::CheckValue(const TiXmlElement* e, const ActionSchema& schema,
+void Linter::CheckValue(const TiXmlElement* e, const ActionType& type,
                         const AttributeSpec& spec, const Value& v) {
   const std::string attr = std::string(spec.name) + "=" + Quoted(v.text);
+  const char* text = v.text.c_str();
   switch (spec.kind) {
     case AttrKind::kBool:
-      if (!SameNoCase(v.text.c_str(), "true") && !SameNoCase(v.text.c_str(), "false"))
-        Warn(e, attr + " is read as false: write true or false");
+      if (!IsBoolText(text)) Warn(e, attr + " is read as false: write true or false");
       break;
-    case AttrKind::kInt:
-      if (!IsDecimal(v.text, true))
-        Warn(e, attr + " is not a number: read as " + spec.defaultValue);
+    case AttrKind::kInt: {
+      int n = 0;
+      if (!IntFromText(text, &n)) IntFromText(spec.defaultValue, &n);
+      if (!IsDecimalText(text, true))
+        Warn(e, attr + " is not a number: read as " + std::to_string(n));
       break;
+    }
     case AttrKind::kMinutes: {
-      const long minutes = IsDecimal(v.text, false) && v.text.size() < 6 ? std::atol(v.text.c_str()) : 0;
-      if (minutes < 1 || minutes > 1439)
-        Error(e, attr + " must be a whole number of minutes from 1 to 1439");
+      const int32_t minutes = MinutesFromText(text);
+      if (!IsValidTaskInterval(minutes))
+        Error(e, attr + " must be a whole number of minutes from " +
+                     std::to_string(kMinTaskIntervalMinutes) + " to " +
+                     std::to_string(kMaxTaskIntervalMinutes));
+      else if (!IsDecimalText(text, false))
+        Warn(e, attr + " is read as " + std::to_string(minutes) + " minutes");
       break;
     }
     case AttrKind::kEnum: {
       bool exact = false;
       const char* folded = nullptr;
       for (const char* const* w = spec.values; *w; ++w) {
-        if (Same(*w, v.text.c_str())) exact = true;
-        else if (SameNoCase(*w, v.text.c_str())) folded = *w;
+        if (Same(*w, text)) exact = true;
+        else if (SameNoCase(*w, text)) folded = *w;
       }
       if (exact) break;
       if (folded)
@@ -585,29 +578,27 @@ void Linter::CheckValue(const TiXmlElement* e, const ActionSchema& schema,
       break;
     }
     case AttrKind::kRegData: {
-      const Value type = AttrValue(e, "ValueType");
-      if (!type.known) break;
-      if (type.text == "REG_DWORD") {
-        const long long n = IsDecimal(v.text, true) && v.text.size() < 15
-                                ? std::atoll(v.text.c_str())
-                                : 1LL << 40;
-        if (!IsDecimal(v.text, true))
-          Error(e, attr + " is not a decimal number: REG_DWORD writes 0");
-        else if (n < -2147483648LL || n > 2147483647LL)
-          Error(e, attr + " is out of range: REG_DWORD takes -2147483648 to 2147483647");
-      } else if (type.text == "REG_BINARY") {
+      // Read as the program reads it: data it writes as the text says
+      // passes, data it writes otherwise is named, data it refuses fails.
+      const Value valueType = AttrValue(e, spec.conditionAttr);
+      if (!valueType.known) break;
+      if (valueType.text == kRegDword) {
+        if (DwordTextIsExact(text)) break;
+        Warn(e, attr +
+                    (IsDecimalText(text, true) ? " is out of range" : " is not a decimal number") +
+                    ": REG_DWORD writes " + DwordText(DwordFromText(text)));
+      } else if (valueType.text == kRegBinary) {
+        std::vector<uint8_t> bytes;
         if (v.text.size() % 2)
           Error(e, attr + " has an odd number of hexadecimal digits");
-        else if (v.text.find_first_not_of("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") != std::string::npos)
+        else if (BytesFromHexText(text, &bytes) != CX_OK)
           Error(e, attr + " is not hexadecimal text");
-        else if (v.text.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
-          Warn(e, attr + " holds letters past F: each counts as 16 to 35");
       }
       break;
     }
     case AttrKind::kOsFilter:
-      if (v.text == "os64") break;
-      if (schema.osRule == OsRule::kSelectsBitness)
+      if (v.text == kOs64) break;
+      if (type.osRule == OsRule::kSelectsBitness)
         Warn(e, attr + " is not os64: the file is imported only on a 32-bit Windows");
       else
         Warn(e, attr + " is not os64: the action runs on every Windows");
@@ -615,9 +606,9 @@ void Linter::CheckValue(const TiXmlElement* e, const ActionSchema& schema,
     case AttrKind::kStoreName: {
       bool known = false;
       std::vector<std::string> stores;
-      for (const char* s : kKnownStores) {
-        known = known || SameNoCase(s, v.text.c_str());
-        stores.push_back(s);
+      for (const char* const* w = spec.values; *w; ++w) {
+        known = known || SameNoCase(*w, text);
+        stores.push_back(*w);
       }
       if (!known)
         Warn(e, attr + " is not a standard system store: a store of that name is opened for "
@@ -625,18 +616,16 @@ void Linter::CheckValue(const TiXmlElement* e, const ActionSchema& schema,
       break;
     }
     case AttrKind::kFlagWords: {
-      bool any = false;
-      for (const char* const* w = spec.values; *w; ++w)
-        any = any || v.text.find(*w) != std::string::npos;
-      if (any) break;
+      if (WordMask(spec.values, Utf8ToUtf16(v.text).c_str()) != 0) break;
       const std::string m = attr + " names none of " + JoinWords(spec.values, "and") +
                             " (exact case)";
-      if (Same(spec.name, "KeySpec")) Error(e, m + ": no certificate is removed");
+      // No key usage removes nothing; no key type still removes other curves.
+      if (spec.values == kKeySpecWords) Error(e, m + ": no certificate is removed");
       else Warn(e, m + ": only certificates of other key types are removed");
       break;
     }
     case AttrKind::kSourcePath:
-      CheckPackagePath(e, std::string(schema.type) + " source", v.text);
+      CheckPackagePath(e, std::string(type.name) + " source", v.text);
       break;
     default:
       break;
@@ -709,7 +698,7 @@ void Linter::CheckPackageNames() {
 // ---- description templates ----
 
 void Linter::CheckTemplates() {
-  const TiXmlElement* templates = config_->FirstChildElement("ActionDescString");
+  const TiXmlElement* templates = config_->FirstChildElement(kTemplatesSection);
   if (!templates) {
     Error(config_, "no ActionDescString section: every install and uninstall fails (0xE0600008)");
     return;
@@ -722,25 +711,25 @@ void Linter::CheckTemplates() {
       continue;
     }
     if (t->GetText()) continue;  // one text for every language
-    for (const char* language : kLanguages)
+    for (const char* language : kLanguageTags)
       if (!t->FirstChildElement(language))
         Warn(t, "the " + used.first + " template has no " + language +
                     " text: its progress line is empty in " + language);
   }
   for (const TiXmlElement* t : Children(templates)) {
-    const ActionSchema* schema = FindActionSchema(t->Value());
-    if (!schema) continue;
+    const ActionType* type = FindActionType(t->Value());
+    if (!type) continue;
     const std::string text = ElementText(t);
     for (size_t p = text.find("$["); p != std::string::npos; p = text.find("$[", p + 2)) {
       size_t close = text.find(']', p + 2);
       if (close == std::string::npos) break;
       const std::string name = text.substr(p + 2, close - p - 2);
-      if (FillsPlaceholder(*schema, name.c_str())) continue;
+      if (FillsPlaceholder(*type, name.c_str())) continue;
       std::string fills;
-      for (const char* const* f = schema->placeholders; *f; ++f)
-        fills += std::string(fills.empty() ? "" : ", ") + "$[" + *f + "]";
-      Warn(t, "$[" + name + "] in the " + schema->type + " template is not filled in (" +
-                  schema->type + " fills " + fills + ")");
+      for (size_t f = 0; f < type->placeholderCount; ++f)
+        fills += std::string(fills.empty() ? "" : ", ") + "$[" + type->placeholders[f].name + "]";
+      Warn(t, "$[" + name + "] in the " + type->name + " template is not filled in (" +
+                  type->name + " fills " + fills + ")");
     }
   }
 }

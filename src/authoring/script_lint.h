@@ -3,8 +3,8 @@
 // run, misspelt actions and attributes, missing texts and templates,
 // undefined variables, bad attribute values, package files that are not
 // there, and a script that comes near the limit of its expansion room.
-// Attribute rules come from engine/action_schema.h, the table the actions'
-// Parse reads too.
+// Attribute rules come from package/script_vocabulary.h and values are read
+// by package/value_rules.h, as the actions' Parse and Execute read them.
 #pragma once
 #include <cstdint>
 #include <string>

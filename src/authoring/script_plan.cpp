@@ -8,10 +8,10 @@
 
 #include <tinyxml.h>
 
-#include "actions/attribute_reading.h"
 #include "common/codepage.h"
 #include "common/wstring.h"
-#include "engine/action_schema.h"
+#include "package/action_values.h"
+#include "package/script_vocabulary.h"
 #include "package/setup_script.h"
 #include "package/system_folders.h"
 
@@ -29,123 +29,12 @@ std::string Hex(CxResult r) {
   return text;
 }
 
-void Fill(WString* text, const char16_t* name, const WString& value) {
-  std::u16string key = u"$[";
-  key += name;
-  key += u"]";
-  text->Replace(key.c_str(), value.Wide());
-}
-
-WString Joined(std::initializer_list<const WString*> parts) {
-  WString out;
-  bool first = true;
-  for (const WString* p : parts) {
-    if (!first) out.Append(u"\\");
-    out.Append(*p);
-    first = false;
-  }
-  return out;
-}
-
-// The result Parse would give: the schema's rules in attribute order.
-CxResult ParseResult(ScriptElement* element, const ActionSchema& schema) {
-  if (std::strcmp(schema.type, "KillProcess") == 0) {
-    const char* name = element->GetAttrRaw("Name", nullptr);
-    if (name) return *name ? CX_OK : CX_E_INVALID_ARG;
-    return element->GetAttrInt("Pid", 0) != 0 ? CX_OK : CX_E_TEMPLATE_MISSING;
-  }
-  // File reads "Dest" before "Src"; every other type reads in table order,
-  // and the first failing attribute decides.
-  const bool destFirst = std::strcmp(schema.type, "File") == 0;
-  for (size_t k = 0; k < schema.attributeCount; ++k) {
-    const size_t i = destFirst && k < 2 ? 1 - k : k;
-    const AttributeSpec& spec = schema.attributes[i];
-    const char* condition =
-        spec.conditionAttr ? element->GetAttrRaw(spec.conditionAttr, nullptr) : nullptr;
-    CxResult r =
-        AttributeRuleResult(spec, element->GetAttrRaw(spec.name, nullptr), condition);
-    if (r != CX_OK) return r;
-  }
-  return CX_OK;
-}
-
-// The description each action type gives itself: its template with the
-// placeholders filled, and the texts it appends.
-void Describe(ScriptElement* element, const ActionSchema& schema, WString* text) {
-  SchemaReader read(element, schema.type);
-  auto value = [&](const char* name) {
-    WString v;
-    read.Text(name, &v);
-    return v;
-  };
-  const std::string type = schema.type;
-  if (type == "KillProcess") {
-    WString name = value("Name");
-    if (name.IsEmpty()) name.AssignInt(read.Int("Pid"));
-    Fill(text, u"pname", name);
-  } else if (type == "StartProcess") {
-    Fill(text, u"src", value("Src"));
-    WString cmdLine = value("CmdLine");
-    if (!cmdLine.IsEmpty()) {
-      text->Append(u" CmdLine=\"");
-      text->Append(cmdLine);
-      text->Append(u"\"");
-    }
-    text->Append(read.Flag("Silent") ? u" Silent=\"true\"" : u" Silent=\"false\"");
-    text->Append(read.Flag("Wait") ? u" Wait=\"true\"" : u" Wait=\"false\"");
-  } else if (type == "File") {
-    Fill(text, u"src", value("Src"));
-    Fill(text, u"dest", value("Dest"));
-    if (read.Flag("Register")) text->Append(u"Register=\"True\"");
-    if (read.Flag("CmpVer")) text->Append(u"CmpVer=\"True\"");
-  } else if (type == "DelFile") {
-    Fill(text, u"src", value("Src"));
-    if (read.Flag("Unregister")) text->Append(u" UnRegister=\"True\"");
-  } else if (type == "DelDir") {
-    Fill(text, u"src", value("Src"));
-    if (read.Flag("CheckIsEmpty")) text->Append(u" CheckIsEmpty=\"True\"");
-  } else if (type == "CreateShortcut") {
-    WString root = value("RootPath"), sub = value("SubDirName"), name = value("Name");
-    Fill(text, u"path", Joined({&root, &sub, &name}));
-  } else if (type == "AddRegister" || type == "DelRegister") {
-    WString root = value("Root"), key = value("SubKey"), name = value("ValueName");
-    Fill(text, u"path", Joined({&root, &key, &name}));
-    if (type == "DelRegister")
-      text->Append(read.Flag("Key64") ? u" m_b64Key=true" : u" m_b64Key=false");
-  } else if (type == "RunRegFile") {
-    Fill(text, u"src", value("Src"));
-  } else if (type == "AddTrustedSite" || type == "DelTrustedSite") {
-    Fill(text, u"url", value("Url"));
-  } else if (type == "RegCertFile") {
-    Fill(text, u"src", value("Src"));
-    Fill(text, u"store", value("StoreName"));
-  } else if (type == "UnRegCert") {
-    Fill(text, u"store", value("StoreName"));
-    Fill(text, u"src", value("CertType"));
-  } else if (type == "SetAppTaskScheduler") {
-    WString taskType = value("Type");
-    Fill(text, u"name", value("Name"));
-    Fill(text, u"type", taskType);
-    if (taskType == WString(u"Create")) {
-      WString tail(u"[$[AppPath] $[Param]]");
-      Fill(&tail, u"AppPath", value("AppPath"));
-      Fill(&tail, u"Param", value("Param"));
-      text->Append(tail);
-    }
-  }
-}
-
 // Empty when the action runs on this Windows, else why it does not.
-std::string OsSkipNote(ScriptElement* element, const ActionSchema& schema, bool is64) {
-  const char* os = element->GetAttrRaw("os", "");
-  const bool os64 = std::strcmp(os, "os64") == 0;
-  if (schema.osRule == OsRule::kOs64Only && os64 && !is64)
-    return "skipped on a 32-bit Windows (os=\"os64\")";
-  if (schema.osRule == OsRule::kSelectsBitness) {
-    if (os64 && !is64) return "skipped on a 32-bit Windows (os=\"os64\")";
-    if (!os64 && is64) return "skipped on a 64-bit Windows (imported only on 32-bit without os=\"os64\")";
-  }
-  return {};
+std::string OsSkipNote(ScriptElement* element, const ActionType& type, bool is64) {
+  const char* os = element->GetAttrRaw(kOsAttribute, nullptr);
+  if (RunsOnWindows(type, os, is64)) return {};
+  if (!is64) return "skipped on a 32-bit Windows (os=\"os64\")";
+  return "skipped on a 64-bit Windows (imported only on 32-bit without os=\"os64\")";
 }
 
 PlannedAction PlanAction(ScriptElement* element, ScriptElement* templates, bool mainList,
@@ -157,15 +46,16 @@ PlannedAction PlanAction(ScriptElement* element, ScriptElement* templates, bool 
   for (const TiXmlAttribute* at = element->Xml()->FirstAttribute(); at; at = at->Next())
     a.attributes.emplace_back(at->Name(), Utf8(WString(at->Value(), cp)));
 
-  const ActionSchema* schema = FindActionSchema(a.type.c_str());
-  if (!schema) {
+  const ActionType* type = FindActionType(a.type.c_str());
+  if (!type) {
     a.stopsRun = mainList;
     a.stopCode = mainList ? CX_E_MISSING : CX_OK;
     a.note = mainList ? "not an action: the run stops here (0xE0600008)"
                       : "not an action: skipped";
     return a;
   }
-  CxResult parsed = ParseResult(element, *schema);
+  ActionValues values;
+  CxResult parsed = ReadActionValues(*type, *element, &values);
   ScriptElement* tmpl = templates ? templates->FindChild(a.type.c_str()) : nullptr;
   if (parsed != CX_OK) {
     a.stopsRun = true;
@@ -176,7 +66,7 @@ PlannedAction PlanAction(ScriptElement* element, ScriptElement* templates, bool 
   if (tmpl) {
     WString text;
     tmpl->GetText(&text);
-    Describe(element, *schema, &text);
+    DescribeActionValues(values, &text);
     a.description = Utf8(text);
   } else if (mainList) {
     a.stopsRun = true;
@@ -184,13 +74,9 @@ PlannedAction PlanAction(ScriptElement* element, ScriptElement* templates, bool 
     a.note = "no description template: the run stops here (0xE0609001)";
     return a;
   }
-  a.note = OsSkipNote(element, *schema, is64);
+  a.note = OsSkipNote(element, *type, is64);
   a.skipped = !a.note.empty();
   return a;
-}
-
-const char* LanguageTag(uint32_t code) {
-  return code == 0 ? "zh_cn" : code == 2 ? "zh_tw" : "en_us";
 }
 
 }  // namespace
@@ -221,20 +107,20 @@ CxResult MakePlan(const std::string& scriptBytes, const PlanOptions& options, Pl
 
   Plan p;
   WString text;
-  if (script.GetString("ProductName", &text) == CX_OK) p.productName = Utf8(text);
-  if (script.GetString("Version", &text) == CX_OK) p.version = Utf8(text);
+  if (script.GetString(kProductNameKey, &text) == CX_OK) p.productName = Utf8(text);
+  if (script.GetString(kVersionKey, &text) == CX_OK) p.version = Utf8(text);
   p.mode = options.uninstall ? "uninstall" : "install";
-  p.language = LanguageTag(options.languageCode);
+  p.language = LanguageTagOf(static_cast<int>(options.languageCode));
   p.windows = options.is64 ? "standard 64-bit Windows" : "standard 32-bit Windows";
   for (const auto& v : variables) p.systemVariables.emplace_back(v.first, Utf16ToUtf8(v.second));
 
-  std::unique_ptr<ScriptElement> templates(script.FindSection("ActionDescString", nullptr));
-  const char* names[2] = {options.uninstall ? "Uninstall" : "Insall",
-                          options.uninstall ? "Uninstall Finish" : "Install Finish"};
+  std::unique_ptr<ScriptElement> templates(script.FindSection(kTemplatesSection, nullptr));
+  const char* names[2] = {options.uninstall ? kUninstallList : kInstallList,
+                          options.uninstall ? kUninstallFinishList : kInstallFinishList};
   for (int i = 0; i < 2; ++i) {
     PlannedList list;
     list.name = names[i];
-    std::unique_ptr<ScriptElement> section(script.FindSection("Action", names[i]));
+    std::unique_ptr<ScriptElement> section(script.FindSection(kListSection, names[i]));
     list.present = section != nullptr;
     if (section) {
       for (uint32_t c = 0; c < section->ChildCount(); ++c)

@@ -4,11 +4,12 @@
 #include "browser/firefox_import.h"
 #include "engine/package_paths.h"
 #include "package/package_store.h"
+#include "package/script_vocabulary.h"
 
 int RunPackageFirefoxStep(InstallContext* context) {
   if (!context || context->packageFolder.IsEmpty()) return 0;
   WString folder = context->packageFolder;
-  folder.Append(u"PackageFiles\\CertToReg");
+  folder.Append(kCertToRegPackagePath);
   const PackageStore* store = context->package;
   if (store && store->IsOpen() && !store->IsArchiveFolder(folder.Str())) return 0;
   // certutil and wSpawn are started from the folder and load what lies

@@ -1,4 +1,4 @@
-// Shared parts of the action base: template lookup and placeholder filling.
+// Shared part of the action base: the template lookup.
 #include "engine/action.h"
 
 CxResult Action::TemplateText(ScriptElement* templates, const char* typeName, WString* out) {
@@ -10,11 +10,4 @@ CxResult Action::TemplateText(ScriptElement* templates, const char* typeName, WS
   if (r != CX_OK) return r;
   *out = text;
   return CX_OK;
-}
-
-void Action::FillPlaceholder(WString* text, const char16_t* name, const WString& value) {
-  std::u16string key = u"$[";
-  key += name;
-  key += u"]";
-  text->Replace(key.c_str(), value.Wide());
 }

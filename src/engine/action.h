@@ -30,20 +30,6 @@ class Action : public RefCounted {
   // The template of `typeName` from the "ActionDescString" section, as text
   // with placeholders still in it. CX_E_TEMPLATE_MISSING when absent.
   static CxResult TemplateText(ScriptElement* templates, const char* typeName, WString* out);
-  // The start of every Parse: true when already parsed and not forced (the
-  // caller returns at once); otherwise marks the action as not parsed.
-  bool ParseDone(int force) {
-    if (parsed_ == 1 && force != 1) return true;
-    parsed_ = 0;
-    return false;
-  }
-  // The start of every Describe: Parse(0), then TemplateText.
-  CxResult BeginDescription(ScriptElement* templates, const char* typeName, WString* out) {
-    CxResult r = Parse(0);
-    return r != CX_OK ? r : TemplateText(templates, typeName, out);
-  }
-  // Replaces "$[name]" in `text` by `value`.
-  static void FillPlaceholder(WString* text, const char16_t* name, const WString& value);
 
   ScriptElement* element_;  // not owned
   uint32_t parsed_ = 0;

@@ -1,13 +1,13 @@
 // The action runners. Everything a run creates (sections, actions) is held
-// by unique_ptr so it is destroyed on every path.
+// by unique_ptr or ListedAction so it is destroyed on every path.
 #include "engine/action_runner.h"
 
 #include <memory>
 
-namespace {
+#include "engine/listed_action.h"
+#include "package/script_vocabulary.h"
 
-const char kTemplatesSection[] = "ActionDescString";
-const char kListSection[] = "Action";
+namespace {
 
 bool StopRequested(const RunnerEnv& env) {
   return env.stop && env.stop->load(std::memory_order_acquire) == 1;
@@ -21,14 +21,14 @@ int Finish(CxResult code, CxResult* finalCode) {
 void TellNotAdmin(const RunnerEnv& env) {
   WString text(u"The program need administrator privileges for running!");
   WString caption(u"Tips");
-  env.script->GetString("ProductName", &caption);  // each leaves the default when undefined
-  env.script->GetString("IDS_NEED_ADMIN", &text);
+  env.script->GetString(kProductNameKey, &caption);  // each leaves the default when undefined
+  env.script->GetString(kNeedAdminText, &text);
   if (env.showMessage) env.showMessage(text, caption);
 }
 
 // Runs one action until the callback stops repeating it. Sets *stopped when
 // the callback answered kProgressStop.
-CxResult RunOne(const RunnerEnv& env, Action* action, ScriptElement* templates,
+CxResult RunOne(const RunnerEnv& env, ListedAction* action, ScriptElement* templates,
                 ProgressRecord* record, ProgressCallback callback, void* userData,
                 bool* stopped) {
   for (;;) {
@@ -63,16 +63,16 @@ CxResult RunOne(const RunnerEnv& env, Action* action, ScriptElement* templates,
 
 const char* MainListName(int32_t mode) {
   switch (mode) {
-    case kModeInstall: return "Insall";
-    case kModeUninstall: return "Uninstall";
+    case kModeInstall: return kInstallList;
+    case kModeUninstall: return kUninstallList;
     default: return nullptr;
   }
 }
 
 const char* FinishListName(int32_t mode) {
   switch (mode) {
-    case kModeInstall: return "Install Finish";
-    case kModeUninstall: return "Uninstall Finish";
+    case kModeInstall: return kInstallFinishList;
+    case kModeUninstall: return kUninstallFinishList;
     default: return nullptr;
   }
 }
@@ -102,8 +102,8 @@ int RunActions(const RunnerEnv& env, ProgressCallback callback, void* userData,
     }
     ScriptElement* element = list->Child(i);
     record.name.Assign(element->Name(), CodePageOfEncoding(element->EncodingCode()));
-    std::unique_ptr<Action> action(env.registry->Create(element));
-    if (!action) {
+    ListedAction action(*env.registry, element);
+    if (!action.Created()) {
       record.description.Clear();
       record.phase = kPhaseAfterExecute;
       record.result = kResultNoAction;
@@ -112,7 +112,7 @@ int RunActions(const RunnerEnv& env, ProgressCallback callback, void* userData,
       break;
     }
     bool stopped = false;
-    code = RunOne(env, action.get(), templates.get(), &record, callback, userData, &stopped);
+    code = RunOne(env, &action, templates.get(), &record, callback, userData, &stopped);
     if (stopped || code != CX_OK) break;
   }
   return Finish(code, finalCode);
@@ -126,9 +126,9 @@ int RunFinishActions(const RunnerEnv& env, CxResult* finalCode) {
   if (!list) return Finish(CX_E_MISSING, finalCode);
   for (uint32_t i = 0; i < list->ChildCount(); ++i) {
     if (StopRequested(env)) break;
-    std::unique_ptr<Action> action(env.registry->Create(list->Child(i)));
-    if (!action) continue;
-    CxResult code = action->Execute(env.context);
+    ListedAction action(*env.registry, list->Child(i));
+    if (!action.Created()) continue;
+    CxResult code = action.Execute(env.context);
     if (code != CX_OK) return Finish(code, finalCode);
   }
   return Finish(CX_OK, finalCode);

@@ -1,24 +1,32 @@
-// Failure policy of the setup dialog.
+// Failure policy of the setup dialog, by the vocabulary's failure rule of
+// each action type.
 #include "engine/failure_policy.h"
 
 #include "common/result_codes.h"
+#include "package/script_vocabulary.h"
 
 namespace {
 
-// Failures of these are tolerated: the process may not be running, the
-// zone or the task may be unavailable on this system.
-const char16_t* const kTolerantActions[] = {
-    u"AddTrustedSite", u"DelTrustedSite", u"KillProcess", u"SetAppTaskScheduler"};
+// The rule of the type named `name` exactly; an element that is no type
+// stops the run.
+FailureRule RuleOf(const std::u16string& name) {
+  size_t count = 0;
+  const ActionType* types = ActionTypes(&count);
+  for (size_t i = 0; i < count; ++i)
+    if (name == WString(types[i].name).Str()) return types[i].onFailure;
+  return FailureRule::kStopsRun;
+}
 
 }  // namespace
 
 uint32_t DialogProgressAnswer(const ProgressRecord& record, bool cancelRequested) {
   if (cancelRequested) return kProgressStop;
   if (record.phase == kPhaseBeforeExecute || record.result == CX_OK) return kProgressGoOn;
-  const std::u16string& name = record.name.Str();
-  if (name == u"DelRegister")
-    return record.result == CX_WIN_ERROR_FILE_NOT_FOUND ? kProgressGoOn : kProgressStop;
-  for (const char16_t* tolerant : kTolerantActions)
-    if (name == tolerant) return kProgressGoOn;
+  switch (RuleOf(record.name.Str())) {
+    case FailureRule::kGoesOn: return kProgressGoOn;
+    case FailureRule::kGoesOnWhenGone:
+      return record.result == CX_WIN_ERROR_FILE_NOT_FOUND ? kProgressGoOn : kProgressStop;
+    case FailureRule::kStopsRun: break;
+  }
   return kProgressStop;
 }

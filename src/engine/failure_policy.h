@@ -13,5 +13,6 @@
 //   - "AddTrustedSite", "DelTrustedSite", "KillProcess",
 //     "SetAppTaskScheduler": go on whatever the result
 //   - any other name with a nonzero result (kResultNoAction included): stop
-// Names are compared case-sensitively.
+// Names are compared case-sensitively; each type's rule is its row in
+// package/script_vocabulary.cpp.
 uint32_t DialogProgressAnswer(const ProgressRecord& record, bool cancelRequested);

@@ -1,10 +1,10 @@
 // ScriptElement over TinyXML elements.
 #include "package/script_element.h"
 
-#include "common/strings.h"
-
-#include <cstdio>
 #include <cstring>
+
+#include "package/script_vocabulary.h"
+#include "package/value_rules.h"
 
 #include <tinyxml.h>
 
@@ -59,16 +59,14 @@ CxResult ScriptElement::GetAttr(const char* name, WString* out) const {
 }
 
 int ScriptElement::GetAttrInt(const char* name, int defaultValue) const {
-  const char* v = GetAttrRaw(name, nullptr);
-  int value;
-  if (!v || std::sscanf(v, "%d", &value) != 1) return defaultValue;
+  int value = defaultValue;
+  IntFromText(GetAttrRaw(name, nullptr), &value);
   return value;
 }
 
 bool ScriptElement::GetAttrBool(const char* name, bool defaultValue) const {
   const char* v = GetAttrRaw(name, nullptr);
-  if (!v) return defaultValue;
-  return StrCompareNoCaseA(v, "true") == 0;
+  return v ? BoolFromText(v) : defaultValue;
 }
 
 const char* ScriptElement::GetAttrRaw(const char* name, const char* defaultValue) const {
@@ -86,10 +84,10 @@ CxResult ScriptElement::GetText(WString* out) const {
   // No own text: take the child named after the language. This mapping is
   // not the dictionary's: codes 4 to 11 have no template language at all.
   const char* tag;
-  if (languageCode_ == 1) tag = "en_us";
-  else if (languageCode_ == 2) tag = "zh_tw";
+  if (languageCode_ == 1) tag = kLanguageTags[1];
+  else if (languageCode_ == 2) tag = kLanguageTags[2];
   else if (languageCode_ >= 4 && languageCode_ <= 11) tag = nullptr;
-  else tag = "zh_cn";
+  else tag = kLanguageTags[0];
   if (tag) {
     for (ScriptElement* c : children_)
       if (std::strcmp(c->Name(), tag) == 0) c->GetText(out);

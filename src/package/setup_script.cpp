@@ -9,6 +9,7 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/sysinfo.h"
+#include "package/script_vocabulary.h"
 #include "package/system_folders.h"
 #include "package/variable_dictionary.h"
 #include "package/variables.h"
@@ -37,7 +38,7 @@ const char* TextOrEmpty(const TiXmlElement* element) {
 CxResult ImportVariables(const TiXmlDocument* doc, const char* languageTag, bool set,
                          VariableDictionary* dict) {
   const TiXmlElement* config = nullptr;
-  CxResult r = XmlFirstChildElement(doc, "Config", &config);
+  CxResult r = XmlFirstChildElement(doc, kConfigElement, &config);
   if (r != CX_OK || !config) return r;
   auto put = [&](const char* name, const char* value) {
     if (set) dict->Set(name, value);
@@ -48,9 +49,10 @@ CxResult ImportVariables(const TiXmlDocument* doc, const char* languageTag, bool
     const char* tag = nullptr;
     XmlTag(section, &tag);
     if (!tag) continue;
-    bool plain = std::strcmp(tag, "SetupInfo") == 0 || std::strcmp(tag, "CustomInfo") == 0;
-    bool localised =
-        std::strcmp(tag, "CustomString") == 0 || std::strcmp(tag, "ActionDescString") == 0;
+    bool plain = std::strcmp(tag, kSetupInfoSection) == 0 ||
+                 std::strcmp(tag, kCustomInfoSection) == 0;
+    bool localised = std::strcmp(tag, kCustomStringSection) == 0 ||
+                     std::strcmp(tag, kTemplatesSection) == 0;
     if (!plain && !localised) continue;
     for (const TiXmlElement* e = section->FirstChildElement(); e; e = e->NextSiblingElement()) {
       const char* name = nullptr;
@@ -85,13 +87,7 @@ void SetupScript::Reset() {
       languageOverride_ >= 0 ? languageOverride_ : static_cast<int>(CurrentLanguageCode());
 }
 
-const char* SetupScript::GetLanguageTag() const {
-  switch (languageCode_) {
-    case 0: return "zh_cn";
-    case 2: return "zh_tw";
-    default: return "en_us";
-  }
-}
+const char* SetupScript::GetLanguageTag() const { return LanguageTagOf(languageCode_); }
 
 CxResult SetupScript::Load(const char16_t* path) {
   Reset();
@@ -194,7 +190,7 @@ CxResult SetupScript::GetString(const char* key, WString* out) const {
 ScriptElement* SetupScript::FindSection(const char* tag, const char* name) const {
   if (!tag || !expandedDoc_) return nullptr;
   const TiXmlElement* config = nullptr;
-  if (XmlFirstChildElement(expandedDoc_.get(), "Config", &config) != CX_OK || !config)
+  if (XmlFirstChildElement(expandedDoc_.get(), kConfigElement, &config) != CX_OK || !config)
     return nullptr;
   const TiXmlElement* children[kMaxSectionCount];
   uint32_t count = kMaxSectionCount;
@@ -205,7 +201,7 @@ ScriptElement* SetupScript::FindSection(const char* tag, const char* name) const
     if (!childTag || std::strcmp(childTag, tag) != 0) continue;
     if (name) {
       const char* childName = nullptr;
-      if (XmlAttribute(children[i], "name", &childName) != CX_OK ||
+      if (XmlAttribute(children[i], kListNameAttribute, &childName) != CX_OK ||
           std::strcmp(childName, name) != 0)
         continue;
     }

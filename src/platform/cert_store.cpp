@@ -11,10 +11,6 @@
 
 namespace {
 
-bool Contains(const char16_t* text, const char16_t* word) {
-  return text && std::u16string_view(text).find(word) != std::u16string_view::npos;
-}
-
 bool IsEmpty(const char16_t* text) { return !text || !text[0]; }
 
 // A filter's name must be present in the binding and equal ignoring case.
@@ -40,15 +36,6 @@ void ResolveStoreName(const char16_t* name, std::u16string* store, uint32_t* loc
   }
   *store = StrCompareNoCaseW(name, u"MY") == 0 ? u"MY" : name;
   *location = kStoreLocationCurrentUser;
-}
-
-uint32_t KeyTypeMaskFromText(const char16_t* text) {
-  return (Contains(text, u"RSA") ? kRemoveRsa : 0) | (Contains(text, u"SM2") ? kRemoveSm2 : 0);
-}
-
-uint32_t KeySpecMaskFromText(const char16_t* text) {
-  return (Contains(text, u"KEYEXCHANGE") ? kRemoveKeyExchange : 0) |
-         (Contains(text, u"SIGNATURE") ? kRemoveSignature : 0);
 }
 
 bool ShouldRemoveCertificate(const CertKeyBinding& binding, const CertRemovalFilter& filter,

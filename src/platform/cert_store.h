@@ -14,7 +14,8 @@
 constexpr uint32_t kStoreLocationCurrentUser = 0x10000;   // CERT_SYSTEM_STORE_CURRENT_USER
 constexpr uint32_t kStoreLocationLocalMachine = 0x20000;  // CERT_SYSTEM_STORE_LOCAL_MACHINE
 
-// Masks for removal: which key types and key usages may be removed.
+// Masks for removal: which key types and key usages may be removed (the
+// bits of the script's words, package/script_vocabulary.h).
 constexpr uint32_t kRemoveRsa = 1;
 constexpr uint32_t kRemoveSm2 = 2;
 constexpr uint32_t kRemoveKeyExchange = 1;  // the key's usage AT_KEYEXCHANGE (1)
@@ -24,12 +25,6 @@ constexpr uint32_t kRemoveSignature = 2;    // the key's usage AT_SIGNATURE (2)
 // case: that store of the local machine. "MY" in any case: "MY" of the
 // current user. Any other name: that name, as given, of the current user.
 void ResolveStoreName(const char16_t* name, std::u16string* store, uint32_t* location);
-
-// The masks of the script's texts, by plain case-sensitive substring search:
-// "RSA" gives kRemoveRsa, "SM2" kRemoveSm2; "KEYEXCHANGE" gives
-// kRemoveKeyExchange, "SIGNATURE" kRemoveSignature. Null gives 0.
-uint32_t KeyTypeMaskFromText(const char16_t* text);
-uint32_t KeySpecMaskFromText(const char16_t* text);
 
 // What removal asks for. Null or empty provider / container: any.
 struct CertRemovalFilter {

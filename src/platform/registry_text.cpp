@@ -1,37 +1,14 @@
-// Root names, value data from script text, access masks and tool command
-// lines for the registry services.
+// Data sizes, access masks and tool command lines for the registry services.
 #include "platform/registry_text.h"
 
 #include <cstring>
 #include <string>
 
 namespace {
-struct RootName {
-  const char16_t* name;
-  uint32_t key;
-};
-
-constexpr RootName kRootNames[] = {
-    {u"HKEY_CLASSES_ROOT", CX_HKEY_CLASSES_ROOT},
-    {u"HKEY_CURRENT_USER", CX_HKEY_CURRENT_USER},
-    {u"HKEY_LOCAL_MACHINE", CX_HKEY_LOCAL_MACHINE},
-    {u"HKEY_USERS", CX_HKEY_USERS},
-    {u"HKEY_CURRENT_CONFIG", CX_HKEY_CURRENT_CONFIG},
-};
-
 constexpr uint32_t kKeyAllAccess = 0xF003F;
 constexpr uint32_t kKeyRead = 0x20019;
 constexpr uint32_t kKeyWow64_64 = 0x100;
 constexpr uint32_t kKeyWow64_32 = 0x200;
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
 
@@ -56,47 +33,6 @@ std::u16string UnderFolder(const char16_t* folder, const char16_t* rest) {
   return path + rest;
 }
 }  // namespace
-
-CxResult RootKeyFromName(const char16_t* name, uint32_t* root) {
-  if (!name || !root) return CX_E_INVALID_ARG;
-  for (const RootName& r : kRootNames) {
-    if (std::u16string(name) == r.name) {
-      *root = r.key;
-      return CX_OK;
-    }
-  }
-  return CX_E_INVALID_ARG;
-}
-
-uint32_t DwordFromText(const char* text) {
-  if (!text) return 0;
-  while (IsBlank(*text)) ++text;
-  bool negative = false;
-  if (*text == '+' || *text == '-') negative = (*text++ == '-');
-  uint64_t value = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    value = value * 10 + static_cast<uint64_t>(*text - '0');
-    if (value > 0xFFFFFFFFull) return 0xFFFFFFFF;
-  }
-  const uint32_t v = static_cast<uint32_t>(value);
-  return negative ? 0u - v : v;
-}
-
-CxResult BytesFromHexText(const char* text, std::vector<uint8_t>* out) {
-  if (!text || !out) return CX_E_INVALID_ARG;
-  const size_t n = std::strlen(text);
-  if (n % 2 != 0) return CX_E_INVALID_ARG;
-  std::vector<uint8_t> bytes;
-  bytes.reserve(n / 2);
-  for (size_t i = 0; i < n; i += 2) {
-    const int hi = HexDigit(text[i]);
-    const int lo = HexDigit(text[i + 1]);
-    if (hi < 0 || lo < 0) return CX_E_INVALID_ARG;
-    bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
-  }
-  out->swap(bytes);
-  return CX_OK;
-}
 
 uint32_t RegStringDataSize(const char16_t* text) {
   if (!text) return 0;

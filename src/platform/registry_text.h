@@ -1,11 +1,11 @@
-// The pure text and byte work behind the registry services and actions: the
-// root-key name table, REG_DWORD and REG_BINARY data from script text, the
-// access mask for a view, the subkeys a tree delete accepts, and the command
-// lines of the registry editor and the module registrar. No OS calls, so
-// every rule is table-tested natively.
+// The pure text and byte work behind the registry services: the REG_SZ
+// data size, the access mask for a view, the subkeys a tree delete accepts,
+// and the command lines of the registry editor and the module registrar.
+// (Root names and value data from script text are the script's value
+// rules: package/script_vocabulary.h, package/value_rules.h.) No OS calls,
+// so every rule is table-tested natively.
 #pragma once
 #include <cstdint>
-#include <vector>
 
 #include "common/result_codes.h"
 #include "common/wstring.h"
@@ -24,23 +24,6 @@ constexpr uint32_t CX_REG_DWORD = 4;
 
 // Largest REG_BINARY value the services write or read, in bytes.
 constexpr uint32_t CX_REG_MAX_DATA = 8192;
-
-// The root key for a full name ("HKEY_LOCAL_MACHINE"), matched exactly with
-// case; short forms (HKLM) are refused. 0 or CX_E_INVALID_ARG; `root` is
-// untouched on failure.
-CxResult RootKeyFromName(const char16_t* name, uint32_t* root);
-
-// REG_DWORD data from text: leading blanks skipped, an optional sign, then
-// decimal digits up to the first other character, read over the whole
-// unsigned 32-bit range ("4294967295" is 0xFFFFFFFF, "-1" too). Text that
-// is not a number gives 0; a number beyond the range gives 0xFFFFFFFF.
-uint32_t DwordFromText(const char* text);
-
-// REG_BINARY data from hexadecimal text, two digits a byte, either case;
-// empty text gives no bytes. CX_E_INVALID_ARG for a null text, an odd
-// length or any character that is not a hexadecimal digit; `out` is
-// untouched on failure.
-CxResult BytesFromHexText(const char* text, std::vector<uint8_t>* out);
 
 // The byte count of REG_SZ data for `text`: its characters and the
 // terminating null, as RegSetValueExW's contract asks (readers may otherwise

@@ -1,13 +1,6 @@
 // Scheduled-task decisions (portable).
 #include "platform/task_schedule.h"
 
-TaskOperation TaskOperationFromType(const std::u16string& type) {
-  if (type == u"Delete") return kTaskDelete;
-  if (type == u"Run") return kTaskRun;
-  if (type == u"End") return kTaskEnd;
-  return kTaskCreate;
-}
-
 bool IsValidTaskInterval(int32_t minutes) {
   return minutes >= kMinTaskIntervalMinutes && minutes <= kMaxTaskIntervalMinutes;
 }

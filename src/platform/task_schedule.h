@@ -1,19 +1,17 @@
 // The decisions behind the scheduled task, apart from the Task Scheduler's
-// COM objects: the operation a script's type names, which intervals a task
-// can repeat at, and the daily trigger a created task gets.
+// COM objects: its operations, which intervals a task can repeat at, and
+// the daily trigger a created task gets.
 #pragma once
 #include <cstdint>
-#include <string>
 
+// The script's type words map to these by their order
+// (package/script_vocabulary.h, TaskOperationFromType).
 enum TaskOperation : uint32_t {
   kTaskCreate = 0,
   kTaskDelete = 1,
   kTaskRun = 2,
   kTaskEnd = 3,
 };
-
-// "Create", "Delete", "Run", "End" (exact case); any other text creates.
-TaskOperation TaskOperationFromType(const std::u16string& type);
 
 // A repetition inside a one-day (1440-minute) duration must be shorter than
 // the duration: 1 to 1439 minutes.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/action_runner.h"
+#include "common/sysinfo.h"
 #include "engine/failure_policy.h"
 
 namespace {
@@ -64,7 +65,7 @@ class ActionRunnerTest : public ::testing::Test {
     g_messages.clear();
     g_admin = 1;
     g_stop = &stop;
-    for (const char* name : {"Step", "File", "KillProcess", "DelRegister"})
+    for (const char* name : {"Step", "File", "KillProcess", "DelRegister", "DelDir", "RunRegFile"})
       registry.Register(name, MakeFake);
     env.script = &script;
     env.registry = &registry;
@@ -78,7 +79,8 @@ class ActionRunnerTest : public ::testing::Test {
     g_events.clear();
     rec.reports.clear();
     std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?><Config><ActionDescString>"
-                      "<Step/><File/><KillProcess/><DelRegister/></ActionDescString>" +
+                      "<Step/><File/><KillProcess/><DelRegister/><DelDir/><RunRegFile/>"
+                      "</ActionDescString>" +
                       body + "</Config>";
     ASSERT_EQ(script.LoadFromMemory(xml.data(), xml.size()), CX_OK);
     ASSERT_EQ(script.ExpandVariables(), CX_OK);
@@ -180,6 +182,26 @@ TEST_F(ActionRunnerTest, DescribeFailureEndsTheRunBeforeExecute) {
     EXPECT_EQ(rec.reports.size(), 2u) << c.second;  // only action 1's
     EXPECT_EQ(g_events.back(), c.code == CX_E_TEMPLATE_MISSING ? "D:2" : "E:1") << c.second;
   }
+}
+
+// The fakes stand in for real types: the runners apply each type's "os"
+// rule from the vocabulary, described and reported as a success.
+TEST_F(ActionRunnerTest, TheTypesOsRuleSkipsExecuteOnTheOtherBitness) {
+  const std::string lists =
+      List("Insall", "<File id='1' os='os64' result='5'/><DelDir id='2' os='os64'/>"
+                     "<RunRegFile id='3'/><RunRegFile id='4' os='os64'/>") +
+      List("Install Finish", "<File id='5' os='os64' result='5'/>");
+  SetHostSystemForTesting(0x0409, 0);
+  Load(lists);
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(g_events, (Events{"D:1", "D:2", "E:2", "D:3", "E:3", "D:4"}));
+  ASSERT_EQ(rec.reports.size(), 8u);
+  EXPECT_EQ(rec.reports[1].result, 0u);  // the skipped File
+  EXPECT_EQ(RunFinishActions(env, &code), 1);
+  SetHostSystemForTesting(0x0409, 1);
+  Load(lists);
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(g_events, (Events{"D:1", "E:1", "D:2", "E:2", "D:3", "D:4", "E:4"}));
 }
 
 TEST_F(ActionRunnerTest, FinishListSkipsUnknownElementsAndStopsAtTheFirstFailure) {

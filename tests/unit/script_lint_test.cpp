@@ -9,6 +9,7 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "authoring/script_lint.h"
+#include "package/value_rules.h"
 
 namespace {
 
@@ -99,8 +100,10 @@ TEST(ScriptLint, OneFaultPerCase) {
       // Attribute values.
       {"Type=\"Delete\"", "Type=\"delete\"", "Type=\"delete\"", kE,
        "Type=\"delete\" must be written Delete (exact case)"},
-      {"Interval=\"10\"", "Interval=\"10m\"", "Interval=", kE,
-       "Interval=\"10m\" must be a whole number of minutes from 1 to 1439"},
+      {"Interval=\"10\"", "Interval=\"10m\"", "Interval=", kW,
+       "Interval=\"10m\" is read as 10 minutes"},  // as the program reads it
+      {"Interval=\"10\"", "Interval=\"ten\"", "Interval=", kE,
+       "Interval=\"ten\" must be a whole number of minutes from 1 to 1439"},
       {"Interval=\"10\"", "Interval=\"1440\"", "Interval=", kE, "Interval=\"1440\" must be a whole number"},
       {"Root=\"HKEY_CURRENT_CONFIG\"", "Root=\"HKCC\"", "HKCC", kE,
        "Root=\"HKCC\" is not one of HKEY_CLASSES_ROOT"},
@@ -108,10 +111,8 @@ TEST(ScriptLint, OneFaultPerCase) {
        "ValueData=\"00ffA\" has an odd number of hexadecimal digits"},
       {"ValueData=\"00ffA1\"", "ValueData=\"00-fA1\"", "00-fA1", kE,
        "ValueData=\"00-fA1\" is not hexadecimal text"},
-      {"ValueData=\"00ffA1\"", "ValueData=\"00ZZ\"", "00ZZ", kW, "ValueData=\"00ZZ\" holds letters past F"},
-      {"ValueData=\"-1\"", "ValueData=\"0x10\"", "0x10", kE, "ValueData=\"0x10\" is not a decimal number"},
-      {"ValueData=\"-1\"", "ValueData=\"4294967295\"", "4294967295", kE,
-       "ValueData=\"4294967295\" is out of range"},
+      // Letters past F: the program refuses them.
+      {"ValueData=\"00ffA1\"", "ValueData=\"00ZZ\"", "00ZZ", kE, "ValueData=\"00ZZ\" is not hexadecimal text"},
       {"KeySpec=\"KEYEXCHANGE|SIGNATURE\"", "KeySpec=\"signature\"", "KeySpec=",
        kE, "KeySpec=\"signature\" names none of KEYEXCHANGE and SIGNATURE"},
       {"CertType=\"RSA|SM2\"", "CertType=\"rsa\"", "CertType=", kW,
@@ -166,6 +167,35 @@ TEST(ScriptLint, OneFaultPerCase) {
                         f.message.compare(0, std::strlen(c.message), c.message) == 0);
     EXPECT_TRUE(found) << "expected at line " << line << ": " << c.message << "\ngot:\n"
                        << Dump(findings);
+  }
+}
+
+TEST(ScriptLint, RegDwordDataPassesWhereTheProgramWritesWhatItSays) {
+  // DwordFromText is the program's reading; lint warns, naming the value
+  // written, only where that is not the number the text says.
+  const struct { const char* data; uint32_t written; const char* warning; } cases[] = {
+      {"4294967295", 0xFFFFFFFF, nullptr},  // the top of the unsigned range
+      {"-1", 0xFFFFFFFF, nullptr},          // two's complement, as written
+      {"4294967296", 0xFFFFFFFF,
+       "ValueData=\"4294967296\" is out of range: REG_DWORD writes 4294967295 (0xFFFFFFFF)"},
+      {"12ab", 12, "ValueData=\"12ab\" is not a decimal number: REG_DWORD writes 12 (0x0000000C)"},
+  };
+  const std::string clean = CleanScript();
+  for (const auto& c : cases) {
+    EXPECT_EQ(DwordFromText(c.data), c.written) << c.data;
+    std::string script = clean;
+    const size_t at = script.find("ValueData=\"-1\"");
+    ASSERT_NE(at, std::string::npos);
+    script.replace(at + 11, 2, c.data);
+    const std::vector<LintFinding> findings = Lint(script);
+    if (!c.warning) {
+      EXPECT_TRUE(findings.empty()) << c.data << "\n" << Dump(findings);
+      continue;
+    }
+    ASSERT_EQ(findings.size(), 1u) << Dump(findings);
+    EXPECT_EQ(findings[0].severity, kW) << c.data;
+    EXPECT_EQ(findings[0].line, LineOf(script, c.data));
+    EXPECT_EQ(findings[0].message, c.warning);
   }
 }
 

@@ -1,17 +1,7 @@
-// The scheduled task's operation names and its interval range.
+// The scheduled task's interval range and trigger.
 #include <gtest/gtest.h>
 
 #include "platform/task_schedule.h"
-
-TEST(TaskOperationFromType, Table) {
-  struct Case { const char16_t* type; TaskOperation op; } cases[] = {
-      {u"Create", kTaskCreate}, {u"Delete", kTaskDelete}, {u"Run", kTaskRun},
-      {u"End", kTaskEnd},
-      {u"delete", kTaskCreate},  // exact case only
-      {u"Stop", kTaskCreate},    // unknown types create
-  };
-  for (const Case& c : cases) EXPECT_EQ(TaskOperationFromType(c.type), c.op) << (&c - cases);
-}
 
 TEST(IsValidTaskInterval, InsideOneDayOnly) {
   EXPECT_FALSE(IsValidTaskInterval(0));

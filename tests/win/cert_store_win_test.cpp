@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "actions/cert_actions.h"
 #include "common/win_handles.h"
 #include "platform/cert_store.h"
 #include "platform/cert_store_win.h"
@@ -139,8 +138,7 @@ TEST(CertStoreWin, UnRegCertActionReadsItsMasksAsPlainSubstrings) {
   // Lower-case "rsa" gives an empty type mask: only the other curves go.
   TestElement e("<UnRegCert StoreName=\"" + name +
             "\" CertType=\"rsa\" KeySpec=\"SIGNATURE,KEYEXCHANGE\" CspName=\"ProvA\"/>");
-  std::unique_ptr<Action> action(CreateUnRegCertAction(e.Get()));
-  EXPECT_EQ(action->Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(e), CX_OK);
   EXPECT_EQ(store.Contents(), Names({"rsa.der", "sm2.der", "p384.der", "pss.der", "p521.der"}));
 
 }
@@ -169,8 +167,7 @@ TEST(CertStoreWin, RootInAnyCaseIsTheLocalMachineStore) {
   const std::string xml = "<RegCertFile Src=\"" + std::string(file.begin(), file.end()) +
                           "\" StoreName=\"rOoT\"/>";
   TestElement e(xml);
-  std::unique_ptr<Action> action(CreateRegCertFileAction(e.Get()));
-  ASSERT_EQ(action->Execute(nullptr), CX_OK);
+  ASSERT_EQ(RunAction(e), CX_OK);
   ScopedCertStore machineRoot(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                             CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));
   ASSERT_TRUE(machineRoot);

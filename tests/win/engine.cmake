@@ -1,14 +1,15 @@
 # The installer engine's tests load real packages from resources of the test
 # program itself: 170 a complete package, 172 one whose SetupInfo lacks
-# "Publisher".
+# "Publisher"; the run controller's tests load the dialog tests' package, 173.
 set(engine_rc "${CMAKE_CURRENT_BINARY_DIR}/engine_packages.rc")
 set(engine_rc_text "")
-foreach(entry "good=170" "nopublisher=172")
+foreach(entry "engine/good=170" "engine/nopublisher=172" "dialog=173")
   string(REPLACE "=" ";" parts "${entry}")
   list(GET parts 0 name)
   list(GET parts 1 id)
-  set(dir "${CMAKE_SOURCE_DIR}/tests/data/engine/${name}")
-  set(archive "${CMAKE_CURRENT_BINARY_DIR}/engine_${name}.bin")
+  set(dir "${CMAKE_SOURCE_DIR}/tests/data/${name}")
+  string(MAKE_C_IDENTIFIER "${name}" stem)
+  set(archive "${CMAKE_CURRENT_BINARY_DIR}/${stem}.bin")
   file(GLOB_RECURSE inputs CONFIGURE_DEPENDS "${dir}/*")
   cx_pack_command("${dir}" "${archive}" "${inputs}")
   list(APPEND engine_archives "${archive}")

@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "actions/file_actions.h"
 #include "common/result_codes.h"
 #include "platform/file_system.h"
 #include "platform/pending_renames.h"
 #include "common/win_handles.h"
-#include "tinyxml.h"
 #include "win_test_support.h"
 
 void PrintTo(const PendingRename& e, std::ostream* os) {
@@ -134,13 +132,8 @@ TEST(DelDir, RemovesAllButTheLockedFileWhichGoesAtRestart) {
   std::wstring locked = dir.Write(L"tree\\sub\\locked.txt", "x");
   HelperProcess holder(L"hold \"" + locked + L"\" none 60000");
   ASSERT_TRUE(holder.Started());
-  char xml[MAX_PATH * 3];
-  WideCharToMultiByte(CP_UTF8, 0, (L"<DelDir Src=\"" + root + L"\" CheckIsEmpty=\"false\"/>").c_str(),
-                      -1, xml, sizeof xml, nullptr, nullptr);
-  TiXmlDocument doc;
-  doc.Parse(xml);
-  ScriptElement element(doc.RootElement(), 0, 1);
-  EXPECT_EQ(DelDirAction(&element).Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(TestElement(L"<DelDir Src=\"" + root + L"\" CheckIsEmpty=\"false\"/>")),
+            CX_OK);
   EXPECT_FALSE(FileExists(root + L"\\a.txt"));
   // The file before its folders, innermost folder first.
   EXPECT_EQ(pending.Mine(),

@@ -11,10 +11,6 @@
 #include <memory>
 #include <string>
 
-#include "actions/cert_actions.h"
-#include "actions/file_actions.h"
-#include "actions/process_actions.h"
-#include "actions/registry_actions.h"
 #include "browser/firefox_package_step.h"
 #include "common/file_io.h"
 #include "common/win_handles.h"
@@ -72,7 +68,7 @@ class ServedPackage : public ::testing::Test {
   CxResult Copy(const std::wstring& src, const std::wstring& dest, bool cmpVer = false) {
     TestElement e(L"<File Src='" + src + L"' Dest='" + dest + L"'" +
               (cmpVer ? L" CmpVer='true'" : L"") + L"/>");
-    return FileAction(e.Get()).Execute(&context_);
+    return RunAction(e, &context_);
   }
 
   TestFolder dir_;
@@ -86,7 +82,7 @@ TEST_F(ServedPackage, AProgramFromThePackageLoadsTheDllBesideIt) {
   const std::wstring out = dir_.File(L"verdict.txt");
   TestElement start(L"<StartProcess Src='" + Pkg(L"\\PackageFiles\\Tools\\runner.exe") +
                 L"' CmdLine='loaddll cx_version_dll.dll \"" + out + L"\"'/>");
-  ASSERT_EQ(StartProcessAction(start.Get()).Execute(&context_), CX_OK);
+  ASSERT_EQ(RunAction(start, &context_), CX_OK);
   EXPECT_EQ(ReadFileText(out), L"loaded");
   EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Files"))) << "only the program's folder lands";
 }
@@ -216,7 +212,7 @@ TEST_F(PackageFilesOnDemand, RegeditAndTheStoreReadTheExtractedFiles) {
   ASSERT_FALSE(FileExists(reg) || FileExists(cert));
   // "os64": the import runs on this 64-bit prefix, into the 32-bit view.
   TestElement e(L"<RunRegFile Src='" + reg + L"' os='os64'/>");
-  ASSERT_EQ(RunRegFileAction(e.Get()).Execute(&context_), CX_OK);
+  ASSERT_EQ(RunAction(e, &context_), CX_OK);
   wchar_t value[16] = {};
   DWORD size = sizeof(value);
   ScopedRegKey h;
@@ -232,7 +228,7 @@ TEST_F(PackageFilesOnDemand, RegeditAndTheStoreReadTheExtractedFiles) {
   EXPECT_FALSE(FileExists(cert)) << "and nothing else";
 
   TestElement add(L"<RegCertFile Src='" + cert + L"' StoreName='" + store_ + L"'/>");
-  ASSERT_EQ(RegCertFileAction(add.Get()).Execute(&context_), CX_OK);
+  ASSERT_EQ(RunAction(add, &context_), CX_OK);
   const std::string der = FileBytes(cert);
   ScopedCertContext wanted(CertCreateCertificateContext(
       X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), DWORD(der.size())));

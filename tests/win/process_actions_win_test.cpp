@@ -4,11 +4,10 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <memory>
 #include <string>
 
-#include "actions/process_actions.h"
 #include "common/win_handles.h"
+#include "engine/listed_action.h"
 #include "win_test_support.h"
 
 namespace {
@@ -22,17 +21,9 @@ bool ImageRunning(const std::wstring& imageName) {
   return false;
 }
 
-std::unique_ptr<Action> Kill(const TestElement& e) {
-  return std::unique_ptr<Action>(CreateKillProcessAction(e.Get()));
-}
-std::unique_ptr<Action> Start(const TestElement& e) {
-  return std::unique_ptr<Action>(CreateStartProcessAction(e.Get()));
-}
-
 const char kTemplates[] =
     "<ActionDescString>"
     "<KillProcess><zh_cn>x</zh_cn><en_us>Ending $[pname]</en_us></KillProcess>"
-    "<StartProcess><en_us>Starting $[src]</en_us></StartProcess>"
     "</ActionDescString>";
 }  // namespace
 
@@ -45,41 +36,13 @@ TEST(KillProcessAction, ByPidDescribesAndEndsThatProcess) {
   const std::string pid = std::to_string(p.Pid());
   TestElement e("<KillProcess Pid=\"" + pid + "\"/>"), templates(kTemplates);
   WString text;
-  ASSERT_EQ(Kill(e)->Describe(templates.Get(), nullptr, &text), CX_OK);
+  ASSERT_EQ(ListedAction(BuiltinRegistry(), e.Get()).Describe(templates.Get(), nullptr, &text),
+            CX_OK);
   EXPECT_EQ(std::string(text.Narrow()), "Ending " + pid);
-  EXPECT_EQ(Kill(e)->Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(e), CX_OK);
   EXPECT_TRUE(p.WaitEnded(10000));
   // A process that cannot be opened is a failure, not a success.
-  EXPECT_EQ(Kill(TestElement("<KillProcess Pid=\"-4\"/>"))->Execute(nullptr), CX_E_FAIL);
-}
-
-TEST(ProcessActions, ParseResults) {
-  struct Case { const char* xml; CxResult parse; } cases[] = {
-      {"<KillProcess Name=\"\" Pid=\"12\"/>", CX_E_INVALID_ARG},       // empty name wins over pid
-      {"<KillProcess/>", CX_E_TEMPLATE_MISSING},                       // neither name nor pid
-      {"<KillProcess Pid=\"0\"/>", CX_E_TEMPLATE_MISSING},             // pid 0 is no process
-      {"<StartProcess Src=\"\" CmdLine=\"/x\"/>", CX_E_INVALID_ARG},  // empty source
-      {"<StartProcess CmdLine=\"/x\"/>", CX_E_ATTR_MISSING},          // no source
-  };
-  for (const Case& c : cases) {
-    TestElement e(c.xml);
-    EXPECT_EQ((c.xml[1] == 'K' ? Kill(e) : Start(e))->Parse(0), c.parse) << c.xml;
-  }
-}
-
-TEST(ProcessActions, DescribeFillsTheTemplates) {
-  TestElement templates(kTemplates);
-  TestElement start("<StartProcess Src=\"&quot;C:\\App\\t.exe&quot;\" CmdLine=\"/x\" Wait=\"false\"/>");
-  WString text;
-  EXPECT_EQ(Start(start)->Describe(templates.Get(), nullptr, &text), CX_OK);
-  EXPECT_STREQ(text.Narrow(),
-               "Starting \"C:\\App\\t.exe\" CmdLine=\"/x\" Silent=\"true\" Wait=\"false\"");
-  // A missing template fails even though the action could run.
-  TestElement empty("<ActionDescString/>");
-  WString untouched(u"x");
-  EXPECT_EQ(Start(start)->Describe(empty.Get(), nullptr, &untouched),
-            CX_E_TEMPLATE_MISSING);
-  EXPECT_EQ(untouched.Str(), u"x");
+  EXPECT_EQ(RunAction(TestElement("<KillProcess Pid=\"-4\"/>")), CX_E_FAIL);
 }
 
 TEST(StartProcessAction, WaitsByDefaultAndNotWhenToldSo) {
@@ -90,17 +53,17 @@ TEST(StartProcessAction, WaitsByDefaultAndNotWhenToldSo) {
   const std::string path(wpath.begin(), wpath.end());  // ASCII temp path
 
   TestElement waits("<StartProcess Src=\"" + path + "\" CmdLine=\"sleep 2000\"/>");
-  EXPECT_EQ(Start(waits)->Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(waits), CX_OK);
   EXPECT_FALSE(ImageRunning(name));
   // Quoted as scripts write paths with blanks; "os" is not read by this action.
   TestElement detached("<StartProcess Src=\"&quot;" + path +
                    "&quot;\" CmdLine=\"sleep 60000\" Wait=\"false\" os=\"os64\"/>");
-  EXPECT_EQ(Start(detached)->Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(detached), CX_OK);
   EXPECT_TRUE(ImageRunning(name));
-  EXPECT_EQ(Kill(TestElement("<KillProcess Name=\"" + path + "\"/>"))->Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(TestElement("<KillProcess Name=\"" + path + "\"/>")), CX_OK);
   EXPECT_FALSE(ImageRunning(name));
 
   const std::string missing = std::string(path, 0, path.rfind('\\')) + "\\missing.exe";
-  EXPECT_EQ(Start(TestElement("<StartProcess Src=\"" + missing + "\"/>"))->Execute(nullptr),
+  EXPECT_EQ(RunAction(TestElement("<StartProcess Src=\"" + missing + "\"/>")),
             CX_WIN_ERROR_FILE_NOT_FOUND);
 }

@@ -9,13 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "actions/file_actions.h"
-#include "actions/registry_actions.h"
 #include "common/sysinfo.h"
 #include "common/win_handles.h"
 #include "platform/registry.h"
 #include "platform/uninstall_registration.h"
-#include "ui/dialog_logic.h"
+#include "app/run_policy.h"
 #include "tinyxml.h"
 #include "win_test_support.h"
 
@@ -82,8 +80,6 @@ Raw ReadRaw(const std::wstring& path, const wchar_t* name, REGSAM view) {
   return raw;
 }
 
-CxResult RunAction(Action&& action) { return action.Execute(nullptr); }
-
 std::wstring AddRegister(const TestKey& key, const std::wstring& rest) {
   return L"<AddRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"V") + L"' " + rest + L"/>";
 }
@@ -134,6 +130,8 @@ TEST(AddRegisterAction, TypesRootsAndData) {
       {L"ValueName='d1' ValueType='REG_DWORD' ValueData='4294967295'", CX_OK, L"d1", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
       {L"ValueName='d2' ValueType='REG_DWORD' ValueData='-1'", CX_OK, L"d2", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
       {L"ValueName='d3' ValueType='REG_DWORD' ValueData='abc'", CX_OK, L"d3", REG_DWORD, std::string(4, '\0')},
+      {L"ValueName='d4' ValueType='REG_DWORD' ValueData='4294967296'", CX_OK, L"d4", REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4)},
+      {L"ValueName='d5' ValueType='REG_DWORD' ValueData='12ab'", CX_OK, L"d5", REG_DWORD, std::string("\x0C\0\0\0", 4)},
       {L"ValueName='b1' ValueType='REG_BINARY' ValueData=''", CX_OK, L"b1", REG_BINARY, ""},
       {L"ValueName='b2' ValueType='REG_BINARY' ValueData='0G'", CX_E_INVALID_ARG, L"b2", 0, ""},
       {L"ValueName='s1' ValueType='reg_sz' ValueData='x'", CX_E_INVALID_ARG, L"s1", 0, ""},  // exact case
@@ -144,16 +142,13 @@ TEST(AddRegisterAction, TypesRootsAndData) {
        CX_E_INVALID_ARG, L"b129", 0, ""},  // odd digit count
   };
   for (const auto& c : cases) {
-    TestElement e(AddRegister(key, c.attrs));
-    AddRegisterAction action(e.Get());
-    ASSERT_EQ(action.Parse(0), CX_OK) << c.name;
-    EXPECT_EQ(action.Execute(nullptr), c.result) << c.name;
+    EXPECT_EQ(RunAction(TestElement(AddRegister(key, c.attrs))), c.result) << c.name;
     const Raw raw = ReadRaw(v, c.name, k32);
     EXPECT_EQ(raw.type, c.type) << c.name;
     EXPECT_EQ(raw.bytes, c.bytes) << c.name;
   }
   TestElement shortRoot(L"<AddRegister Root='HKLM' SubKey='" + v + L"' ValueType='REG_SZ' ValueData='x'/>");
-  EXPECT_EQ(RunAction(AddRegisterAction(shortRoot.Get())), CX_E_INVALID_ARG);
+  EXPECT_EQ(RunAction(shortRoot), CX_E_INVALID_ARG);
 }
 
 TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {
@@ -166,21 +161,21 @@ TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {
     ASSERT_EQ(RegWriteDword(&loc, 1), CX_OK);
   }
   TestElement value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"A\\A2") + L"' ValueName='v'/>");
-  EXPECT_EQ(RunAction(DelRegisterAction(value.Get())), CX_OK);
-  EXPECT_EQ(RunAction(DelRegisterAction(value.Get())), CX_WIN_ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RunAction(value), CX_OK);
+  EXPECT_EQ(RunAction(value), CX_WIN_ERROR_FILE_NOT_FOUND);
 
   // Refused: each would name a key above the one meant.
   for (const std::wstring& bad : {key.Path() + L"\\", std::wstring(L"\\") + key.Path()}) {
     TestElement e(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + bad + L"'/>");
-    EXPECT_EQ(RunAction(DelRegisterAction(e.Get())), CX_E_INVALID_ARG) << bad.c_str();
+    EXPECT_EQ(RunAction(e), CX_E_INVALID_ARG) << bad.c_str();
   }
   EXPECT_TRUE(KeyExists(key.Path(L"B\\B1\\B11\\B111"), k32));
 
   TestElement tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
-  EXPECT_EQ(RunAction(DelRegisterAction(tree.Get())), CX_OK);
+  EXPECT_EQ(RunAction(tree), CX_OK);
   EXPECT_FALSE(KeyExists(key.Path(), k32));
   // A key already gone: the code the failure policy lets pass.
-  EXPECT_EQ(RunAction(DelRegisterAction(tree.Get())), CX_WIN_ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RunAction(tree), CX_WIN_ERROR_FILE_NOT_FOUND);
 }
 
 TEST(RunRegFileAction, ImportsFromAFolderWithSpacesIntoTheNamedView) {
@@ -194,14 +189,14 @@ TEST(RunRegFileAction, ImportsFromAFolderWithSpacesIntoTheNamedView) {
                          "]\r\n\"Imported\"=\"yes\"\r\n");
 
   TestElement view32(L"<RunRegFile Src='" + reg + L"' os='os64'/>");
-  EXPECT_EQ(RunAction(RunRegFileAction(view32.Get())), CX_OK);
+  EXPECT_EQ(RunAction(view32), CX_OK);
   EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k32).type, DWORD(REG_SZ));
   EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k64).type, 0u);
   TestElement view64(L"<RunRegFile Src='" + reg + L"' os='os64' Key64='true'/>");
-  EXPECT_EQ(RunAction(RunRegFileAction(view64.Get())), CX_OK);
+  EXPECT_EQ(RunAction(view64), CX_OK);
   EXPECT_EQ(ReadRaw(key.Path(), L"Imported", k64).type, DWORD(REG_SZ));
   TestElement only32Bit(L"<RunRegFile Src='" + dir.File(L"missing.reg") + L"'/>");
-  EXPECT_EQ(RunAction(RunRegFileAction(only32Bit.Get())), CX_OK);  // not on a 64-bit Windows
+  EXPECT_EQ(RunAction(only32Bit), CX_OK);  // not on a 64-bit Windows
 }
 
 // What the registration probe recorded for `module`: the registrar's path,
@@ -225,21 +220,21 @@ TEST(ModuleRegistration, FileRegistersAndDelFileUnregistersThroughTheRightRegist
   TestFolder dir;
   const std::wstring dll = dir.File(L"Program Files\\probe ") + std::to_wstring(GetCurrentProcessId()) + L".dll";
   TestElement copy(L"<File Src='" + TestHelperPath(L"cx_registrar_probe.dll") + L"' Dest='" + dll + L"' Register='true'/>");
-  ASSERT_EQ(RunAction(FileAction(copy.Get())), CX_OK);
+  ASSERT_EQ(RunAction(copy), CX_OK);
   EXPECT_EQ(Lower(Registrar(dll)).substr(1), L":\\windows\\syswow64\\regsvr32.exe");
 
   TestElement del(L"<DelFile Src='" + dll + L"' Unregister='true'/>");
-  EXPECT_EQ(RunAction(DelFileAction(del.Get())), CX_OK);
+  EXPECT_EQ(RunAction(del), CX_OK);
   EXPECT_EQ(Registrar(dll), L"");
   EXPECT_FALSE(FileExists(dll));
 
   const std::wstring failing = dir.File(L"fails.dll");
   TestElement bad(L"<File Src='" + TestHelperPath(L"cx_registrar_probe_fails.dll") + L"' Dest='" + failing + L"' Register='true'/>");
-  EXPECT_NE(RunAction(FileAction(bad.Get())), CX_OK);
+  EXPECT_NE(RunAction(bad), CX_OK);
   // A module whose unregistration fails is still deleted.
   TestElement delBad(L"<DelFile Src='" + failing + L"' Unregister='true'/>");
   CopyFileW(TestHelperPath(L"cx_registrar_probe_exe.exe").c_str(), failing.c_str(), FALSE);
-  EXPECT_EQ(RunAction(DelFileAction(delBad.Get())), CX_OK);
+  EXPECT_EQ(RunAction(delBad), CX_OK);
   EXPECT_FALSE(FileExists(failing));
 
   const std::wstring exe = dir.File(L"probe ") + std::to_wstring(GetCurrentProcessId()) + L".EXE";

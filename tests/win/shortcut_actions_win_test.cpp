@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "actions/shortcut_actions.h"
 #include "common/result_codes.h"
 #include "common/win_handles.h"
 #include "platform/shell_links.h"
@@ -62,7 +61,7 @@ TEST(CreateShortcutAction, LinkLoadsBackWithTargetArgumentsFolderAndIcon) {
   std::wstring icons = dir.Write(L"App\\icons.dll", "MZ");
   TestElement full(Shortcut(dir.File(L"Menu"), L"Vendor\\Tool", L"Tool Manager", tool,
                         L"Icon='" + icons + L"' Index='-2' CmdLine='/check /q'"));
-  ASSERT_EQ(CreateShortcutAction(full.Get()).Execute(nullptr), CX_OK);
+  ASSERT_EQ(RunAction(full), CX_OK);
   LinkFields f = ReadLink(dir.File(L"Menu\\Vendor\\Tool\\Tool Manager.lnk"));
   ASSERT_TRUE(f.loaded);
   EXPECT_EQ(f.target, tool);
@@ -75,7 +74,7 @@ TEST(CreateShortcutAction, LinkLoadsBackWithTargetArgumentsFolderAndIcon) {
   // keeps "C:\" as its folder.
   TestElement plain(
       Shortcut(dir.File(L"Menu"), L"", L"Root", L"C:\\cx_no_such_tool.exe", L"Index='3'"));
-  ASSERT_EQ(CreateShortcutAction(plain.Get()).Execute(nullptr), CX_OK);
+  ASSERT_EQ(RunAction(plain), CX_OK);
   f = ReadLink(dir.File(L"Menu\\Root.lnk"));
   ASSERT_TRUE(f.loaded);
   EXPECT_EQ(f.icon, L"C:\\cx_no_such_tool.exe");
@@ -90,12 +89,12 @@ TEST(CreateShortcutAction, NamesAndFoldersWithPoints) {
   // "Tool.LNK" keeps its one extension; an empty SubDirName puts the link in
   // the root, whose own name has a point.
   TestElement upper(Shortcut(dir.File(L"first.last"), L"", L"Tool.LNK", tool));
-  EXPECT_EQ(CreateShortcutAction(upper.Get()).Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(upper), CX_OK);
   EXPECT_TRUE(ReadLink(dir.File(L"first.last\\Tool.LNK")).loaded);
   EXPECT_FALSE(FileExists(dir.File(L"first.last\\Tool.LNK.lnk")));
   // A last folder with a point in it is still made as a folder.
   TestElement dotted(Shortcut(dir.File(L"Menu"), L"Vendor\\Tool 2.0", L"Uninstall", tool));
-  EXPECT_EQ(CreateShortcutAction(dotted.Get()).Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(dotted), CX_OK);
   EXPECT_TRUE(ReadLink(dir.File(L"Menu\\Vendor\\Tool 2.0\\Uninstall.lnk")).loaded);
 }
 

@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 
-#include "actions/task_actions.h"
 #include "common/result_codes.h"
 #include "common/win_handles.h"
 #include "platform/task_scheduler.h"
@@ -132,49 +131,15 @@ TEST(ScheduleTask, DeleteAndEndOfTasksThatAreMissingOrIdle) {
   EXPECT_NE(ScheduleTask(task.u16(), nullptr, nullptr, 0, kTaskRun, nullptr), CX_OK);
 }
 
-TEST(SetAppTaskSchedulerAction, ParseTable) {
-  struct Case {
-    const wchar_t* xml;
-    CxResult parse;
-  } cases[] = {
-      // a delete needs only the name
-      {L"<T Name='n' Type='Delete'/>", CX_OK},
-      // a create needs its interval
-      {L"<T Name='n' Type='Create' AppPath='a'/>", CX_E_ATTR_MISSING},
-      // ... and its program
-      {L"<T Name='n' Type='Create' Interval='5'/>", CX_E_ATTR_MISSING},
-      // other types need neither
-      {L"<T Name='n' Type='Stop'/>", CX_OK},
-      // present attributes must not be empty
-      {L"<T Name='n' Type='Delete' Param=''/>", CX_E_INVALID_ARG},
-      {L"<T Name='n' Type='Delete' Interval=''/>", CX_E_INVALID_ARG},
-      {L"<T Name='' Type='Delete'/>", CX_E_INVALID_ARG},
-      {L"<T Name='n'/>", CX_E_ATTR_MISSING},
-  };
-  for (const Case& c : cases) {
-    TestElement e(c.xml);
-    EXPECT_EQ(SetAppTaskSchedulerAction(e.Get()).Parse(0), c.parse) << (&c - cases);
-  }
-}
-
 TEST(SetAppTaskSchedulerAction, TextIntervalParsesAndDoesNothing) {
   TestTask task(L"action");
-  TestElement text(L"<T Name='" + task.Name() +
-               L"' Type='Create' AppPath='C:\\a.exe' Interval='ten'/>");
-  SetAppTaskSchedulerAction action(text.Get());
-  ASSERT_EQ(action.Parse(0), CX_OK);
-  EXPECT_EQ(action.Interval(), 0);
-  EXPECT_EQ(action.Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(TestElement(L"<SetAppTaskScheduler Name='" + task.Name() +
+                                  L"' Type='Create' AppPath='C:\\a.exe' Interval='ten'/>")),
+            CX_OK);
   EXPECT_FALSE(ReadTask(task.Name()).found);
-
-  TestElement real(L"<T Name='" + task.Name() +
-               L"' Type='Create' AppPath='C:\\a.exe' Param='/x' Interval='7'/>");
-  EXPECT_EQ(SetAppTaskSchedulerAction(real.Get()).Execute(nullptr), CX_OK);
+  EXPECT_EQ(RunAction(TestElement(L"<SetAppTaskScheduler Name='" + task.Name() +
+                                  L"' Type='Create' AppPath='C:\\a.exe' Param='/x' Interval='7'/>")),
+            CX_OK);
   EXPECT_EQ(ReadTask(task.Name()).trigger.MinutesInterval, 7u);
-  TestElement templates(L"<A><SetAppTaskScheduler>Task $[name] ($[type])</SetAppTaskScheduler></A>");
-  WString out;
-  ASSERT_EQ(SetAppTaskSchedulerAction(real.Get()).Describe(templates.Get(), nullptr, &out), CX_OK);
-  EXPECT_EQ(out.Str(),
-            u"Task " + std::u16string(AsU16(task.Name().c_str())) + u" (Create)[C:\\a.exe /x]");
 }
 }  // namespace

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/pending_renames.h"
 #include "common/win_handles.h"
+#include "engine/builtin_actions.h"
+#include "engine/listed_action.h"
+#include "platform/pending_renames.h"
 
 #include <shellapi.h>
 
@@ -207,3 +209,16 @@ TestElement::TestElement(const std::wstring& xml)
         utf8.resize(n > 0 ? size_t(n - 1) : 0);
         return utf8;
       }()) {}
+
+const ActionRegistry& BuiltinRegistry() {
+  static const ActionRegistry* registry = [] {
+    static ActionRegistry r;
+    RegisterBuiltinActions(&r);
+    return &r;
+  }();
+  return *registry;
+}
+
+CxResult RunAction(const TestElement& element, InstallContext* context) {
+  return ListedAction(BuiltinRegistry(), element.Get()).Execute(context);
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/win_handles.h"
+#include "engine/action_registry.h"
 #include "package/script_element.h"
 #include "platform/pending_renames.h"
 #include "tinyxml.h"
@@ -105,3 +106,10 @@ class TestElement {
   TiXmlDocument doc_;
   std::unique_ptr<ScriptElement> element_;
 };
+
+// The registry of the built-in action types, filled as the installer
+// engine fills it.
+const ActionRegistry& BuiltinRegistry();
+// The element's action executed as the runners execute it (ListedAction):
+// with its type's redirection and "os" rule.
+CxResult RunAction(const TestElement& element, InstallContext* context = nullptr);

@@ -19,6 +19,7 @@
 #include "common/wstring.h"
 #include "authoring/package_writer.h"
 #include "authoring/pe_image.h"
+#include "package/script_vocabulary.h"
 #include "authoring/setup_image.h"
 #include "package/setup_script.h"
 
@@ -29,7 +30,6 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr char kStubName[] = "cxsetup_stub.exe";
-constexpr char kScriptPath[] = "PackageFiles/SetupScript.xml";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr,
@@ -168,7 +168,7 @@ int RunBuild(const std::vector<std::string>& args) {
   if (!problem.empty()) return Usage(problem);
   std::error_code ec;
   if (!fs::is_directory(PathOf(o.packageDir), ec)) return Failed(o.packageDir, "not a folder");
-  const std::string scriptPath = (fs::path(o.packageDir) / kScriptPath).string();
+  const std::string scriptPath = (fs::path(o.packageDir) / kPackageFilesFolder / kScriptFileName).string();
   if (!fs::is_regular_file(PathOf(scriptPath), ec)) return Failed(scriptPath, "no setup script");
   fs::path output = PathOf(o.output);
   const fs::path outputFolder = output.has_parent_path() ? output.parent_path() : fs::path(u".");

@@ -6,6 +6,7 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/strings.h"
+#include "package/script_vocabulary.h"
 
 namespace fs = std::filesystem;
 
@@ -15,11 +16,11 @@ bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* prob
   ScriptInput in;
   fs::path script;
   if (fs::is_directory(given, ec)) {
-    script = given / "PackageFiles" / "SetupScript.xml";
-    in.label = "PackageFiles/SetupScript.xml";
+    script = given / kPackageFilesFolder / kScriptFileName;
+    in.label = std::string(kPackageFilesFolder) + "/" + kScriptFileName;
     in.packageDir = Utf8ToUtf16(arg);
     if (!fs::is_regular_file(script, ec)) {
-      *problem = "no PackageFiles/SetupScript.xml in this folder";
+      *problem = "no " + in.label + " in this folder";
       return false;
     }
   } else if (fs::is_regular_file(given, ec)) {
@@ -27,7 +28,7 @@ bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* prob
     in.label = arg;
     // A script inside its package: PACKAGE_DIR/PackageFiles/SetupScript.xml.
     const fs::path folder = fs::absolute(given, ec).parent_path();
-    if (!ec && StrCompareNoCaseA(folder.filename().u8string().c_str(), "PackageFiles") == 0)
+    if (!ec && StrCompareNoCaseA(folder.filename().u8string().c_str(), kPackageFilesFolder) == 0)
       in.packageDir = Utf8ToUtf16(folder.parent_path().u8string());
   } else {
     *problem = "no such file or folder";

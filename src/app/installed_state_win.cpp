@@ -1,6 +1,7 @@
 // The installed-version state read from the product's uninstall entry.
+#include "app/run_policy.h"
+
 #include "platform/uninstall_registration.h"
-#include "ui/dialog_logic.h"
 
 InstalledState ProductInstalledState(const char16_t* productKey, const char16_t* packageVersion) {
   uint32_t installed[4] = {0, 0, 0, 0};

@@ -1,9 +1,10 @@
 // Process entry of cxsetup.exe: hardens DLL loading, starts the base
 // library, parses the command line into a run mode, refuses to install
-// while a browser runs, and runs the wizard dialog (or, under "/QUIET", the
-// same run without any window). The exit code tells a deployment tool how
-// the run ended (exit_codes.h); "/LOG" records it. The engine's own
-// destructor does the final clean-up when the process ends.
+// while a browser runs, and hands the run to its controller, presented by
+// the wizard dialog or, under "/QUIET", with no window at all. The exit
+// code tells a deployment tool how the run ended (exit_codes.h); "/LOG"
+// records it. The engine's own destructor does the final clean-up when the
+// process ends. Stands above both the dialog and the run.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -11,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/installer_engine.h"
+#include "app/run_controller.h"
 #include "browser/browser_check.h"
 #include "app/setup_log.h"
 #include "app/startup_report.h"
@@ -18,7 +20,6 @@
 #include "common/common_lib.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
-#include "ui/dialog_logic.h"
 #include "ui/setup_dialog.h"
 
 namespace {
@@ -35,35 +36,17 @@ void RestrictDllSearchToSystem32() {
   if (setDirs) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// The waiting uninstall launcher's file is removed by its copy after the
-// report, so it is no work left for a restart.
-bool IsLauncherFileEntry(const PendingRename& entry) {
-  return entry.IsDelete() && TheLauncherLink().IsLauncherFile(FromNtPath(entry.source));
-}
-
-// Runs the dialog, or the windowless run under /QUIET; the exit code.
+// The run, presented by the dialog or, under /QUIET, by nothing; the exit code.
 uint32_t RunSetup(InstallerEngine* engine) {
-  CSetupDlg dialog(engine);
+  RunController run(engine);
   if (engine->IsQuiet()) {
-    dialog.RunUnattended();
+    run.RunUnattended();
   } else {
+    CSetupDlg dialog(&run);
     dialog.DoModal();
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
   }
-  LauncherLink& link = TheLauncherLink();
-  const std::vector<PendingRename> scheduled = dialog.ScheduledForRestart();
-  std::vector<PendingRename> counted;
-  for (const PendingRename& entry : scheduled)
-    if (!IsLauncherFileEntry(entry)) counted.push_back(entry);
-  LogRestartOperations(counted);
-  const RunOutcome outcome = dialog.Outcome();
-  const uint32_t code = ExitCodeFor(outcome, !counted.empty());
-  ProcessLog().Writef("outcome: %s", OutcomeName(outcome));
-  if (link.Present()) {
-    link.Report(code);
-    link.FinishAfterLauncher(scheduled, outcome == RunOutcome::kSucceeded);
-  }
-  return code;
+  return run.Conclude();
 }
 
 }  // namespace
