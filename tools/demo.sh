@@ -4,7 +4,8 @@
 # landed, then uninstalls it through the installed Uninstall.exe (its
 # relaunched copy shows the uninstall page, which is clicked through) and
 # shows that the product is gone; then installs and uninstalls it again as a
-# deployment tool would (/QUIET, /LOG). Leaves nothing running.
+# deployment tool would (/QUIET, /LOG), and once more as an MSI through
+# msiexec. Leaves nothing running.
 #
 # DEMO_LANG=zh_CN.UTF-8 (or zh_TW.UTF-8) shows the Chinese texts.
 set -euo pipefail
@@ -21,6 +22,7 @@ cmake --build "$host_dir" --target cxpack >/dev/null
 if [ -z "${CX_DEMO_WINDOWS_BUILD:-}" ]; then cmake --preset windows >/dev/null; fi
 cmake --build "$win_dir" --target CorvexaSetup cx_uiauto cx_shellread >/dev/null
 cmake --build "$win_dir" --target CorvexaSetup cx_uiauto cx_certstore >/dev/null
+cmake --build "$win_dir" --target cxsetup_stub cxsetup_msi_runner >/dev/null
 
 # The end-to-end tests' work folder: its pristine prefix (made once) is
 # copied into a clean prefix for the demo.
@@ -38,6 +40,8 @@ SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
 . "$here/tools/demo/certificates.sh"
 # shellcheck source=demo/deploy.sh
 . "$here/tools/demo/deploy.sh"
+# shellcheck source=demo/msi.sh
+. "$here/tools/demo/msi.sh"
 
 echo "== a clean Wine prefix and display"
 e2e_begin demo "${DEMO_LANG:-en_US.UTF-8}"
@@ -108,5 +112,8 @@ demo_registry_removed
 
 demo_deploy "$setup" "$dir"
 
+demo_msi "$here/$host_dir/tools/cxpack/cxpack" "$here/$win_dir/cxsetup_stub.exe" \
+  "$here/$win_dir/examples/packages/corvexa_package" "$dir"
+
 echo
-echo "demo finished: installed, inspected and removed Corvexa, by hand and unattended"
+echo "demo finished: installed, inspected and removed Corvexa, by hand, unattended and as an MSI"

@@ -15,6 +15,7 @@ want=(
   libtinyxml-dev libstb-dev libgtest-dev googletest
   libclang-rt-14-dev dpkg-dev
   osslsigncode openssl
+  msitools wixl
 )
 
 is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

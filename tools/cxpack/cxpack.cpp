@@ -5,6 +5,7 @@
 //   cxpack list FILE [--codepage 1252|936]
 //   cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]
 //   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]
+//   cxpack msi PACKAGE_DIR -o FILE ...  (msi_command.h)
 //   cxpack lint PACKAGE_DIR|SCRIPT      (lint_command.h)
 //   cxpack plan PACKAGE_DIR|SCRIPT ...  (plan_command.h)
 //   cxpack cert FILE...                 (cxpack_cert.h)
@@ -21,6 +22,7 @@
 #include "package/package_archive.h"
 #include "authoring/package_writer.h"
 #include "build_command.h"
+#include "msi_command.h"
 #include "tools/cxpack/cxpack_cert.h"
 
 namespace {
@@ -33,6 +35,7 @@ const char kUsage[] =
     "       cxpack list FILE [--codepage 1252|936]\n"
     "       cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]\n"
     "       cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
+    "       cxpack msi PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--compress] [--no-lint]\n"
     "       cxpack lint PACKAGE_DIR|SCRIPT [--codepage 1252|936]\n"
     "       cxpack plan PACKAGE_DIR|SCRIPT [--mode install|uninstall] [--lang L] [--os 64|32] [--json]\n"
     "       cxpack cert FILE...\n"
@@ -45,6 +48,8 @@ const char kUsage[] =
     "build    writes a setup program: the stub (default: cxsetup_stub.exe beside\n"
     "         cxpack) with the package folder embedded and a version record from\n"
     "         its SetupInfo; the same inputs give the same bytes (lint runs first)\n"
+    "msi      writes a Windows Installer package that runs the setup build would\n"
+    "         write (same options), for Group Policy and Configuration Manager\n"
     "lint     reports the script's faults as FILE:LINE:COL: error|warning: message\n"
     "plan     prints what a run will do, action by action, without doing it\n"
     "cert     prints the key algorithm of DER certificates, as certificate removal\n"
@@ -159,6 +164,7 @@ int ExtractCommand(const Options& o) {
 
 int Run(const std::vector<std::string>& args) {
   if (!args.empty() && args[0] == "build") return RunBuild(args);
+  if (!args.empty() && args[0] == "msi") return RunMsi(args);
   // Commands with options of their own parse them themselves.
   const std::vector<std::string> rest(args.empty() ? args.end() : args.begin() + 1, args.end());
   if (!args.empty() && args[0] == "lint") return LintCommand(rest);
