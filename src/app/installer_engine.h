@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/named_objects.h"
 #include "common/wstring.h"
 #include "engine/action_registry.h"
 #include "engine/install_context.h"
@@ -79,7 +80,7 @@ class InstallerEngine {
   uint32_t RelaunchExitCode() const { return relaunchExitCode_; }
 
   // The single-instance lock (see CheckSingleInstance).
-  ScopedHandle& InstanceLock() { return instanceLock_; }
+  ScopedObjectHandle& InstanceLock() { return instanceLock_; }
 
  private:
   // Creates CxKeyPackage_%08X\ under the temporary folder; 1 or 0.
@@ -92,7 +93,7 @@ class InstallerEngine {
   bool packageTooLarge_ = false;
   std::unique_ptr<ActionRegistry> registry_;
   InstallContext context_;
-  ScopedHandle instanceLock_;
+  ScopedObjectHandle instanceLock_;
   std::atomic<uint32_t> stop_{0};
   uint32_t selfDeleteAllowed_ = 1;
   uint32_t isUninstallCopy_ = 0;

@@ -16,7 +16,7 @@
 #include "engine/action_runner.h"
 #include "engine/admin_check.h"
 #include "engine/builtin_actions.h"
-#include "engine/error_message.h"
+#include "app/error_message.h"
 #include "engine/package_paths.h"
 #include "package/package_archive.h"
 #include "package/package_resource.h"

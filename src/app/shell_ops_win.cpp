@@ -29,8 +29,8 @@ std::vector<std::u16string> ProcessArguments() {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!argv) return args;
+  ScopedLocalMem owner(argv);
   for (int i = 1; i < argc; ++i) args.emplace_back(AsU16(argv[i]));
-  LocalFree(argv);
   return args;
 }
 
@@ -110,7 +110,7 @@ int CheckSingleInstance(InstallerEngine* engine, const char* name) {
   int createdNew = 0;
   const CxResult r = CreateNamedMutex(0, lockName.Ansi(), &createdNew, &mutex);
   if (r == CX_OK && createdNew) {
-    engine->InstanceLock().Reset(static_cast<HANDLE>(mutex));
+    engine->InstanceLock().Reset(mutex);
     return 1;
   }
   const bool elevated = ProcessIsElevated();
@@ -135,7 +135,7 @@ int CheckSingleInstance(InstallerEngine* engine, const char* name) {
 
 int Cleanup(InstallerEngine* engine) {
   if (!engine) return 0;
-  ScopedHandle& lock = engine->InstanceLock();
+  ScopedObjectHandle& lock = engine->InstanceLock();
   if (lock) {
     ReleaseNamedMutex(lock.Get());
     lock.Reset();

@@ -11,6 +11,8 @@
 
 namespace {
 
+CxObjectHandle AsObjectHandle(HANDLE h) { return static_cast<CxObjectHandle>(h); }
+
 CxResult LastErrorOr(CxResult fallback) {
   const DWORD error = ::GetLastError();
   return error ? error : fallback;
@@ -58,7 +60,7 @@ CxResult CreateNamedMutex(int global, const char* name, int* createdNew, CxObjec
   const bool existed = error == ERROR_ALREADY_EXISTS;
   if (createdNew) *createdNew = existed ? 0 : 1;
   if (!existed) security.Finish(mutex);  // someone else's object keeps its own security
-  *handle = mutex;
+  *handle = AsObjectHandle(mutex);
   return CX_OK;
 }
 
@@ -68,7 +70,7 @@ CxResult OpenNamedMutex(int global, const char* name, CxObjectHandle* handle) {
   MutexObjectName(global, name, objectName);
   HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, objectName);
   if (!mutex) return CX_E_OPEN_FAILED;
-  *handle = mutex;
+  *handle = AsObjectHandle(mutex);
   return CX_OK;
 }
 

@@ -1,5 +1,6 @@
 // Owners for Windows resources: kernel handles, registry keys, modules,
-// find handles, GDI objects, COM pointers and heap blocks. Each is the one
+// find handles, GDI objects and device contexts, COM pointers and memory
+// blocks. Each is the one
 // move-only ScopedResource template with its own traits.
 #pragma once
 #include <windows.h>
@@ -61,6 +62,20 @@ using ScopedBitmap = ScopedResource<GdiObjectTraits<HBITMAP>>;
 using ScopedFont = ScopedResource<GdiObjectTraits<HFONT>>;
 using ScopedBrush = ScopedResource<GdiObjectTraits<HBRUSH>>;
 
+// A window's device context from GetDC: released to the window it came from.
+struct WindowDc {
+  HWND window = nullptr;
+  HDC dc = nullptr;  // null = none
+  bool operator==(const WindowDc& other) const { return dc == other.dc; }
+  bool operator!=(const WindowDc& other) const { return dc != other.dc; }
+};
+struct WindowDcTraits {
+  using Type = WindowDc;
+  static Type Invalid() { return {}; }
+  static void Close(Type h) { ::ReleaseDC(h.window, h.dc); }
+};
+using ScopedWindowDc = ScopedResource<WindowDcTraits>;
+
 struct MemoryDcTraits {
   using Type = HDC;
   static Type Invalid() { return nullptr; }
@@ -83,6 +98,13 @@ struct ComPtrTraits {
 };
 template <typename I>
 using ScopedComPtr = ScopedResource<ComPtrTraits<I>>;
+
+struct CoTaskTextTraits {  // texts a COM method allocated with CoTaskMemAlloc
+  using Type = wchar_t*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type text) { ::CoTaskMemFree(text); }
+};
+using ScopedCoTaskText = ScopedResource<CoTaskTextTraits>;
 
 // COM initialised for the lifetime of the object on the calling thread.
 class ScopedComInit {

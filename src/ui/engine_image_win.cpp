@@ -2,6 +2,7 @@
 #include "ui/engine_image.h"
 
 #include <cstring>
+#include <utility>
 
 #include "common/file_io.h"
 #include "ui/pixel_convert.h"
@@ -37,13 +38,12 @@ CxResult CreateTopDownDib(int32_t width, int32_t height, ScopedBitmap* bitmap, u
   info.bmiHeader.biCompression = BI_RGB;
   info.bmiHeader.biSizeImage = static_cast<DWORD>(bytes);
   void* memory = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
   if (!dib || !memory) {
     const DWORD error = GetLastError();
-    if (dib) DeleteObject(dib);
     return error ? error : CX_E_OUT_OF_MEMORY;
   }
-  bitmap->Reset(dib);
+  *bitmap = std::move(dib);
   *bits = static_cast<uint8_t*>(memory);
   return CX_OK;
 }

@@ -7,7 +7,7 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "package/package_archive.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "package/temp_folder.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "common/codepage.h"
 #include "package/package_store.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 
 namespace fs = std::filesystem;
 

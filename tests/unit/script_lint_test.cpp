@@ -8,7 +8,7 @@
 
 #include "common/codepage.h"
 #include "common/file_io.h"
-#include "package/script_lint.h"
+#include "authoring/script_lint.h"
 #include "package/value_rules.h"
 
 namespace {

@@ -31,14 +31,12 @@ bool IsSid(PSID sid, WELL_KNOWN_SID_TYPE type) {
 }
 
 bool IsProcessUser(PSID sid) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  ScopedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
   BYTE buffer[256];
   DWORD n = 0;
-  bool same = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &n) &&
-              EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
-  CloseHandle(token);
-  return same;
+  return GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &n) &&
+         EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
 }
 
 DaclSummary Summarize(PSECURITY_DESCRIPTOR sd) {
@@ -50,8 +48,8 @@ DaclSummary Summarize(PSECURITY_DESCRIPTOR sd) {
   char* sddl = nullptr;
   if (ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1,
                                                            DACL_SECURITY_INFORMATION, &sddl, nullptr)) {
+    ScopedLocalMem owner(sddl);
     s.text = sddl;
-    LocalFree(sddl);
   }
   BOOL present = FALSE, defaulted = FALSE;
   PACL dacl = nullptr;
@@ -78,9 +76,8 @@ DaclSummary ReadBack(const std::wstring& path) {
   if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                             nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
     return DaclSummary{};
-  DaclSummary s = Summarize(sd);
-  LocalFree(sd);
-  return s;
+  ScopedLocalMem owner(sd);
+  return Summarize(sd);
 }
 
 // Admitted: Administrators, SYSTEM, and (where the file system can keep no

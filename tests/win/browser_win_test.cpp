@@ -151,28 +151,24 @@ struct Spawned {
 Spawned RunWSpawn(const CertToReg& tools, const std::string& command) {
   Spawned out;
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE r = nullptr, w = nullptr;
-  CreatePipe(&r, &w, &sa, 0);
-  SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
-  std::wstring line = L"wSpawn.exe -h " + std::to_wstring(reinterpret_cast<uintptr_t>(w)) + L" " +
-                      std::wstring(command.begin(), command.end());
+  ScopedHandle r, w;
+  CreatePipe(r.Receive(), w.Receive(), &sa, 0);
+  SetHandleInformation(r.Get(), HANDLE_FLAG_INHERIT, 0);
+  std::wstring line = L"wSpawn.exe -h " + std::to_wstring(reinterpret_cast<uintptr_t>(w.Get())) +
+                      L" " + std::wstring(command.begin(), command.end());
   STARTUPINFOW si = {sizeof si};
   PROCESS_INFORMATION pi = {};
   const std::wstring exe = tools.folder.File(L"wSpawn.exe");
-  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(r);
-    CloseHandle(w);
+  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
     return out;
-  }
-  CloseHandle(w);
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  w.Reset();
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(r, buffer, sizeof buffer, &got, nullptr) && got > 0) out.bytes.append(buffer, got);
-  WaitForSingleObject(pi.hProcess, 60000);
-  GetExitCodeProcess(pi.hProcess, &out.exitCode);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  CloseHandle(r);
+  while (ReadFile(r.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    out.bytes.append(buffer, got);
+  WaitForSingleObject(process.Get(), 60000);
+  GetExitCodeProcess(process.Get(), &out.exitCode);
   return out;
 }
 // The frames' text; false when the frames are malformed or not ended.

@@ -116,13 +116,11 @@ TEST(NamedObjects, OverlongNamesAreCutToOneObject) {
   BuildObjectName(1, kMutexTypeSuffix, "Product", small, sizeof small);
   EXPECT_STREQ(small, "Global\\Mu");
   const std::string stem = UniqueName("Long") + std::string(300, 'n');
-  CxObjectHandle first = nullptr, second = nullptr;
+  ScopedObjectHandle first, second;
   int createdNew = 0;
-  ASSERT_EQ(CreateNamedMutex(0, (stem + "A").c_str(), &createdNew, &first), CX_OK);
-  ASSERT_EQ(CreateNamedMutex(0, (stem + "B").c_str(), &createdNew, &second), CX_OK);
+  ASSERT_EQ(CreateNamedMutex(0, (stem + "A").c_str(), &createdNew, first.Receive()), CX_OK);
+  ASSERT_EQ(CreateNamedMutex(0, (stem + "B").c_str(), &createdNew, second.Receive()), CX_OK);
   EXPECT_EQ(createdNew, 0);
-  CloseObjectHandle(second);
-  CloseObjectHandle(first);
 }
 
 // Elevated (as every test process under Wine), the library's mutex belongs

@@ -17,7 +17,7 @@
 #include "common/win_handles.h"
 #include "engine/install_context.h"
 #include "package/package_store.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "platform/file_system.h"
 #include "tinyxml.h"
 #include "win_test_support.h"
@@ -172,11 +172,9 @@ class PackageFilesOnDemand : public ::testing::Test {
   }
   void TearDown() override {
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-      HKEY h = nullptr;
-      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &h) == 0) {
-        RegDeleteTreeW(h, key_.substr(wcslen(L"SOFTWARE\\")).c_str());
-        RegCloseKey(h);
-      }
+      ScopedRegKey h;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, h.Receive()) == 0)
+        RegDeleteTreeW(h.Get(), key_.substr(wcslen(L"SOFTWARE\\")).c_str());
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Microsoft\\SystemCertificates\\" + store_).c_str());
   }
@@ -218,11 +216,14 @@ TEST_F(PackageFilesOnDemand, RegeditAndTheStoreReadTheExtractedFiles) {
   ASSERT_EQ(RunAction(e, &context_), CX_OK);
   wchar_t value[16] = {};
   DWORD size = sizeof(value);
-  HKEY h = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &h), 0)
+  ScopedRegKey h;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
+                          h.Receive()),
+            0)
       << "nothing imported";
-  EXPECT_EQ(RegQueryValueExW(h, L"Imported", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size), 0);
-  RegCloseKey(h);
+  EXPECT_EQ(RegQueryValueExW(h.Get(), L"Imported", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                             &size),
+            0);
   EXPECT_STREQ(value, L"yes");
   EXPECT_TRUE(FileExists(Pkg(L"PackageFiles\\Reg\\notes.txt"))) << "its whole folder lands";
   EXPECT_FALSE(FileExists(cert)) << "and nothing else";

@@ -45,11 +45,10 @@ class TestKey {
  private:
   void Remove() const {
     for (REGSAM view : {k32, k64}) {
-      HKEY h = nullptr;
-      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent_.c_str(), 0, KEY_ALL_ACCESS | view, &h) == 0) {
-        RegDeleteTreeW(h, name_.c_str());
-        RegCloseKey(h);
-      }
+      ScopedRegKey h;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent_.c_str(), 0, KEY_ALL_ACCESS | view,
+                        h.Receive()) == 0)
+        RegDeleteTreeW(h.Get(), name_.c_str());
     }
   }
   std::wstring name_;
@@ -57,10 +56,8 @@ class TestKey {
 };
 
 bool KeyExists(const std::wstring& path, REGSAM view) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &h) != 0) return false;
-  RegCloseKey(h);
-  return true;
+  ScopedRegKey h;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, h.Receive()) == 0;
 }
 
 // The raw value as stored: type and bytes; type 0 when absent.
@@ -70,15 +67,16 @@ struct Raw {
 };
 Raw ReadRaw(const std::wstring& path, const wchar_t* name, REGSAM view) {
   Raw raw;
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &h) != 0) return raw;
+  ScopedRegKey h;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, h.Receive()) != 0)
+    return raw;
   char data[512];
   DWORD size = sizeof(data);
-  if (RegQueryValueExW(h, name, nullptr, &raw.type, reinterpret_cast<BYTE*>(data), &size) == 0)
+  if (RegQueryValueExW(h.Get(), name, nullptr, &raw.type, reinterpret_cast<BYTE*>(data), &size) ==
+      0)
     raw.bytes.assign(data, size);
   else
     raw.type = 0;
-  RegCloseKey(h);
   return raw;
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/file_io.h"
 #include "common/version_api.h"
+#include "common/win_handles.h"
 #include "platform/file_system.h"
 #include "win_test_support.h"
 
@@ -49,8 +50,9 @@ TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   EXPECT_EQ(parts[3], 0u);
 
   // The package and the program's own resources load.
-  HMODULE module = LoadLibraryExW(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(module, nullptr) << GetLastError();
+  ScopedModule owner(LoadLibraryExW(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(owner) << GetLastError();
+  HMODULE module = owner.Get();
   HRSRC package = FindResourceW(module, MAKEINTRESOURCEW(170), MAKEINTRESOURCEW(256));
   ASSERT_NE(package, nullptr);
   const DWORD packageSize = SizeofResource(module, package);
@@ -63,7 +65,6 @@ TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(102), RT_DIALOG), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(128), RT_GROUP_ICON), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST), nullptr);
-  FreeLibrary(module);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win_handles.h"
 #include "win_test_support.h"
 
 namespace {
@@ -36,11 +37,10 @@ DWORD RunAndWait(const std::wstring& exe, const std::wstring& args) {
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return 0xFFFFFFFF;
-  WaitForSingleObject(pi.hProcess, 30000);
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  WaitForSingleObject(process.Get(), 30000);
   DWORD code = 0xFFFFFFFF;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process.Get(), &code);
   return code;
 }
 }  // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/crypt32_api.h"
+#include "common/win_handles.h"
 
 namespace {
 
@@ -29,13 +30,13 @@ HCERTSTORE OpenMachineStore(const wchar_t* name) {
 }
 
 int List(const wchar_t* storeName, const wchar_t* match) {
-  HCERTSTORE store = OpenMachineStore(storeName);
+  ScopedCertStore store(OpenMachineStore(storeName));
   if (!store) {
     std::fwprintf(stderr, L"cx_certstore: cannot open %ls: %lu\n", storeName, GetLastError());
     return 1;
   }
   PCCERT_CONTEXT c = nullptr;
-  while ((c = g_crypt32->CertEnumCertificatesInStore(store, c)) != nullptr) {
+  while ((c = g_crypt32->CertEnumCertificatesInStore(store.Get(), c)) != nullptr) {
     wchar_t subject[512] = {};
     g_crypt32->CertGetNameStringW(c, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, subject, 512);
     if (match && !std::wcsstr(subject, match)) continue;
@@ -45,37 +46,35 @@ int List(const wchar_t* storeName, const wchar_t* match) {
     for (DWORD i = 0; i < size; ++i) std::wprintf(L"%02X", hash[i]);
     std::wprintf(L"  %ls\n", subject);
   }
-  g_crypt32->CertCloseStore(store, 0);
   return 0;
 }
 
 int Remove(const wchar_t* storeName, const wchar_t* file) {
-  HANDLE f = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) {
-    std::fwprintf(stderr, L"cx_certstore: cannot read %ls\n", file);
-    return 1;
-  }
-  std::vector<BYTE> der(GetFileSize(f, nullptr));
+  std::vector<BYTE> der;
   DWORD got = 0;
-  const BOOL read = ReadFile(f, der.data(), DWORD(der.size()), &got, nullptr);
-  CloseHandle(f);
-  PCCERT_CONTEXT wanted =
-      read ? g_crypt32->CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), got)
-           : nullptr;
+  {
+    ScopedFileHandle f(
+        CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f) {
+      std::fwprintf(stderr, L"cx_certstore: cannot read %ls\n", file);
+      return 1;
+    }
+    der.resize(GetFileSize(f.Get(), nullptr));
+    if (!ReadFile(f.Get(), der.data(), DWORD(der.size()), &got, nullptr)) got = 0;
+  }
+  ScopedCertContext wanted(
+      got ? g_crypt32->CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), got) : nullptr);
   if (!wanted) {
     std::fwprintf(stderr, L"cx_certstore: %ls is no DER certificate\n", file);
     return 1;
   }
-  HCERTSTORE store = OpenMachineStore(storeName);
-  int status = store ? 0 : 1;
-  if (store) {
-    PCCERT_CONTEXT found = g_crypt32->CertFindCertificateInStore(
-        store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr);
-    if (found && !g_crypt32->CertDeleteCertificateFromStore(found)) status = 1;
-    g_crypt32->CertControlStore(store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
-    g_crypt32->CertCloseStore(store, 0);
-  }
-  g_crypt32->CertFreeCertificateContext(wanted);
+  ScopedCertStore store(OpenMachineStore(storeName));
+  if (!store) return 1;
+  // The delete frees the found context, whether it succeeds or not.
+  PCCERT_CONTEXT found = g_crypt32->CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0,
+                                                    CERT_FIND_EXISTING, wanted.Get(), nullptr);
+  const int status = found && !g_crypt32->CertDeleteCertificateFromStore(found) ? 1 : 0;
+  g_crypt32->CertControlStore(store.Get(), 0, CERT_STORE_CTRL_COMMIT, nullptr);
   return status;
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "package/script_lint.h"
+#include "authoring/script_lint.h"
 #include "script_input.h"
 
 int LintBeforeBuild(const std::string& packageDir, uint32_t codePage) {

@@ -20,7 +20,7 @@
 #include "plan_command.h"
 #include "common/file_io.h"
 #include "package/package_archive.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "build_command.h"
 #include "msi_command.h"
 #include "tools/cxpack/cxpack_cert.h"

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "package/script_plan.h"
+#include "authoring/script_plan.h"
 #include "script_input.h"
 
 namespace {

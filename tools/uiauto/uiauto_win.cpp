@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win_handles.h"
+
 namespace {
 
 constexpr int kFinishButtonId = 1005;
@@ -167,21 +169,21 @@ BOOL CALLBACK DumpProc(HWND child, LPARAM) {
 
 // Processes whose executable name contains `part`, case-insensitively.
 int CountProcesses(const std::wstring& part, bool print) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return -1;
   std::wstring wanted(part);
   CharLowerBuffW(&wanted[0], static_cast<DWORD>(wanted.size()));
   int count = 0;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+  for (BOOL ok = Process32FirstW(snapshot.Get(), &entry); ok;
+       ok = Process32NextW(snapshot.Get(), &entry)) {
     std::wstring name(entry.szExeFile);
     CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
     if (!wanted.empty() && name.find(wanted) == std::wstring::npos) continue;
     ++count;
     if (print) Out(std::to_wstring(entry.th32ProcessID) + L" " + entry.szExeFile);
   }
-  CloseHandle(snapshot);
   return count;
 }
 
@@ -220,13 +222,11 @@ struct Watch {
 
 bool WatchedProcess(DWORD pid, const Watch& watch) {
   if (pid == watch.childPid) return true;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return false;
   wchar_t path[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  bool named = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
-  CloseHandle(process);
-  if (!named) return false;
+  if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size)) return false;
   std::wstring name = LowerName(path);
   for (const std::wstring& prefix : watch.prefixes)
     if (name.compare(0, prefix.size(), prefix) == 0) return true;
@@ -267,22 +267,19 @@ int RunCommand(int argc, wchar_t** argv, int i) {
   if (!CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &si, &pi))
     return Fail(L"cannot start " + program + L": error " + std::to_wstring(GetLastError()));
-  CloseHandle(pi.hThread);
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
   watch.childPid = pi.dwProcessId;
   DWORD start = GetTickCount();
   DWORD waited = WAIT_TIMEOUT;
   while (waited == WAIT_TIMEOUT) {
     EnumWindows(WatchProc, reinterpret_cast<LPARAM>(&watch));
     if (GetTickCount() - start >= timeoutMs) break;
-    waited = WaitForSingleObject(pi.hProcess, 10);
+    waited = WaitForSingleObject(process.Get(), 10);
   }
-  if (waited != WAIT_OBJECT_0) {
-    CloseHandle(pi.hProcess);
+  if (waited != WAIT_OBJECT_0)
     return Fail(program + L" still runs after " + std::to_wstring(timeoutMs) + L" ms");
-  }
   DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process.Get(), &code);
   Out(L"exit " + std::to_wstring(code));
   return 0;
 }
@@ -292,14 +289,13 @@ int RunCommand(int argc, wchar_t** argv, int i) {
 int HoldCommand(const wchar_t* path, const wchar_t* msText) {
   unsigned long ms = 0;
   if (!path || !ParseNumber(msText, &ms)) return Usage();
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
+  ScopedFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file)
     return Fail(std::wstring(L"cannot open ") + path + L": error " +
                 std::to_wstring(GetLastError()));
   Out(L"held");
   Sleep(ms);
-  CloseHandle(file);
   return 0;
 }
 

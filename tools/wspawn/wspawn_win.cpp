@@ -18,33 +18,14 @@
 #include <cwchar>
 #include <string>
 
+#include "common/win_handles.h"
+
 namespace {
 
 constexpr int kExitCommandFailed = 1;
 constexpr int kExitNotStarted = 2;
 constexpr int kExitUsage = 3;
 constexpr DWORD kChunkBytes = 16 * 1024;
-
-class Handle {
- public:
-  explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  ~Handle() { Reset(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return h_; }
-  HANDLE* Receive() {
-    Reset();
-    return &h_;
-  }
-  void Reset(HANDLE h = nullptr) {
-    if (h_) ::CloseHandle(h_);
-    h_ = h;
-  }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HANDLE h_;
-};
 
 const wchar_t* SkipSpaces(const wchar_t* p) {
   while (*p == L' ' || *p == L'\t') ++p;
@@ -116,15 +97,15 @@ std::wstring ProgramInOwnFolder(const wchar_t* command) {
 
 int Run(HANDLE out, const wchar_t* command) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  Handle readEnd;
-  Handle writeEnd;
+  ScopedHandle readEnd;
+  ScopedHandle writeEnd;
   if (!::CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inherit, 0)) return kExitNotStarted;
   ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
-  Handle nul(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFileHandle nul(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 
   // The command dies with us: a caller that gives up on us ends it too.
-  Handle job(::CreateJobObjectW(nullptr, nullptr));
+  ScopedHandle job(::CreateJobObjectW(nullptr, nullptr));
   if (job) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
@@ -136,7 +117,7 @@ int Run(HANDLE out, const wchar_t* command) {
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
-  si.hStdInput = nul.Get();
+  si.hStdInput = nul ? nul.Get() : nullptr;
   si.hStdOutput = writeEnd.Get();
   si.hStdError = writeEnd.Get();
   std::wstring commandLine = command;
@@ -148,8 +129,8 @@ int Run(HANDLE out, const wchar_t* command) {
     WriteFrame(out, nullptr, 0);
     return kExitNotStarted;
   }
-  Handle process(pi.hProcess);
-  Handle thread(pi.hThread);
+  ScopedHandle process(pi.hProcess);
+  ScopedHandle thread(pi.hThread);
   if (job) ::AssignProcessToJobObject(job.Get(), process.Get());
   ::ResumeThread(thread.Get());
   writeEnd.Reset();  // the command's end closing ends our reading
@@ -182,7 +163,6 @@ int wmain() {
   HANDLE out = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
   // The command must not hold our caller's pipe open after we end.
   if (!::SetHandleInformation(out, HANDLE_FLAG_INHERIT, 0)) return kExitUsage;
-  const int code = Run(out, command);
-  ::CloseHandle(out);
-  return code;
+  ScopedHandle owned(out);
+  return Run(out, command);
 }

@@ -1,5 +1,5 @@
 // Reading PE32 headers and computing the PE checksum.
-#include "package/pe_image.h"
+#include "authoring/pe_image.h"
 
 namespace {
 

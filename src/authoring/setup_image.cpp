@@ -1,14 +1,14 @@
 // Writing a setup program: the stub with a rebuilt resource section.
-#include "package/setup_image.h"
+#include "authoring/setup_image.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "common/codepage.h"
 #include "common/version_number.h"
-#include "package/pe_image.h"
-#include "package/pe_resources.h"
-#include "package/version_resource.h"
+#include "authoring/pe_image.h"
+#include "authoring/pe_resources.h"
+#include "authoring/version_resource.h"
 
 namespace {
 

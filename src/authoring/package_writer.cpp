@@ -1,5 +1,5 @@
 // Building package archives.
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 
 #include <algorithm>
 #include <filesystem>

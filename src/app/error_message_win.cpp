@@ -1,5 +1,5 @@
 // Error message box without an owner window.
-#include "engine/error_message.h"
+#include "app/error_message.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // Building and reading VS_VERSIONINFO records.
-#include "package/version_resource.h"
+#include "authoring/version_resource.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Dry run: the mode's lists of an expanded script, described as the actions
 // describe themselves, on a standard Windows of the chosen bitness.
-#include "package/script_plan.h"
+#include "authoring/script_plan.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The script linter: one pass over the raw document (for positions) paired
 // with the expanded one (for values), plus the variable references of the
 // raw text and the package folder.
-#include "package/script_lint.h"
+#include "authoring/script_lint.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,7 +17,7 @@
 #include "common/strings.h"
 #include "common/version_number.h"
 #include "common/wstring.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "package/script_vocabulary.h"
 #include "package/setup_script.h"
 #include "package/system_folders.h"

@@ -1,9 +1,9 @@
 // Reading and writing the PE resource tree.
-#include "package/pe_resources.h"
+#include "authoring/pe_resources.h"
 
 #include <algorithm>
 
-#include "package/pe_image.h"
+#include "authoring/pe_image.h"
 
 namespace {
 
