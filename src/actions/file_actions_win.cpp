@@ -9,6 +9,7 @@
 #include "actions/file_actions.h"
 #include "engine/package_paths.h"
 #include "package/package_store.h"
+#include "platform/deletion_limits.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "common/win_handles.h"
@@ -108,11 +109,12 @@ CxResult FileAction::Execute(InstallContext* context) {
       }
     }
     if (dst.empty()) return CX_E_INVALID_ARG;
-    // A package folder nobody has needed on disk yet is copied from the
-    // archive; once on disk, its files there are the truth.
+    // A package folder the store has not extracted is copied from the
+    // archive, whatever lies at its path; once extracted, the store's files
+    // there are the truth.
     PackageStore* package = context ? context->package : nullptr;
     std::vector<PackageStore::TreeItem> items;
-    if (package && !OnDisk(src) && package->ListFolder(src, &items))
+    if (package && !package->IsExtractedFolder(src) && package->ListFolder(src, &items))
       return CopyTreeFromArchive(items, dst);
     r = EnsurePackagePath(context, src.c_str());
     if (r != CX_OK) return r;
@@ -138,7 +140,9 @@ CxResult FileAction::Execute(InstallContext* context) {
   }
   PackageStore::ArchiveFile served;
   PackageStore* package = context ? context->package : nullptr;
-  if (package && !OnDisk(src) && package->FindUnextracted(src, &served)) {
+  // A package file the store has not written comes from the archive: a file
+  // someone put at its path is never copied.
+  if (package && package->FindUnextracted(src, &served)) {
     // Comparing versions needs the source as a file on disk: its package
     // folder is extracted for that.
     if (compareVersion_ == 1 && OnDisk(dst)) {
@@ -219,6 +223,10 @@ CxResult DelDirAction::Describe(ScriptElement* templates, InstallContext*, WStri
 
 CxResult DelDirAction::Execute(InstallContext* context) {
   CxResult r = Parse(0);
+  if (r != CX_OK) return r;
+  // A drive root, a system folder or a profile is never deleted, whatever
+  // the script's variables made of the path.
+  r = CheckFolderMayGo(source_.Wide());
   if (r != CX_OK) return r;
   r = EnsurePackagePath(context, source_.Wide());
   if (r != CX_OK) return r;

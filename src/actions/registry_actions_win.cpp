@@ -7,6 +7,7 @@
 
 #include "actions/attribute_reading.h"
 #include "engine/package_paths.h"
+#include "platform/deletion_limits.h"
 #include "platform/registry.h"
 
 namespace {
@@ -119,7 +120,12 @@ CxResult DelRegisterAction::Execute(InstallContext*) {
   RegistryLocation location;
   r = LocationOf(root_, subKey_, valueName_, key64_, &location);
   if (r != CX_OK) return r;
-  return valueName_.IsEmpty() ? RegDeleteKeyTree(&location) : RegDeleteValue(&location);
+  if (!valueName_.IsEmpty()) return RegDeleteValue(&location);
+  // A hive's top keys and the keys every program relies on are never
+  // deleted whole, whatever the script's variables made of the subkey.
+  if (CheckKeyDeletion(location.root, subKey_.Str()) != DeletionRefusal::kNone)
+    return CX_E_DELETE_REFUSED;
+  return RegDeleteKeyTree(&location);
 }
 
 // ---- RunRegFile ----
