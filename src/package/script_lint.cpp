@@ -18,6 +18,7 @@
 #include "common/version_number.h"
 #include "common/wstring.h"
 #include "engine/action_schema.h"
+#include "package/deletion_lint.h"
 #include "package/package_writer.h"
 #include "package/setup_script.h"
 #include "package/system_folders.h"
@@ -765,6 +766,7 @@ std::vector<LintFinding> Linter::Run(const std::string& bytes) {
   CheckSetupInfo();
   CheckTexts();
   CheckLists();
+  LintDeletionTargets(config_, encoding_, &findings_);
   CheckTemplates();
   CheckPackageNames();
   std::stable_sort(findings_.begin(), findings_.end(),

@@ -53,7 +53,7 @@ TEST(ScriptPlan, DescriptionsFillAndAppendAsEachTypeDoes) {
       {in[17], "Removing RSA|SM2 from MY"},  // "$[src]" is the certificate type
       {in[19], "Task LintTool (Create)[\"C:\\Program Files (x86)\\KOVA\\LintTest\\Tool.exe\" /tray]"},
       {in[20], "Task LintTool (Run)"},
-      {un[1], "Removing HKEY_LOCAL_MACHINE\\SOFTWARE\\KOVA\\ m_b64Key=true"},
+      {un[1], "Removing HKEY_LOCAL_MACHINE\\SOFTWARE\\KOVA\\LintTest\\ m_b64Key=true"},
       {un[2], "Removing HKEY_CURRENT_CONFIG\\KOVA\\Path m_b64Key=false"},
       {uninstall.lists[1].actions[0], "Removing C:\\Program Files (x86)\\KOVA CheckIsEmpty=\"True\""},
   };
