@@ -22,7 +22,11 @@ LogTime LogTimeNow() {
 std::u16string SetupLog::FullPath(const std::u16string& path) {
   wchar_t full[MAX_PATH];
   const DWORD n = GetFullPathNameW(AsWide(path.c_str()), MAX_PATH, full, nullptr);
-  return (n && n < MAX_PATH) ? std::u16string(AsU16(full), n) : path;
+  if (n == 0 || n >= MAX_PATH) return path;
+  // Long names, as the system reports the file's own path when it is checked.
+  wchar_t longPath[MAX_PATH];
+  const DWORD m = GetLongPathNameW(full, longPath, MAX_PATH);
+  return (m && m < MAX_PATH) ? std::u16string(AsU16(longPath), m) : std::u16string(AsU16(full), n);
 }
 
 CxResult SetupLog::OpenFile(const std::u16string& path, bool createNew) {

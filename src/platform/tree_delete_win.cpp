@@ -200,7 +200,11 @@ CxResult DeleteDirectoryTree(const char16_t* path, uint32_t* restartFlag) {
   wchar_t full[MAX_PATH];
   const DWORD n = ::GetFullPathNameW(AsWide(path), MAX_PATH, full, nullptr);
   if (n == 0 || n >= MAX_PATH) return n ? ERROR_FILENAME_EXCED_RANGE : LastError();
-  U16 target(AsU16(full), n);
+  // Long names, as the system reports the folder's own path for the check
+  // below (a short last part would not match it).
+  wchar_t longPath[MAX_PATH];
+  const DWORD m = ::GetLongPathNameW(full, longPath, MAX_PATH);
+  U16 target = (m && m < MAX_PATH) ? U16(AsU16(longPath), m) : U16(AsU16(full), n);
   while (target.size() > 3 && target.back() == u'\\') target.pop_back();
   const size_t cut = target.rfind(u'\\');
   const U16 name = cut == U16::npos ? U16() : target.substr(cut + 1);
