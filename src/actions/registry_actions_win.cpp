@@ -9,6 +9,7 @@
 #include "engine/package_paths.h"
 #include "platform/deletion_limits.h"
 #include "platform/registry.h"
+#include "platform/registry_text.h"
 
 namespace {
 WString RegistryPath(const WString& root, const WString& subKey, const WString& valueName) {
@@ -123,7 +124,8 @@ CxResult DelRegisterAction::Execute(InstallContext*) {
   if (!valueName_.IsEmpty()) return RegDeleteValue(&location);
   // A hive's top keys and the keys every program relies on are never
   // deleted whole, whatever the script's variables made of the subkey.
-  if (CheckKeyDeletion(location.root, subKey_.Str()) != DeletionRefusal::kNone)
+  if (IsDeletableSubKey(subKey_.Wide()) &&
+      CheckKeyDeletion(location.root, subKey_.Str()) != DeletionRefusal::kNone)
     return CX_E_DELETE_REFUSED;
   return RegDeleteKeyTree(&location);
 }
