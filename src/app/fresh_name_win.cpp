@@ -3,6 +3,8 @@
 
 #include <ntsecapi.h>
 
+#include <functional>
+
 #include "platform/admin_only_acl.h"
 #include "platform/object_checks.h"
 #include "platform/tree_delete.h"
@@ -34,8 +36,9 @@ int ClaimAnswer(CxResult r) {
              ? 1
              : 2;
 }
-}  // namespace
-
+// Draws up to `tries` names in `folder` and calls `claim` with each, which
+// returns 0 when it made the object, 1 when the name was taken, anything
+// else to give up. True with `made` set when a name was claimed.
 bool ClaimFreshName(const std::u16string& folder, const char16_t* prefix, const char16_t* suffix,
                     int tries, const std::function<int(const char16_t* name)>& claim,
                     std::u16string* made) {
@@ -53,6 +56,7 @@ bool ClaimFreshName(const std::u16string& folder, const char16_t* prefix, const 
   }
   return false;
 }
+}  // namespace
 
 CxResult CreateFreshFolder(const std::u16string& folder, const char16_t* prefix,
                            SECURITY_ATTRIBUTES* security, std::u16string* made,
