@@ -16,13 +16,17 @@
 #include "common/codepage.h"
 #include "common/strings.h"
 #include "package/temp_folder.h"
-#include "platform/file_system.h"
 #include "platform/process_control.h"
 #include "platform/system_tools.h"
 
 namespace {
-// Fresh names drawn for the uninstaller copy before giving up.
-constexpr int kRelaunchCopyTries = 16;
+// Files this process keeps open for reading until it ends: its uninstaller
+// copy (as launcher) or its own program file (as the copy), so that nobody
+// renames or replaces them while they run.
+std::vector<ScopedFileHandle>& HeldUntilExit() {
+  static std::vector<ScopedFileHandle> held;
+  return held;
+}
 
 std::vector<std::u16string> ProcessArguments() {
   std::vector<std::u16string> args;
@@ -59,34 +63,38 @@ CommandLineFlags ParseProcessCommandLine() {
 }
 
 int HandleCmdLine(InstallerEngine* engine, int* exitNow) {
-  return HandleCmdLineWith(engine, ProcessArguments(), ModulePath().c_str(), exitNow);
+  const int result = HandleCmdLineWith(engine, ProcessArguments(), ModulePath().c_str(), exitNow);
+  if (result == 1 && engine->IsUninstallCopy()) {
+    // The copy runs from the shared working folder: its file stays open with
+    // read sharing only, so it can be neither renamed nor replaced.
+    ScopedFileHandle self(CreateFileW(AsWide(ModulePath().c_str()), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    if (self) HeldUntilExit().push_back(std::move(self));
+  }
+  return result;
 }
 
 int RelaunchUninstallCopy(InstallerEngine* engine) {
   if (!engine) return 0;
   std::u16string self = ModulePath();
   std::u16string temp;
-  bool haveTemp = GetTempFolder(&temp) == 1;
-  if (!haveTemp) temp.clear();  // the bare name, next to the current directory
+  if (GetTempFolder(&temp) != 1) {
+    ProcessLog().Write("no working folder for the uninstaller copy");
+    return 0;
+  }
   // Never overwrite or follow a file someone else placed in the shared
-  // temporary folder: copy only to a name that does not exist yet.
+  // working folder: copy only to a name that does not exist yet. Elevated,
+  // the copy admits only Administrators and SYSTEM from its creation on;
+  // held for reading until this process ends, nobody can swap it.
   std::u16string target;
-  // Elevated, the copy admits only Administrators and SYSTEM from its
-  // creation on, so the user's other processes cannot swap it before it runs.
   AdminOnlySecurity protection;
   SECURITY_ATTRIBUTES* security = ProtectionFor(IsUserAdmin() == 1, &protection);
-  bool copied = ClaimFreshName(
-      u"%sUninstallation_%08X.exe", temp, kRelaunchCopyTries,
-      [&self, security](const char16_t* name) {
-        CxResult r = CopyToNewFile(self.c_str(), name, security);
-        if (r == CX_OK) return 0;
-        return (r == ERROR_FILE_EXISTS || r == ERROR_ALREADY_EXISTS) ? 1 : 2;
-      },
-      &target);
-  if (!copied) {
+  ScopedFileHandle held;
+  if (CopyToFreshFile(self, temp, u"Uninstallation_", u".exe", security, &target, &held) != CX_OK) {
     ProcessLog().Write("the uninstaller could not copy itself to the temporary folder");
     return 0;
   }
+  HeldUntilExit().push_back(std::move(held));
   ProcessLog().Writef("uninstaller copy: %s", Utf16ToUtf8(target).c_str());
   std::u16string params =
       RelaunchParameters(engine->IsSilent(), engine->IsQuiet(), ProcessLog().Path());
@@ -140,9 +148,7 @@ int Cleanup(InstallerEngine* engine) {
     ReleaseNamedMutex(lock.Get());
     lock.Reset();
   }
-  WString folder;
-  engine->GetPackageFolder(&folder);
-  if (!folder.IsEmpty()) DeleteDirectoryTree(folder.Wide(), nullptr);
+  engine->RemovePackageFolder();
   return DeleteSelf(engine);
 }
 

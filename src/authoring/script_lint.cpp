@@ -17,6 +17,7 @@
 #include "common/strings.h"
 #include "common/version_number.h"
 #include "common/wstring.h"
+#include "authoring/deletion_lint.h"
 #include "authoring/package_writer.h"
 #include "package/script_vocabulary.h"
 #include "package/setup_script.h"
@@ -754,6 +755,7 @@ std::vector<LintFinding> Linter::Run(const std::string& bytes) {
   CheckSetupInfo();
   CheckTexts();
   CheckLists();
+  LintDeletionTargets(config_, encoding_, &findings_);
   CheckTemplates();
   CheckPackageNames();
   std::stable_sort(findings_.begin(), findings_.end(),

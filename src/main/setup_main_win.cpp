@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/installer_engine.h"
+#include "app/leftovers.h"
 #include "app/run_controller.h"
 #include "browser/browser_check.h"
 #include "app/setup_log.h"
@@ -62,6 +63,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   const CommandLineFlags flags = ParseProcessCommandLine();
   StartLog(flags);
+  if (!flags.help) RemoveLeftoversAtStart();
   // A copy started by a waiting launcher takes its link before anything
   // else can hand the standard handles on.
   if (flags.isUninstallCopy && flags.quiet) TheLauncherLink().Take();

@@ -46,7 +46,8 @@ bool ReadKeyBinding(const Crypt32Api& api, PCCERT_CONTEXT cert, std::vector<BYTE
 CxResult AddCertificateFileToStore(const char16_t* path, const char16_t* storeName) {
   if (!path || !path[0]) return CX_E_INVALID_ARG;
   if (!::PathFileExistsW(AsWide(path))) return CX_WIN_ERROR_FILE_NOT_FOUND;
-  ScopedFileHandle file(::CreateFileW(AsWide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  // Shares reading: the package store holds the files it extracted open.
+  ScopedFileHandle file(::CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastErrorOr(CX_E_FAIL);
   const DWORD size = ::GetFileSize(file.Get(), nullptr);

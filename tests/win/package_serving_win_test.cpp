@@ -86,6 +86,38 @@ TEST_F(ServedPackage, AProgramFromThePackageLoadsTheDllBesideIt) {
   ASSERT_EQ(RunAction(start, &context_), CX_OK);
   EXPECT_EQ(ReadFileText(out), L"loaded");
   EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Files"))) << "only the program's folder lands";
+
+  // The program ran from files the store holds: while it does, nobody can
+  // rename, delete or write them, nor rename their folder.
+  for (const std::wstring& held : {Pkg(L"PackageFiles\\Tools\\runner.exe"),
+                                   Pkg(L"PackageFiles\\Tools\\cx_version_dll.dll"),
+                                   Pkg(L"PackageFiles\\Tools")}) {
+    EXPECT_FALSE(MoveFileW(held.c_str(), (held + L"_swapped").c_str())) << held;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << held;
+  }
+  const std::wstring exe = Pkg(L"PackageFiles\\Tools\\runner.exe");
+  EXPECT_FALSE(DeleteFileW(exe.c_str()));
+  ScopedFileHandle writer(CreateFileW(exe.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_FALSE(writer) << "opened for writing";
+  store_.Close();
+  EXPECT_TRUE(MoveFileW(exe.c_str(), (exe + L"_swapped").c_str())) << "the run let go";
+}
+
+TEST_F(ServedPackage, PlantedBytesAreNeverCopiedNorRun) {
+  // Someone else's file at a package path before the store extracts it.
+  ASSERT_TRUE(CreateDirectoryW(Pkg(L"PackageFiles").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Pkg(L"PackageFiles\\Files").c_str(), nullptr));
+  const std::wstring planted = dir_.Write(L"pkg\\PackageFiles\\Files\\a.txt", "planted");
+  // A File copy takes the archive's bytes...
+  ASSERT_EQ(Copy(planted, dir_.File(L"out\\a.txt")), CX_OK);
+  EXPECT_EQ(ReadFileText(dir_.File(L"out\\a.txt")), L"alpha");
+  const std::wstring app = dir_.File(L"App");
+  ASSERT_EQ(Copy(Pkg(L"\\PackageFiles\\Files\\*"), app + L"\\*"), CX_OK);
+  EXPECT_EQ(ReadFileText(app + L"\\a.txt"), L"alpha");
+  // ...and an action that needs the file on disk stops the run.
+  TestElement reg(L"<RunRegFile Src='" + planted + L"' os='os64'/>");
+  EXPECT_EQ(RunAction(reg, &context_), CX_E_FAIL);
+  EXPECT_EQ(ReadFileText(planted), L"planted");
 }
 
 TEST_F(ServedPackage, FileCopiesNeverTouchThePackageFolder) {

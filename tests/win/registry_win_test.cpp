@@ -153,27 +153,30 @@ TEST(AddRegisterAction, TypesRootsAndData) {
 
 TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {
   TestKey key;
-  for (const wchar_t* leaf : {L"A\\A1\\A11", L"A\\A2", L"B\\B1\\B11\\B111"}) {
+  for (const wchar_t* leaf : {L"T\\A\\A1\\A11", L"T\\A\\A2", L"T\\B\\B1\\B11\\B111"}) {
     RegistryLocation loc;
     const std::u16string sub = key.Path16(leaf);
     loc.subKey = sub.c_str();
     loc.valueName = u"v";
     ASSERT_EQ(RegWriteDword(&loc, 1), CX_OK);
   }
-  TestElement value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"A\\A2") + L"' ValueName='v'/>");
+  TestElement value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"T\\A\\A2") + L"' ValueName='v'/>");
   EXPECT_EQ(RunAction(value), CX_OK);
   EXPECT_EQ(RunAction(value), CX_WIN_ERROR_FILE_NOT_FOUND);
 
   // Refused: each would name a key above the one meant.
-  for (const std::wstring& bad : {key.Path() + L"\\", std::wstring(L"\\") + key.Path()}) {
+  for (const std::wstring& bad : {key.Path(L"T") + L"\\", std::wstring(L"\\") + key.Path(L"T")}) {
     TestElement e(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + bad + L"'/>");
     EXPECT_EQ(RunAction(e), CX_E_INVALID_ARG) << bad.c_str();
   }
-  EXPECT_TRUE(KeyExists(key.Path(L"B\\B1\\B11\\B111"), k32));
+  // Refused with its own code: a key of a hive's first two levels.
+  TestElement top(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
+  EXPECT_EQ(RunAction(top), CX_E_DELETE_REFUSED);
+  EXPECT_TRUE(KeyExists(key.Path(L"T\\B\\B1\\B11\\B111"), k32));
 
-  TestElement tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
+  TestElement tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"T") + L"'/>");
   EXPECT_EQ(RunAction(tree), CX_OK);
-  EXPECT_FALSE(KeyExists(key.Path(), k32));
+  EXPECT_FALSE(KeyExists(key.Path(L"T"), k32));
   // A key already gone: the code the failure policy lets pass.
   EXPECT_EQ(RunAction(tree), CX_WIN_ERROR_FILE_NOT_FOUND);
 }

@@ -8,6 +8,8 @@
 #include "engine/listed_action.h"
 #include "platform/pending_renames.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -221,4 +223,68 @@ const ActionRegistry& BuiltinRegistry() {
 
 CxResult RunAction(const TestElement& element, InstallContext* context) {
   return ListedAction(BuiltinRegistry(), element.Get()).Execute(context);
+}
+
+namespace {
+bool IsSid(PSID sid, WELL_KNOWN_SID_TYPE type) {
+  BYTE known[SECURITY_MAX_SID_SIZE];
+  DWORD n = sizeof known;
+  return CreateWellKnownSid(type, nullptr, known, &n) && EqualSid(sid, known);
+}
+
+bool IsProcessUser(PSID sid) {
+  ScopedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  BYTE buffer[256];
+  DWORD n = 0;
+  return GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &n) &&
+         EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+}
+}  // namespace
+
+DaclSummary SummarizeDacl(PSECURITY_DESCRIPTOR sd) {
+  DaclSummary s;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(sd, &control, &revision);
+  s.isProtected = (control & SE_DACL_PROTECTED) != 0;
+  char* sddl = nullptr;
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1,
+                                                           DACL_SECURITY_INFORMATION, &sddl, nullptr)) {
+    ScopedLocalMem owner(sddl);
+    s.text = sddl;
+  }
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+    void* raw = nullptr;
+    if (!GetAce(dacl, i, &raw)) continue;
+    auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(raw);
+    PSID sid = &ace->SidStart;
+    if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) ++s.others;
+    else if (IsSid(sid, WinBuiltinAdministratorsSid)) ++s.admins;
+    else if (IsSid(sid, WinLocalSystemSid)) ++s.system;
+    else if (IsProcessUser(sid)) ++s.user;
+    else ++s.others;
+    const BYTE inherit = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    if ((ace->Mask & FILE_ALL_ACCESS) != FILE_ALL_ACCESS || (ace->Header.AceFlags & inherit) != inherit)
+      s.allFullAndInherited = false;
+  }
+  return s;
+}
+
+DaclSummary ReadBackDacl(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+    return DaclSummary{};
+  ScopedLocalMem owner(sd);
+  return SummarizeDacl(sd);
+}
+
+void ExpectOnlyAdministratorsAndSystem(const DaclSummary& s) {
+  EXPECT_EQ(s.others, 0) << s.text;
+  EXPECT_EQ(s.system, 1) << s.text;
+  EXPECT_EQ(s.admins + s.user, 1) << s.text;
 }

@@ -113,3 +113,17 @@ const ActionRegistry& BuiltinRegistry();
 // The element's action executed as the runners execute it (ListedAction):
 // with its type's redirection and "os" rule.
 CxResult RunAction(const TestElement& element, InstallContext* context = nullptr);
+// What a file's or folder's access list admits, for the admin-only checks.
+struct DaclSummary {
+  bool isProtected = false;
+  int admins = 0, system = 0, user = 0, others = 0;
+  bool allFullAndInherited = true;
+  std::string text;  // SDDL, for failure messages
+};
+DaclSummary SummarizeDacl(PSECURITY_DESCRIPTOR sd);
+// The access list the file system keeps for `path`.
+DaclSummary ReadBackDacl(const std::wstring& path);
+// Admitted: Administrators, SYSTEM, and (where the file system can keep no
+// more than an owner, as Wine's) the creating user, who is an
+// administrator here.
+void ExpectOnlyAdministratorsAndSystem(const DaclSummary& s);

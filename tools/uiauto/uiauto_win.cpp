@@ -167,8 +167,9 @@ BOOL CALLBACK DumpProc(HWND child, LPARAM) {
   return TRUE;
 }
 
-// Processes whose executable name contains `part`, case-insensitively.
-int CountProcesses(const std::wstring& part, bool print) {
+// Processes whose executable name contains `part`, case-insensitively;
+// with `kill`, each is ended at once, as a crash or a task manager would.
+int CountProcesses(const std::wstring& part, bool print, bool kill = false) {
   ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return -1;
   std::wstring wanted(part);
@@ -183,6 +184,11 @@ int CountProcesses(const std::wstring& part, bool print) {
     if (!wanted.empty() && name.find(wanted) == std::wstring::npos) continue;
     ++count;
     if (print) Out(std::to_wstring(entry.th32ProcessID) + L" " + entry.szExeFile);
+    if (!kill) continue;
+    ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    TerminateProcess(process.Get(), 9);
+    WaitForSingleObject(process.Get(), 10000);
   }
   return count;
 }
@@ -310,6 +316,7 @@ int Usage() {
        L"  key escape|enter | close         keyboard key, WM_CLOSE\n"
        L"  title | dump | list              the window's title; its controls; all top-level windows\n"
        L"  procs [NAME]                     running processes (name substring)\n"
+       L"  kill NAME                        end the processes of that name (substring) at once\n"
        L"  wait-process NAME TIMEOUT-MS | wait-no-process NAME TIMEOUT-MS\n"
        L"  sleep MS\n"
        L"  run [--watch NAME-PREFIX]... TIMEOUT-MS PROGRAM [ARGS]  run, wait, print windows and exit\n"
@@ -337,7 +344,7 @@ int Run(int argc, wchar_t** argv) {
   static const wchar_t* const kCommands[] = {
       L"list", L"procs", L"sleep", L"wait-process", L"wait-no-process", L"wait-window",
       L"wait-class", L"wait-gone", L"title", L"dump", L"close", L"key", L"text", L"state",
-      L"wait-ready", L"focus", L"click", L"run", L"hold"};
+      L"wait-ready", L"focus", L"click", L"run", L"hold", L"kill"};
   bool known = false;
   for (const wchar_t* name : kCommands) known = known || command == name;
   if (!known) return Usage();
@@ -353,6 +360,10 @@ int Run(int argc, wchar_t** argv) {
   }
   if (command == L"procs") {
     return CountProcesses(a1 ? a1 : L"", true) < 0 ? Fail(L"no process list") : 0;
+  }
+  if (command == L"kill") {
+    if (!a1 || !*a1) return Usage();
+    return CountProcesses(a1, true, true) > 0 ? 0 : Fail(std::wstring(L"no process ") + a1);
   }
   if (command == L"sleep") {
     if (!ParseNumber(a1, &number)) return Usage();
