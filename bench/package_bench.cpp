@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "package/package_archive.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "package/setup_script.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "package/script_lint.h"
-#include "package/script_plan.h"
+#include "authoring/script_lint.h"
+#include "authoring/script_plan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 64 * 1024) return 0;  // real scripts are a few KiB

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "package/pe_image.h"
-#include "package/pe_resources.h"
-#include "package/setup_image.h"
-#include "package/version_resource.h"
+#include "authoring/pe_image.h"
+#include "authoring/pe_resources.h"
+#include "authoring/setup_image.h"
+#include "authoring/version_resource.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 1024 * 1024) return 0;

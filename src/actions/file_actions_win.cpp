@@ -5,6 +5,7 @@
 #include "actions/file_actions.h"
 #include "engine/package_paths.h"
 #include "package/package_store.h"
+#include "platform/deletion_limits.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "common/win_handles.h"
@@ -79,11 +80,12 @@ CxResult ExecuteFile(ActionValues* values, InstallContext* context) {
       }
     }
     if (dst.empty()) return CX_E_INVALID_ARG;
-    // A package folder nobody has needed on disk yet is copied from the
-    // archive; once on disk, its files there are the truth.
+    // A package folder the store has not extracted is copied from the
+    // archive, whatever lies at its path; once extracted, the store's files
+    // there are the truth.
     PackageStore* package = context ? context->package : nullptr;
     std::vector<PackageStore::TreeItem> items;
-    if (package && !OnDisk(src) && package->ListFolder(src, &items))
+    if (package && !package->IsExtractedFolder(src) && package->ListFolder(src, &items))
       return CopyTreeFromArchive(items, dst);
     r = EnsurePackagePath(context, src.c_str());
     if (r != CX_OK) return r;
@@ -109,7 +111,9 @@ CxResult ExecuteFile(ActionValues* values, InstallContext* context) {
   }
   PackageStore::ArchiveFile served;
   PackageStore* package = context ? context->package : nullptr;
-  if (package && !OnDisk(src) && package->FindUnextracted(src, &served)) {
+  // A package file the store has not written comes from the archive: a file
+  // someone put at its path is never copied.
+  if (package && package->FindUnextracted(src, &served)) {
     // Comparing versions needs the source as a file on disk: its package
     // folder is extracted for that.
     if (compareVersion && OnDisk(dst)) {
@@ -145,7 +149,11 @@ CxResult ExecuteDelFile(ActionValues* values, InstallContext* context) {
 
 CxResult ExecuteDelDir(ActionValues* values, InstallContext* context) {
   const WString& source = values->Text("Src");
-  CxResult r = EnsurePackagePath(context, source.Wide());
+  // A drive root, a system folder or a profile is never deleted, whatever
+  // the script's variables made of the path.
+  CxResult r = CheckFolderMayGo(source.Wide());
+  if (r != CX_OK) return r;
+  r = EnsurePackagePath(context, source.Wide());
   if (r != CX_OK) return r;
   // Also false for a missing path or a file: nothing to delete then.
   if (values->Flag("CheckIsEmpty") && !::PathIsDirectoryEmptyW(source.W())) return CX_OK;

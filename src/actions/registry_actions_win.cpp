@@ -6,7 +6,9 @@
 
 #include "engine/package_paths.h"
 #include "package/value_rules.h"
+#include "platform/deletion_limits.h"
 #include "platform/registry.h"
+#include "platform/registry_text.h"
 
 namespace {
 // The location both value actions work on; fails on an unknown root name.
@@ -44,8 +46,15 @@ CxResult ExecuteDelRegister(ActionValues* values, InstallContext*) {
   RegistryLocation location;
   CxResult r = LocationOf(*values, &location);
   if (r != CX_OK) return r;
-  return values->Text("ValueName").IsEmpty() ? RegDeleteKeyTree(&location)
-                                             : RegDeleteValue(&location);
+  const WString& valueName = values->Text("ValueName");
+  if (!valueName.IsEmpty()) return RegDeleteValue(&location);
+  // A hive's top keys and the keys every program relies on are never
+  // deleted whole, whatever the script's variables made of the subkey.
+  const WString& subKey = values->Text("SubKey");
+  if (IsDeletableSubKey(subKey.Wide()) &&
+      CheckKeyDeletion(location.root, subKey.Str()) != DeletionRefusal::kNone)
+    return CX_E_DELETE_REFUSED;
+  return RegDeleteKeyTree(&location);
 }
 
 CxResult ExecuteRunRegFile(ActionValues* values, InstallContext* context) {

@@ -84,9 +84,9 @@ std::u16string RelaunchParameters(uint32_t silent, bool quiet, const std::u16str
   return params;
 }
 
-std::u16string SelfDeleteCommand(const std::u16string& comspec, const std::u16string& path,
+std::u16string SelfDeleteCommand(const std::u16string& interpreter, const std::u16string& path,
                                  bool waitForEnd) {
-  const std::u16string program = u"\"" + comspec + u"\"";
+  const std::u16string program = u"\"" + interpreter + u"\"";
   const std::u16string file = u"\"" + path + u"\"";
   if (!waitForEnd) return program + u" /c del " + file;
   return program + u" /c set /p cxwait= & for /l %i in (1,1,400) do if exist " + file +

@@ -44,11 +44,11 @@ std::u16string RelaunchParameters(uint32_t silent, bool quiet = false,
                                   const std::u16string& logPath = std::u16string());
 
 // The command interpreter's command line that deletes the program file
-// `path` once this process has ended; `comspec` is the interpreter. Both
+// `path` once this process has ended; `interpreter` is cmd.exe's path. Both
 // paths are quoted: where 8.3 names are disabled a "short" path is the long
 // one, spaces included. With `waitForEnd` the interpreter first reads a line
 // from its standard input (a pipe this process holds until it ends) and then
 // tries the delete a few hundred times, for the moment Windows takes to
 // release a program's file after its end.
-std::u16string SelfDeleteCommand(const std::u16string& comspec, const std::u16string& path,
+std::u16string SelfDeleteCommand(const std::u16string& interpreter, const std::u16string& path,
                                  bool waitForEnd);

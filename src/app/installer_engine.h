@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/named_objects.h"
 #include "common/wstring.h"
 #include "engine/action_registry.h"
 #include "engine/install_context.h"
@@ -80,10 +81,16 @@ class InstallerEngine {
   uint32_t RelaunchExitCode() const { return relaunchExitCode_; }
 
   // The single-instance lock (see CheckSingleInstance).
-  ScopedHandle& InstanceLock() { return instanceLock_; }
+  ScopedObjectHandle& InstanceLock() { return instanceLock_; }
+
+  // Lets go of the package's files and deletes the package folder through
+  // the handle held since its creation (never by its name, which someone
+  // else may own by then). Does nothing once done.
+  void RemovePackageFolder();
 
  private:
-  // Creates CxKeyPackage_%08X\ under the temporary folder; 1 or 0.
+  // Creates a fresh CxKeyPackage_<random>\ under the working folder and
+  // holds it for the run; 1 or 0.
   int CreatePackageFolder();
   // LoadPackage's steps; may throw when memory runs out.
   int LoadPackageFiles(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly);
@@ -93,7 +100,10 @@ class InstallerEngine {
   bool packageTooLarge_ = false;
   std::unique_ptr<ActionRegistry> registry_;
   InstallContext context_;
-  ScopedHandle instanceLock_;
+  ScopedObjectHandle instanceLock_;
+  // The package folder, held from its creation: nobody can rename or remove
+  // it, and a later setup's sweep of leftovers sees it in use.
+  ScopedFileHandle packageFolderLock_;
   std::atomic<uint32_t> stop_{0};
   uint32_t selfDeleteAllowed_ = 1;
   uint32_t isUninstallCopy_ = 0;
@@ -120,16 +130,17 @@ int HandleCmdLineWith(InstallerEngine* engine, const std::vector<std::u16string>
 // The process's own arguments parsed (see command_line.h).
 struct CommandLineFlags ParseProcessCommandLine();
 
-// Copies the running program to a new Uninstallation_%08X.exe in the
-// temporary folder (admin-only when elevated) and starts it with
-// "/UNINSTALL_COPY". 1 when started. A quiet launcher waits for the copy's
+// Copies the running program to a new Uninstallation_<random>.exe in the
+// working folder (admin-only when elevated), holds it for reading until this
+// process ends, and starts it with "/UNINSTALL_COPY". 1 when started. A quiet launcher waits for the copy's
 // report and keeps its exit code (RelaunchExitCode); 1 then means it came.
 int RelaunchUninstallCopy(InstallerEngine* engine);
 // Takes the instance lock named `name` (UTF-8; null or empty: the product
 // code). 1 when held, 0 when another instance holds it or it failed.
 int CheckSingleInstance(InstallerEngine* engine, const char* name);
-// Releases the lock, deletes the package folder, and after an uninstall
-// arranges the deletion of the program file. Safe to call more than once.
+// Releases the lock, deletes the package folder (RemovePackageFolder), and
+// after an uninstall arranges the deletion of the program file. Safe to
+// call more than once.
 int Cleanup(InstallerEngine* engine);
 // 1 when nothing had to be done or the deletion was arranged, 0 otherwise.
 int DeleteSelf(InstallerEngine* engine);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/fresh_name.h"
+#include "app/setup_log.h"
 #include "browser/firefox_package_step.h"
 #include "common/common_lib.h"
 #include "common/strings.h"
@@ -15,19 +16,13 @@
 #include "engine/action_runner.h"
 #include "engine/admin_check.h"
 #include "engine/builtin_actions.h"
-#include "engine/error_message.h"
+#include "app/error_message.h"
 #include "engine/package_paths.h"
 #include "package/package_archive.h"
 #include "package/package_resource.h"
 #include "package/temp_folder.h"
 #include "platform/admin_only_acl.h"
-#include "platform/file_system.h"
-
-namespace {
-// A folder under the shared temporary folder may belong to someone else, so
-// the package folder must be one this process created; a few draws, then give up.
-constexpr int kPackageFolderTries = 16;
-}  // namespace
+#include "platform/tree_delete.h"
 
 InstallerEngine::InstallerEngine() {
   CommonLibInit();
@@ -68,16 +63,17 @@ int InstallerEngine::CreatePackageFolder() {
   std::u16string made;
   AdminOnlySecurity protection;
   SECURITY_ATTRIBUTES* security = ProtectionFor(IsUserAdmin() == 1, &protection);
-  bool created = ClaimFreshName(
-      u"%sCxKeyPackage_%08X\\", temp, kPackageFolderTries,
-      [security](const char16_t* name) {
-        if (CreateDirectoryW(AsWide(name), security)) return 0;
-        return GetLastError() == ERROR_ALREADY_EXISTS ? 1 : 2;
-      },
-      &made);
-  if (!created) return 0;
+  if (CreateFreshFolder(temp, u"CxKeyPackage_", security, &made, &packageFolderLock_) != CX_OK)
+    return 0;
   context_.packageFolder.Assign(made.c_str());
   return 1;
+}
+
+void InstallerEngine::RemovePackageFolder() {
+  package_.Close();
+  if (!packageFolderLock_) return;
+  DeleteOpenTree(packageFolderLock_.Get(), context_.packageFolder.Str(), InUse::kSchedule, nullptr);
+  packageFolderLock_.Reset();
 }
 
 int InstallerEngine::LoadPackage(uint32_t resourceId, const char16_t* scriptPath, int scriptOnly) {
@@ -91,16 +87,14 @@ int InstallerEngine::LoadPackage(uint32_t resourceId, const char16_t* scriptPath
   // nothing of the package may stay behind.
   packageTooLarge_ = true;
   context_.package = nullptr;
-  if (!context_.packageFolder.IsEmpty()) DeleteDirectoryTree(context_.packageFolder.Wide(), nullptr);
+  RemovePackageFolder();
   context_.packageFolder.Clear();
   return 0;
 }
 
 int InstallerEngine::LoadPackageFiles(uint32_t resourceId, const char16_t* scriptPath, int) {
   if (!scriptPath || !*scriptPath) return 0;
-  bool haveFolder = !context_.packageFolder.IsEmpty() &&
-                    GetFileAttributesW(context_.packageFolder.W()) != INVALID_FILE_ATTRIBUTES;
-  if (!haveFolder && !CreatePackageFolder()) return 0;
+  if (!packageFolderLock_ && !CreatePackageFolder()) return 0;
 
   // The archive is read where the loader mapped it; the whole table is
   // checked now, the files are extracted when the run needs them.
@@ -139,7 +133,12 @@ CxResult InstallerEngine::EnsurePackagePath(const char16_t* path) {
   return ::EnsurePackagePath(&context_, path);
 }
 
-int InstallerEngine::RunFirefoxStep() { return RunPackageFirefoxStep(&context_); }
+int InstallerEngine::RunFirefoxStep() {
+  std::string refusal;
+  const int ran = RunPackageFirefoxStep(&context_, &refusal);
+  if (!refusal.empty()) ProcessLog().Writef("the Firefox step is skipped: %s", refusal.c_str());
+  return ran;
+}
 
 CxResult InstallerEngine::ExtractPackageFile(const char16_t* path) {
   if (!path || !context_.package) return CX_E_MISSING;

@@ -2,10 +2,22 @@
 // administrators who deploy without watching. Writing is best effort: a log
 // that cannot be written never changes the run. Lines written before the
 // file is known (the default name needs the product's name) are kept and
-// written once it is. Each line is appended with its own open and close, so
-// the uninstall launcher and its copy can share one file.
+// written once it is.
+//
+// The elevated setup writes where users may have put links, so the file is
+// opened once and its handle kept for the run (sharing reading and writing,
+// so the uninstall launcher and its copy append to the same file), and
+// only a plain file is ever written: never a device (a name such as CON, a
+// \\.\ path, a pipe), never through a link at the last part of the path,
+// never a file with a second name (a hard link), never a folder.
+//   - "/LOG=path": resolved once, against the folder the setup was started
+//     in; an existing file is appended to, a missing one created.
+//   - "/LOG": "<product>_<yyyyMMdd>_<HHmmss>.log" in the working folder
+//     (package/temp_folder.h), always created new: when the name exists, a
+//     suffix "_1", "_2", ... is added instead of opening it.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,21 +31,38 @@ struct LogTime {
 // "2026-12-07 02:29:01.123  text\r\n"; line breaks inside `text` become spaces.
 std::string FormatLogLine(const LogTime& time, const std::string& text);
 // "<product>_<yyyyMMdd>_<HHmmss>.log" with characters Windows forbids in
-// file names replaced by '_'; "Setup" when the product is empty.
-std::u16string DefaultLogFileName(const std::u16string& product, const LogTime& time);
+// file names replaced by '_'; "Setup" when the product is empty. An
+// `attempt` above 0 adds "_<attempt>" before ".log".
+std::u16string DefaultLogFileName(const std::u16string& product, const LogTime& time,
+                                  unsigned attempt = 0);
+// True when the full path `path` can name a device rather than a file: the
+// \\.\ and \\?\ forms, a pipe or mailslot share, or a last part that is
+// a reserved device name (CON, NUL, COM1, LPT1, ... with any extension).
+bool IsDeviceLogPath(const std::u16string& path);
+// How many suffixed names the default log tries before giving up.
+constexpr unsigned kDefaultLogNameAttempts = 100;
 // Our own result codes by name ("CX_E_MISSING"), null for any other code.
 const char* OwnResultName(CxResult code);
 
 class SetupLog {
  public:
-  // Starts logging. An empty path waits for UseDefaultFile.
+  SetupLog();
+  ~SetupLog();
+  SetupLog(const SetupLog&) = delete;
+  SetupLog& operator=(const SetupLog&) = delete;
+
+  // Starts logging. A path is made full now (against the current folder)
+  // and its file opened; an empty path waits for UseDefaultFile.
   void Enable(const std::u16string& path);
   bool Enabled() const { return enabled_; }
-  // Picks "<folder><DefaultLogFileName>" when no path was given; writes the
-  // kept lines there. `folder` ends with a backslash.
+  // Creates "<folder><DefaultLogFileName>" when no path was given, and
+  // writes the kept lines there. `folder` ends with a backslash.
   void UseDefaultFile(const std::u16string& folder, const std::u16string& product);
-  // The file written to; empty while it is not known.
+  // The log's full path (also when it could not be opened); empty while it
+  // is not known.
   std::u16string Path() const;
+  // True when lines reach a file.
+  bool HasFile() const;
 
   // Appends one line stamped with the local time. Thread-safe.
   void Write(const std::string& utf8);
@@ -46,11 +75,19 @@ class SetupLog {
   void WriteToolResult(const std::string& what, const std::string& program, uint32_t exitCode);
 
  private:
-  void AppendToFile(const std::string& bytes);  // caller holds mutex_
+  struct File;  // the open file, per platform
+  // The calls below are per platform; the caller holds mutex_.
+  static std::u16string FullPath(const std::u16string& path);
+  // Opens `path` (full) as described above: only new with `createNew`,
+  // else an existing plain file or a new one. 0, CX_WIN_ERROR_ALREADY_EXISTS
+  // for a taken name with `createNew`, or another failure.
+  CxResult OpenFile(const std::u16string& path, bool createNew);
+  void AppendToFile(const std::string& bytes);
 
   mutable std::mutex mutex_;
   bool enabled_ = false;
   std::u16string path_;
+  std::unique_ptr<File> file_;
   std::vector<std::string> pending_;
 };
 

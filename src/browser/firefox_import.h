@@ -7,7 +7,8 @@
 // Both tools are started by their full path in the CertToReg folder, never
 // found through the current directory or the search path: the setup runs
 // elevated from a download or temporary folder where a planted certutil.exe
-// could lie. Every child reads its input from the NUL device and is ended
+// could lie. They run without the elevation: certutil loads the PKCS #11
+// modules the profile lists, and the user writes that list. Every child reads its input from the NUL device and is ended
 // after kFirefoxChildTimeLimitMs, so a certutil that waits for a password
 // cannot hold the worker.
 //
@@ -67,8 +68,12 @@ FrameReadOutcome ReadFrames(FrameReadFunction read, void* context, std::string* 
 // "PackageFiles\CertToReg". With `deleteOnly` (uninstall) only the delete
 // command runs: removing the product must not leave a CA trusted.
 // 1 when a root certificate was found and its commands were run, else 0.
+// The tools run with the user's own rights (user_token.h), and not at all
+// when the profile lists a module other than NSS's own (nss_module_list.h)
+// or has a secmod.db: 0 then, with the reason in `refusal`.
 int RegisterFirefoxRootCert(const char16_t* folder, bool deleteOnly,
-                            uint32_t timeLimitMs = kFirefoxChildTimeLimitMs);
+                            uint32_t timeLimitMs = kFirefoxChildTimeLimitMs,
+                            std::string* refusal = nullptr);
 
 // Windows only. Runs the certutil commands of FormatCertutilCommands with
 // the tools of `toolFolder`. 1 when the final listing names the nickname.

@@ -6,9 +6,12 @@
 
 #include "browser/firefox_import.h"
 #include "browser/firefox_profile.h"
+#include "browser/nss_module_list.h"
 #include "common/codepage.h"
+#include "common/file_io.h"
 #include "common/strings.h"
 #include "common/win_handles.h"
+#include "platform/user_token.h"
 
 namespace {
 
@@ -45,8 +48,12 @@ struct Child {
 };
 
 // Starts `commandLine` (ANSI) hidden with `application` as the program,
-// input and output on the NUL device, inheriting handles.
+// input and output on the NUL device, inheriting handles, with the user's
+// own rights and never the elevation (user_token.h): NSS loads the modules
+// the user's profile names.
 bool StartHidden(const std::u16string& application, const char* commandLine, Child* child) {
+  ScopedHandle token;
+  if (CreateUnelevatedUserToken(&token) != CX_OK) return false;
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   ScopedFileHandle nul(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
@@ -65,8 +72,8 @@ bool StartHidden(const std::u16string& application, const char* commandLine, Chi
   si.hStdOutput = nul.Get();
   si.hStdError = nul.Get();
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessW(AsWide(application.c_str()), AsWide(wide.data()), nullptr, nullptr, TRUE, 0,
-                        nullptr, nullptr, &si, &pi)) {
+  if (!::CreateProcessAsUserW(token.Get(), AsWide(application.c_str()), AsWide(wide.data()), nullptr,
+                              nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
     return false;
   }
   child->process.Reset(pi.hProcess);
@@ -166,6 +173,30 @@ bool FindRootCertificate(const char16_t* folder, char* name, uint32_t capacity) 
   return false;
 }
 
+// Why the profile's module lists must not be handed to NSS's tools, or
+// empty when they may: pkcs11.txt naming a module other than NSS's own, one
+// too large to read, or a secmod.db at all (a binary database whose module
+// list this program does not read, so it cannot be shown to be harmless).
+std::string ModuleListRefusal(const char16_t* profile) {
+  if (!profile[0]) return std::string();
+  const std::u16string folder = profile;
+  const std::u16string secmod = folder + u"\\secmod.db";
+  if (PathExists(secmod.c_str()))
+    return "the Firefox profile has a secmod.db, whose modules cannot be checked";
+  const std::u16string list = folder + u"\\pkcs11.txt";
+  if (!PathExists(list.c_str())) return std::string();
+  std::string text;
+  const CxResult read = ReadFileChunks(list.c_str(), [&text](const char* data, size_t size) {
+    if (text.size() + size > kModuleListMaxBytes) return false;
+    text.append(data, size);
+    return true;
+  });
+  if (read != CX_OK) return "the Firefox profile's pkcs11.txt could not be read, or is too large";
+  std::string foreign;
+  if (NamesOnlyNssModules(text, &foreign)) return std::string();
+  return "the Firefox profile's pkcs11.txt names the module " + foreign;
+}
+
 }  // namespace
 
 int RunAndWait(const char16_t* toolFolder, const char* commandLine, uint32_t timeLimitMs) {
@@ -235,7 +266,8 @@ int RunCertutil(const char16_t* toolFolder, const char* certFile, const char* pr
   return listed == kRunSucceeded && listing.find(kFirefoxNickname) != std::string::npos ? 1 : 0;
 }
 
-int RegisterFirefoxRootCert(const char16_t* folder, bool deleteOnly, uint32_t timeLimitMs) {
+int RegisterFirefoxRootCert(const char16_t* folder, bool deleteOnly, uint32_t timeLimitMs,
+                            std::string* refusal) {
   if (!folder || !folder[0]) return 0;
   CurrentDirectoryScope directory;
   if (!directory.Enter(folder)) return 0;
@@ -244,6 +276,14 @@ int RegisterFirefoxRootCert(const char16_t* folder, bool deleteOnly, uint32_t ti
   uint32_t cert9 = 0;
   ::SetLastError(0);
   if (!FindFirefoxProfile(profile, MAX_PATH, &cert9) && ::GetLastError() != 0) return 0;
+  std::string refused = ModuleListRefusal(profile);
+  ScopedHandle unelevated;
+  if (refused.empty() && CreateUnelevatedUserToken(&unelevated) != CX_OK)
+    refused = "the user's own rights without the elevation could not be had";
+  if (!refused.empty()) {
+    if (refusal) *refusal = refused;
+    return 0;
+  }
   char profileAnsi[1204] = {};
   uint32_t size = sizeof(profileAnsi);
   if (WideToAnsi(profile, profileAnsi, &size) != CX_OK) return 0;

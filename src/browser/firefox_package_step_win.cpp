@@ -6,7 +6,7 @@
 #include "package/package_store.h"
 #include "package/script_vocabulary.h"
 
-int RunPackageFirefoxStep(InstallContext* context) {
+int RunPackageFirefoxStep(InstallContext* context, std::string* refusal) {
   if (!context || context->packageFolder.IsEmpty()) return 0;
   WString folder = context->packageFolder;
   folder.Append(kCertToRegPackagePath);
@@ -15,5 +15,6 @@ int RunPackageFirefoxStep(InstallContext* context) {
   // certutil and wSpawn are started from the folder and load what lies
   // beside them: the whole folder must be on disk.
   if (EnsurePackagePath(context, folder.Wide()) != CX_OK) return 0;
-  return RegisterFirefoxRootCert(folder.Wide(), context->mode == kModeUninstall);
+  return RegisterFirefoxRootCert(folder.Wide(), context->mode == kModeUninstall,
+                                 kFirefoxChildTimeLimitMs, refusal);
 }

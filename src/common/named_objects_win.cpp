@@ -11,6 +11,8 @@
 
 namespace {
 
+CxObjectHandle AsObjectHandle(HANDLE h) { return static_cast<CxObjectHandle>(h); }
+
 CxResult LastErrorOr(CxResult fallback) {
   const DWORD error = ::GetLastError();
   return error ? error : fallback;
@@ -44,17 +46,21 @@ CxResult BuildObjectName(int global, const char* typeSuffix, const char* name, c
 
 CxResult CreateNamedMutex(int global, const char* name, int* createdNew, CxObjectHandle* handle) {
   if (!handle) return CX_E_INVALID_ARG;
-  OpenSecurityDescriptor security;
-  BuildOpenSecurityDescriptor(&security);  // without it the mutex gets the default access
+  const bool elevated = ProcessIsElevated();
+  NamedObjectSecurity security;
+  const CxResult built = security.Build(elevated);
+  // Elevated, a mutex is never made with the default access instead.
+  if (built != CX_OK && elevated) return built;
   char objectName[kObjectNameSize];
   MutexObjectName(global, name, objectName);
   HANDLE mutex =
       ::CreateMutexA(security.Attributes(), FALSE, objectName[0] ? objectName : nullptr);
   const DWORD error = ::GetLastError();
   if (!mutex) return error ? error : CX_E_FAIL;
-  if (createdNew) *createdNew = error == ERROR_ALREADY_EXISTS ? 0 : 1;
-  SetLowIntegrityLabel(mutex);
-  *handle = mutex;
+  const bool existed = error == ERROR_ALREADY_EXISTS;
+  if (createdNew) *createdNew = existed ? 0 : 1;
+  if (!existed) security.Finish(mutex);  // someone else's object keeps its own security
+  *handle = AsObjectHandle(mutex);
   return CX_OK;
 }
 
@@ -64,7 +70,7 @@ CxResult OpenNamedMutex(int global, const char* name, CxObjectHandle* handle) {
   MutexObjectName(global, name, objectName);
   HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, objectName);
   if (!mutex) return CX_E_OPEN_FAILED;
-  *handle = mutex;
+  *handle = AsObjectHandle(mutex);
   return CX_OK;
 }
 

@@ -8,6 +8,9 @@
 namespace {
 
 constexpr DWORD kAppPackagesSidSize = 68;  // SECURITY_MAX_SID_SIZE
+// O:BA owned by Administrators; D:P a protected list: full access (GA) for
+// Administrators (BA) and SYSTEM (SY), nothing for anyone else.
+const wchar_t kAdminOnlyObjectSddl[] = L"O:BAD:P(A;;GA;;;BA)(A;;GA;;;SY)";
 constexpr int kWinBuiltinAnyPackageSid = 84;  // WinBuiltinAnyPackageSid
 
 using ConvertSddlFn = BOOL(WINAPI*)(LPCWSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
@@ -109,4 +112,48 @@ void SetLowIntegrityLabel(HANDLE object) {
     return;
   ::SetSecurityInfo(object, SE_KERNEL_OBJECT, LABEL_SECURITY_INFORMATION, nullptr, nullptr,
                     nullptr, sacl);
+}
+
+bool ProcessIsElevated() {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  ScopedSid admins;
+  if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
+                                  0, 0, 0, 0, 0, admins.Receive()))
+    return false;
+  BOOL member = FALSE;
+  return ::CheckTokenMembership(nullptr, admins.Get(), &member) && member;
+}
+
+CxResult NamedObjectSecurity::Build(bool elevated) {
+  elevated_ = elevated;
+  if (!elevated) return BuildOpenSecurityDescriptor(&open_);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdminOnlyObjectSddl, SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+    return LastErrorOr(CX_E_FAIL);
+  adminOnly_.Reset(descriptor);
+  attributes_.nLength = sizeof attributes_;
+  attributes_.lpSecurityDescriptor = descriptor;
+  attributes_.bInheritHandle = FALSE;
+  return CX_OK;
+}
+
+SECURITY_ATTRIBUTES* NamedObjectSecurity::Attributes() {
+  if (!elevated_) return open_.Attributes();
+  return adminOnly_ ? &attributes_ : nullptr;
+}
+
+void NamedObjectSecurity::Finish(HANDLE object) const {
+  if (!elevated_) SetLowIntegrityLabel(object);
+}
+
+bool MadeByAdministrators(HANDLE object) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  ScopedLocalMem held(descriptor);
+  return owner && (::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
+                   ::IsWellKnownSid(owner, WinLocalSystemSid));
 }

@@ -13,6 +13,7 @@ constexpr CxResult CX_E_DEST_TOO_SMALL = 0xE0600004;     // destination smaller 
 constexpr CxResult CX_E_BUFFER_TOO_SMALL = 0xE0600005;   // output buffer too small; the needed size was stored
 constexpr CxResult CX_E_INVALID_ARG = 0xE0600007;        // required pointer null or required text empty
 constexpr CxResult CX_E_MISSING = 0xE0600008;            // element, list or key missing
+constexpr CxResult CX_E_DELETE_REFUSED = 0xE060000A;     // a protected folder or registry key: not deleted
 constexpr CxResult CX_E_OPEN_FAILED = 0xE0600015;        // a file or named object failed to open
 constexpr CxResult CX_E_STOPPED = 0xE0603007;            // run stopped by the progress callback
 constexpr CxResult CX_E_ATTR_MISSING = 0xE0607003;       // script attribute missing

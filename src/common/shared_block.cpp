@@ -3,13 +3,10 @@
 
 #include "common/strings.h"
 
-void FormatSharedBlockNames(uint32_t processId, char* mappingName, char* mutexName) {
+void FormatSharedBlockName(uint32_t processId, char* mappingName) {
   if (mappingName)
     StrFormatA(mappingName, kSharedBlockNameSize, "Local\\ZizorarA2_MapFile_%s_%u",
                kSharedBlockGuid, static_cast<unsigned>(processId));
-  if (mutexName)
-    StrFormatA(mutexName, kSharedBlockNameSize, "Local\\ZizorarA2_Mutex_%s_%u", kSharedBlockGuid,
-               static_cast<unsigned>(processId));
 }
 
 int JoinObjectName(const char* prefix, const char* suffix, const char* name, char* out,

@@ -1,11 +1,12 @@
-// The library's per-process shared block: its layout, the names of the
-// mapping and its guarding mutex, and the object names built from the
-// private namespace it records.
+// The library's per-process shared block: its layout, the name of the
+// mapping, and the object names built from the private namespace it
+// records.
 //
-// The block is a named 1024-byte mapping whose name carries the process id,
-// so every module of one process that uses the library finds the same
-// private namespace. Layout and naming are portable; attaching and
-// detaching are Windows only (shared_block_win.cpp).
+// The block is a named 1024-byte mapping whose name carries the process id:
+// a record of the library's private namespace that the process writes out
+// and never reads back, since anyone in the session could have made it.
+// Layout and naming are portable; attaching and detaching are Windows only
+// (shared_block_win.cpp).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -37,19 +38,18 @@ static_assert(sizeof(SharedBlockData) == 536, "shared block layout is fixed");
 static_assert(offsetof(SharedBlockData, namespaceName) == 272, "shared block layout is fixed");
 static_assert(offsetof(SharedBlockData, attachCount) == 532, "shared block layout is fixed");
 
-// "Local\ZizorarA2_MapFile_<guid>_<pid>" and "Local\ZizorarA2_Mutex_<guid>_<pid>",
-// each into kSharedBlockNameSize bytes.
-void FormatSharedBlockNames(uint32_t processId, char* mappingName, char* mutexName);
+// "Local\ZizorarA2_MapFile_<guid>_<pid>" into kSharedBlockNameSize bytes.
+void FormatSharedBlockName(uint32_t processId, char* mappingName);
 
 // prefix + suffix + name, cut to `size` bytes with the terminator. 1 when
 // the whole name fitted, 0 when it was cut (or for a null/empty buffer).
 int JoinObjectName(const char* prefix, const char* suffix, const char* name, char* out,
                    size_t size);
 
-// Windows only. Attaches the calling module to the block (creating block,
-// mutex and private namespace on the process's first attach) and optionally
-// copies the used bytes out. 0 or the Windows error; `copy` is untouched on
-// failure.
+// Windows only. Attaches the calling module to the library (creating the
+// private namespace and publishing the block on the process's first attach)
+// and optionally copies the record out: the process's own, never the
+// block's bytes. 0 or the Windows error; `copy` is untouched on failure.
 CxResult AttachSharedBlock(SharedBlockData* copy);
 // Counts one attach off; the last one closes the private namespace.
 CxResult DetachSharedBlock();

@@ -1,8 +1,17 @@
 // Attaching to and detaching from the per-process shared block, and the
-// private namespace it keeps open.
+// private namespace it records.
+//
+// Anyone in the session can make a named object before this process does,
+// so nothing is ever read back from the block: the namespace's handles, the
+// attach count and the module they came from are this process's own state,
+// and the block is only a record written out for others. A block that
+// already exists when the process first publishes it was made by someone
+// else and is left alone. The same goes for a namespace that exists already
+// and does not belong to Administrators while the process is elevated.
 #include <windows.h>
 
 #include <cstring>
+#include <mutex>
 
 #include "common/object_security.h"
 #include "common/shared_block.h"
@@ -18,7 +27,7 @@ using CreatePrivateNamespaceFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, 
 using OpenPrivateNamespaceFn = HANDLE(WINAPI*)(LPVOID, LPCSTR);
 using ClosePrivateNamespaceFn = BOOLEAN(WINAPI*)(HANDLE, ULONG);
 
-// The namespace entry points of one module. Complete only when all six were
+// The namespace entry points of kernel32. Complete only when all six were
 // found: some systems export a subset, or a stub that ends the process when
 // called, so none is called unless every one is present.
 struct NamespaceApi {
@@ -58,135 +67,149 @@ CxResult LastErrorOr(CxResult fallback) {
 uint32_t HandleBits(HANDLE handle) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
 }
-HANDLE BitsHandle(uint32_t bits) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(bits)); }
 
-// Holds the named mutex that guards the block for the duration of a call.
-class BlockLock {
- public:
-  explicit BlockLock(HANDLE mutex) : mutex_(mutex) {
-    locked_ = ::WaitForSingleObject(mutex_, INFINITE) != WAIT_FAILED;
-  }
-  ~BlockLock() {
-    if (locked_) ::ReleaseMutex(mutex_);
-  }
-  BlockLock(const BlockLock&) = delete;
-  BlockLock& operator=(const BlockLock&) = delete;
-
- private:
-  HANDLE mutex_;
-  bool locked_ = false;
+// What the library knows of itself. The handles are closed only through
+// this record, never through values found in memory others can write.
+struct LibraryState {
+  std::mutex lock;
+  int32_t attachCount = 0;
+  HANDLE boundary = nullptr;
+  HANDLE space = nullptr;
+  SharedBlockData data = {};
+  bool publishTried = false;
+  ScopedHandle mapping;  // the published block; none when refused
+  ScopedMappedView view;
 };
 
-// Creates or opens the private namespace and records its handles in the block.
-CxResult CreateBlockNamespace(SharedBlockData* block) {
-  ScopedLocalMem packages;
-  const bool havePackages = BuildAppPackagesSid(&packages) == CX_OK;
-  ScopedSid everyone;
-  CxResult result = BuildEveryoneSid(&everyone);
-  if (result != CX_OK) return result;
+LibraryState& State() {
+  static LibraryState state;
+  return state;
+}
 
-  if (block->boundaryDescriptor != 0 && block->privateNamespace != 0) return CX_E_FAIL;
+// The SID the boundary admits: Administrators when elevated (so no
+// unelevated process can open the namespace), else Everyone.
+CxResult BuildBoundarySid(bool elevated, ScopedSid* out) {
+  if (!elevated) return BuildEveryoneSid(out);
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID sid = nullptr;
+  if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
+                                  0, 0, 0, 0, 0, &sid))
+    return LastErrorOr(CX_E_FAIL);
+  out->Reset(sid);
+  return CX_OK;
+}
 
-  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-  block->kernel32Module = HandleBits(kernel32);
-  const NamespaceApi api(kernel32);
+// Creates the private namespace (or opens one that an elevated process of
+// the same boundary made) into the state.
+CxResult CreateLibraryNamespace(LibraryState* state) {
+  const NamespaceApi api(::GetModuleHandleW(L"kernel32.dll"));
   if (!api.Complete()) return ERROR_PROC_NOT_FOUND;
+  const bool elevated = ProcessIsElevated();
+  ScopedSid member;
+  CxResult result = BuildBoundarySid(elevated, &member);
+  if (result != CX_OK) return result;
+  ScopedLocalMem packages;
+  const bool havePackages = !elevated && BuildAppPackagesSid(&packages) == CX_OK;
 
-  HANDLE boundary = api.createBoundary(block->boundaryName, 0);
+  HANDLE boundary = api.createBoundary(kBoundaryName, 0);
   if (!boundary) return LastErrorOr(CX_E_FAIL);
-  // The boundary is deleted on every failure below.
   auto fail = [&](CxResult error) {
     api.deleteBoundary(boundary);
-    block->boundaryDescriptor = 0;
     return error;
   };
-  if (!api.addSid(&boundary, everyone.Get())) return fail(LastErrorOr(CX_E_FAIL));
+  if (!api.addSid(&boundary, member.Get())) return fail(LastErrorOr(CX_E_FAIL));
   if (havePackages && !api.addSid(&boundary, packages.Get())) return fail(LastErrorOr(CX_E_FAIL));
 
-  block->boundaryDescriptor = HandleBits(boundary);
-  HANDLE space = api.openNamespace(boundary, block->namespaceName);
-  if (space) {
-    block->privateNamespace = HandleBits(space);
-    return CX_OK;
-  }
-  OpenSecurityDescriptor security;
-  result = BuildOpenSecurityDescriptor(&security);
+  NamedObjectSecurity security;
+  result = security.Build(elevated);
   if (result != CX_OK) return fail(result);
-  space = api.createNamespace(security.Attributes(), boundary, block->namespaceName);
-  if (!space) return fail(LastErrorOr(CX_E_FAIL));
-  block->privateNamespace = HandleBits(space);
-  SetLowIntegrityLabel(space);
+  HANDLE space = api.createNamespace(security.Attributes(), boundary, kNamespaceName);
+  if (space) {
+    security.Finish(space);
+  } else {
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return fail(LastErrorOr(CX_E_FAIL));
+    space = api.openNamespace(boundary, kNamespaceName);
+    if (!space) return fail(LastErrorOr(CX_E_FAIL));
+    if (elevated && !MadeByAdministrators(space)) {
+      api.closeNamespace(space, 0);
+      return fail(ERROR_ALREADY_EXISTS);
+    }
+  }
+  state->boundary = boundary;
+  state->space = space;
   return CX_OK;
+}
+
+void CloseLibraryNamespace(LibraryState* state) {
+  const NamespaceApi api(::GetModuleHandleW(L"kernel32.dll"));
+  if (api.Complete()) {
+    if (state->space) api.closeNamespace(state->space, 0);
+    if (state->boundary) api.deleteBoundary(state->boundary);
+  }
+  state->space = nullptr;
+  state->boundary = nullptr;
+}
+
+// Writes the record out under the process's block name. A mapping of that
+// name that exists already is someone else's: it is neither read nor
+// written, and the library goes on without publishing.
+void PublishBlock(LibraryState* state) {
+  if (state->view) {
+    std::memcpy(state->view.Get(), &state->data, sizeof state->data);
+    return;
+  }
+  if (state->publishTried) return;
+  state->publishTried = true;
+  char mappingName[kSharedBlockNameSize];
+  FormatSharedBlockName(::GetCurrentProcessId(), mappingName);
+  NamedObjectSecurity security;
+  if (security.Build(ProcessIsElevated()) != CX_OK) return;
+  ScopedHandle mapping(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Attributes(),
+                                            PAGE_READWRITE, 0, kSharedBlockMappingSize,
+                                            mappingName));
+  if (!mapping || ::GetLastError() == ERROR_ALREADY_EXISTS) return;
+  security.Finish(mapping.Get());
+  ScopedMappedView view(
+      ::MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, kSharedBlockMappingSize));
+  if (!view) return;
+  std::memcpy(view.Get(), &state->data, sizeof state->data);
+  state->mapping = std::move(mapping);
+  state->view = std::move(view);
 }
 
 }  // namespace
 
 CxResult AttachSharedBlock(SharedBlockData* copy) {
-  char mappingName[kSharedBlockNameSize];
-  char mutexName[kSharedBlockNameSize];
-  FormatSharedBlockNames(::GetCurrentProcessId(), mappingName, mutexName);
-
-  // The first attach of the process creates the mutex and the mapping and
-  // keeps their handles open for the life of the process: that keeps both
-  // alive. Handles merely opened here are closed again.
-  ScopedHandle openedMutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName));
-  HANDLE mutex = openedMutex.Get();
-  if (!mutex) {
-    mutex = ::CreateMutexA(nullptr, FALSE, mutexName);
-    if (!mutex) return LastErrorOr(CX_E_FAIL);
-  }
-  BlockLock lock(mutex);
-
-  ScopedHandle openedMapping(::OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, mappingName));
-  HANDLE mapping = openedMapping.Get();
-  if (!mapping) {
-    mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                   kSharedBlockMappingSize, mappingName);
-    if (!mapping) return LastErrorOr(CX_E_FAIL);
-    SetLowIntegrityLabel(mapping);
-  }
-  ScopedMappedView view(::MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0,
-                                        kSharedBlockMappingSize));
-  if (!view) return LastErrorOr(CX_E_FAIL);
-  auto* block = static_cast<SharedBlockData*>(view.Get());
-
-  if (block->privateNamespace == 0) {
-    StrCopyA(block->boundaryName, kSharedBlockTextSize, kBoundaryName);
-    StrCopyA(block->namespaceName, kSharedBlockTextSize, kNamespaceName);
-    const CxResult result = CreateBlockNamespace(block);
+  LibraryState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  if (state.attachCount == 0) {
+    state.data = {};
+    StrCopyA(state.data.boundaryName, kSharedBlockTextSize, kBoundaryName);
+    StrCopyA(state.data.namespaceName, kSharedBlockTextSize, kNamespaceName);
+    state.data.kernel32Module = HandleBits(::GetModuleHandleW(L"kernel32.dll"));
+    PublishBlock(&state);  // the names, even when the namespace cannot be had
+    const CxResult result = CreateLibraryNamespace(&state);
     if (result != CX_OK) return result;
-    block->attachCount = 1;
-  } else {
-    ++block->attachCount;
+    state.data.boundaryDescriptor = HandleBits(state.boundary);
+    state.data.privateNamespace = HandleBits(state.space);
   }
-  if (copy) std::memcpy(copy, block, sizeof(SharedBlockData));
+  ++state.attachCount;
+  state.data.attachCount = state.attachCount;
+  PublishBlock(&state);
+  if (copy) *copy = state.data;
   return CX_OK;
 }
 
 CxResult DetachSharedBlock() {
-  char mappingName[kSharedBlockNameSize];
-  char mutexName[kSharedBlockNameSize];
-  FormatSharedBlockNames(::GetCurrentProcessId(), mappingName, mutexName);
-
-  ScopedHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, mutexName));
-  if (!mutex) return LastErrorOr(CX_E_FAIL);
-  BlockLock lock(mutex.Get());
-
-  ScopedHandle mapping(::OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, mappingName));
-  if (!mapping) return CX_OK;
-  ScopedMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0,
-                                        kSharedBlockMappingSize));
-  if (!view) return LastErrorOr(CX_E_FAIL);
-  auto* block = static_cast<SharedBlockData*>(view.Get());
-
-  const NamespaceApi api(reinterpret_cast<HMODULE>(BitsHandle(block->kernel32Module)));
-  if (api.Complete() && block->attachCount > 0) {
-    if (--block->attachCount == 0) {
-      if (block->privateNamespace) api.closeNamespace(BitsHandle(block->privateNamespace), 0);
-      if (block->boundaryDescriptor) api.deleteBoundary(BitsHandle(block->boundaryDescriptor));
-      block->privateNamespace = 0;
-      block->boundaryDescriptor = 0;
-    }
+  LibraryState& state = State();
+  std::lock_guard<std::mutex> guard(state.lock);
+  if (state.attachCount == 0) return CX_OK;
+  state.data.attachCount = --state.attachCount;
+  if (state.attachCount == 0) {
+    CloseLibraryNamespace(&state);
+    state.data.boundaryDescriptor = 0;
+    state.data.privateNamespace = 0;
   }
+  PublishBlock(&state);
   return CX_OK;
 }

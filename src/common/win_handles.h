@@ -1,11 +1,13 @@
 // Owners for Windows resources: kernel handles, registry keys, modules,
-// find handles, GDI objects, COM pointers and heap blocks. Each is the one
+// find handles, GDI objects and device contexts, COM pointers and memory
+// blocks. Each is the one
 // move-only ScopedResource template with its own traits.
 #pragma once
 #include <windows.h>
 #include <objbase.h>
 #include <wincrypt.h>
 
+#include "common/crypt32_api.h"
 #include "common/scoped_resource.h"
 
 struct KernelHandleTraits {  // processes, threads, mutexes, mappings (null = none)
@@ -60,6 +62,20 @@ using ScopedBitmap = ScopedResource<GdiObjectTraits<HBITMAP>>;
 using ScopedFont = ScopedResource<GdiObjectTraits<HFONT>>;
 using ScopedBrush = ScopedResource<GdiObjectTraits<HBRUSH>>;
 
+// A window's device context from GetDC: released to the window it came from.
+struct WindowDc {
+  HWND window = nullptr;
+  HDC dc = nullptr;  // null = none
+  bool operator==(const WindowDc& other) const { return dc == other.dc; }
+  bool operator!=(const WindowDc& other) const { return dc != other.dc; }
+};
+struct WindowDcTraits {
+  using Type = WindowDc;
+  static Type Invalid() { return {}; }
+  static void Close(Type h) { ::ReleaseDC(h.window, h.dc); }
+};
+using ScopedWindowDc = ScopedResource<WindowDcTraits>;
+
 struct MemoryDcTraits {
   using Type = HDC;
   static Type Invalid() { return nullptr; }
@@ -82,6 +98,13 @@ struct ComPtrTraits {
 };
 template <typename I>
 using ScopedComPtr = ScopedResource<ComPtrTraits<I>>;
+
+struct CoTaskTextTraits {  // texts a COM method allocated with CoTaskMemAlloc
+  using Type = wchar_t*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type text) { ::CoTaskMemFree(text); }
+};
+using ScopedCoTaskText = ScopedResource<CoTaskTextTraits>;
 
 // COM initialised for the lifetime of the object on the calling thread.
 class ScopedComInit {
@@ -132,16 +155,18 @@ struct MenuTraits {  // LoadMenu / CreateMenu results (not menus owned by a wind
 };
 using ScopedMenu = ScopedResource<MenuTraits>;
 
+// A store or a context exists only when crypt32.dll was loaded, so its
+// table is there to close them.
 struct CertStoreTraits {  // CertOpenStore results, closed forcibly
   using Type = HCERTSTORE;
   static Type Invalid() { return nullptr; }
-  static void Close(Type h) { ::CertCloseStore(h, CERT_CLOSE_STORE_FORCE_FLAG); }
+  static void Close(Type h) { Crypt32()->CertCloseStore(h, CERT_CLOSE_STORE_FORCE_FLAG); }
 };
 using ScopedCertStore = ScopedResource<CertStoreTraits>;
 
 struct CertContextTraits {  // certificate contexts we own a reference to
   using Type = PCCERT_CONTEXT;
   static Type Invalid() { return nullptr; }
-  static void Close(Type c) { ::CertFreeCertificateContext(c); }
+  static void Close(Type c) { Crypt32()->CertFreeCertificateContext(c); }
 };
 using ScopedCertContext = ScopedResource<CertContextTraits>;

@@ -22,7 +22,7 @@ struct RunnerEnv {
   InstallContext* context = nullptr;            // context->mode selects the list
   const std::atomic<uint32_t>* stop = nullptr;  // 1 = stop requested; null = never
   int (*isUserAdmin)() = nullptr;               // IsUserAdmin (admin_check.h)
-  // ShowErrorMessage (error_message.h); null shows nothing.
+  // ShowErrorMessage (app/error_message.h); null shows nothing.
   void (*showMessage)(const WString& text, const WString& caption) = nullptr;
 };
 

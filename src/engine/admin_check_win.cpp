@@ -5,18 +5,7 @@
 
 #include <windows.h>
 
-#include "common/scoped_resource.h"
-
-namespace {
-
-struct SidTraits {
-  using Type = PSID;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type sid) { ::FreeSid(sid); }
-};
-using ScopedSid = ScopedResource<SidTraits>;
-
-}  // namespace
+#include "common/win_handles.h"
 
 int IsUserAdmin() {
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;

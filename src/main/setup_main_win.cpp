@@ -12,10 +12,12 @@
 #include "app/command_line.h"
 #include "app/exit_codes.h"
 #include "app/installer_engine.h"
+#include "app/leftovers.h"
 #include "app/run_controller.h"
 #include "browser/browser_check.h"
 #include "app/setup_log.h"
 #include "app/startup_report.h"
+#include "app/system_libraries.h"
 #include "app/uninstall_handoff.h"
 #include "common/common_lib.h"
 #include "common/win_handles.h"
@@ -61,6 +63,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   const CommandLineFlags flags = ParseProcessCommandLine();
   StartLog(flags);
+  if (!flags.help) RemoveLeftoversAtStart();
   // A copy started by a waiting launcher takes its link before anything
   // else can hand the standard handles on.
   if (flags.isUninstallCopy && flags.quiet) TheLauncherLink().Take();
@@ -68,7 +71,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   uint32_t exitCode = kExitActionFailed;
   InstallerEngine* engine = GetEngine();
   int exitNow = 0;
-  if (flags.help) {
+  if (!SystemLibrariesReady(flags.quiet)) {
+    // named in the log, and in a message unless quiet: 1603
+  } else if (flags.help) {
     if (!flags.quiet) ShowHelp();
     exitCode = ExitCodeFor(RunOutcome::kHelpShown, false);
   } else if (!engine || HandleCmdLine(engine, &exitNow) != 1) {

@@ -1,7 +1,7 @@
 // The package folder filled on demand from the archive.
 #include "package/package_store.h"
 
-#include "common/file_io.h"
+#include "platform/held_file.h"
 
 namespace {
 
@@ -11,10 +11,9 @@ constexpr char16_t kNativeSeparator = u'\\';
 constexpr char16_t kNativeSeparator = u'/';
 #endif
 
-// Per-entry state: an entry an earlier extraction of ours wrote (perhaps
-// partly, before a failure) is written again; one found on disk untouched by
-// us was put there by the run and is kept.
-enum : uint8_t { kUntouched = 0, kAttempted = 1, kExtracted = 2 };
+// Per-entry state: only kExtracted means the store wrote the entry and holds
+// it; whatever lies on disk at any other entry's path is not the store's.
+enum : uint8_t { kUntouched = 0, kExtracted = 1 };
 
 char16_t Fold(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
 
@@ -66,6 +65,7 @@ bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
     if (reason) *reason = "no package folder";
     return false;
   }
+  if (open_ && data == data_ && size == size_ && folder == folder_) return true;
   PackageArchive archive;
   if (!archive.Attach(data, size)) {
     if (reason) *reason = "no archive bytes";
@@ -93,7 +93,7 @@ bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
     keys.push_back(std::move(key));
   }
 
-  archive_ = archive;
+  Close();
   data_ = static_cast<const uint8_t*>(data);
   size_ = size;
   folder_ = folder;
@@ -107,6 +107,56 @@ bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
   ensured_.clear();
   open_ = true;
   return true;
+}
+
+void PackageStore::Close() {
+  held_.clear();
+  madeFolders_.clear();
+  ensured_.clear();
+  state_.assign(state_.size(), kUntouched);
+  open_ = false;
+}
+
+CxResult PackageStore::WriteEntries(const std::vector<size_t>& indexes) {
+  for (size_t i : indexes) {
+    const PackageEntry& e = entries_[i];
+    const bool isFolder = !e.path.empty() && e.path.back() == u'\\';
+    // A top-level file entry flagged as a folder is never written.
+    if (!isFolder && (e.flags & kPackageFolderFlag)) return CX_E_FAIL;
+    ArchiveFile bytes;
+    if (!isFolder && !FileBytes(i, &bytes)) return CX_E_FAIL;
+    const std::vector<std::u16string> parts = NormalParts(e.path);
+    if (parts.empty()) return CX_E_FAIL;
+    std::u16string disk = folder_;
+    if (disk.back() != u'\\' && disk.back() != u'/') disk += kNativeSeparator;
+    std::u16string key;
+    const size_t folders = isFolder ? parts.size() : parts.size() - 1;
+    for (size_t p = 0; p < folders; ++p) {
+      if (p) {
+        key += u'\\';
+        disk += kNativeSeparator;
+      }
+      key += Folded(parts[p]);
+      disk += parts[p];
+      if (madeFolders_.count(key)) continue;
+      // A folder the store did not make is someone else's, even empty.
+      HeldFile held;
+      if (CreateNewHeldFolder(disk.c_str(), &held) != CX_OK) return CX_E_FAIL;
+      madeFolders_.insert(key);
+      held_.push_back(std::move(held));
+    }
+    if (isFolder) {
+      state_[i] = kExtracted;
+      continue;
+    }
+    if (folders) disk += kNativeSeparator;
+    disk += parts.back();
+    HeldFile held;
+    if (WriteNewHeldFile(disk.c_str(), bytes.data, bytes.size, &held) != CX_OK) return CX_E_FAIL;
+    held_.push_back(std::move(held));
+    state_[i] = kExtracted;
+  }
+  return CX_OK;
 }
 
 bool PackageStore::RelativePath(const std::u16string& path, std::u16string* relative) const {
@@ -138,19 +188,7 @@ CxResult PackageStore::ExtractFile(const std::u16string& path) {
   if (found == files_.end()) return CX_E_MISSING;
   const size_t i = found->second;
   if (state_[i] == kExtracted) return CX_OK;
-  if (state_[i] == kUntouched) {
-    std::u16string disk = folder_;
-    if (disk.back() != u'\\' && disk.back() != u'/') disk += kNativeSeparator;
-    disk += Join(NormalParts(entries_[i].path), 0, kNativeSeparator);
-    if (PathExists(disk.c_str())) {
-      state_[i] = kExtracted;
-      return CX_OK;
-    }
-  }
-  state_[i] = kAttempted;
-  if (!archive_.Extract({entries_[i]}, u"", folder_)) return CX_E_FAIL;
-  state_[i] = kExtracted;
-  return CX_OK;
+  return WriteEntries({i});
 }
 
 CxResult PackageStore::EnsureFolder(const std::u16string& key) {
@@ -162,25 +200,11 @@ CxResult PackageStore::EnsureFolder(const std::u16string& key) {
     size_t cut = up.rfind(u'\\');
     up = cut == std::u16string::npos ? std::u16string() : up.substr(0, cut);
   }
-  std::u16string base = folder_;
-  if (base.back() != u'\\' && base.back() != u'/') base += kNativeSeparator;
-  std::vector<PackageEntry> batch;
   std::vector<size_t> indexes;
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    if (state_[i] == kExtracted || !(keys_[i] == key || IsBelow(keys_[i], key))) continue;
-    if (state_[i] == kUntouched) {
-      const std::u16string disk = base + Join(NormalParts(entries_[i].path), 0, kNativeSeparator);
-      if (PathExists(disk.c_str())) {
-        state_[i] = kExtracted;
-        continue;
-      }
-    }
-    state_[i] = kAttempted;
-    batch.push_back(entries_[i]);
-    indexes.push_back(i);
-  }
-  if (!batch.empty() && !archive_.Extract(batch, u"", folder_)) return CX_E_FAIL;
-  for (size_t i : indexes) state_[i] = kExtracted;
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (state_[i] != kExtracted && (keys_[i] == key || IsBelow(keys_[i], key))) indexes.push_back(i);
+  CxResult r = WriteEntries(indexes);
+  if (r != CX_OK) return r;
   ensured_.insert(key);
   return CX_OK;
 }
@@ -219,8 +243,19 @@ bool PackageStore::FindUnextracted(const std::u16string& path, ArchiveFile* file
   std::u16string relative;
   if (!file || !RelativePath(path, &relative)) return false;
   auto found = files_.find(Folded(relative));
-  if (found == files_.end() || state_[found->second] != kUntouched) return false;
+  if (found == files_.end() || state_[found->second] == kExtracted) return false;
   return FileBytes(found->second, file);
+}
+
+bool PackageStore::IsExtractedFolder(const std::u16string& path) const {
+  std::u16string relative;
+  if (!RelativePath(path, &relative)) return false;
+  for (std::u16string key = Folded(relative);;) {
+    if (ensured_.count(key)) return true;
+    if (key.empty()) return false;
+    const size_t cut = key.rfind(u'\\');
+    key = cut == std::u16string::npos ? std::u16string() : key.substr(0, cut);
+  }
 }
 
 bool PackageStore::IsArchiveFolder(const std::u16string& path) const {

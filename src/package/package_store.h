@@ -11,12 +11,14 @@
 //     (EnsurePath). The folder is the deepest folder of the archive that
 //     holds the path; a path naming a folder extracts that folder. A path
 //     right in PackageFiles therefore extracts the whole package;
-//   - nothing for a File copy whose source is still only in the archive: its
-//     bytes are written straight from the archive into the destination
+//   - nothing for a File copy whose source is not extracted by the store:
+//     its bytes are written straight from the archive into the destination
 //     (FindUnextracted, ListFolder).
-// Extraction never overwrites a file that is already on disk: the package
-// folder is fresh for each run, so such a file was put there by this run (an
-// earlier action), just as if the archive had been extracted first.
+// The store trusts only what it wrote itself in this run, and it keeps
+// track of that in memory: every file and folder is created new (a name
+// already taken on disk fails the extraction, whoever put it there) and
+// stays held (platform/held_file.h) until Close, so nobody can change,
+// rename or delete it while the run may use it.
 //
 // Paths given to the store are absolute (inside Folder()) with '\' or '/'
 // separators, repeated separators, "." and ".." allowed; letters compare
@@ -31,6 +33,7 @@
 
 #include "common/result_codes.h"
 #include "package/package_archive.h"
+#include "platform/held_file.h"
 
 class PackageStore {
  public:
@@ -49,15 +52,17 @@ class PackageStore {
   // Views `size` bytes at `data` (not copied: they must outlive the store),
   // with names in `codePage`, and reads the whole table. `folder` is the
   // package folder (absolute, existing). False with `reason` on a damaged
-  // archive or an empty folder; the store is then left as it was.
+  // archive or an empty folder; the store is then left as it was. Opening
+  // the same bytes on the same folder again keeps what was extracted.
   bool Open(const void* data, size_t size, uint32_t codePage, const std::u16string& folder,
             std::string* reason = nullptr);
   bool IsOpen() const { return open_; }
   const std::u16string& Folder() const { return folder_; }
 
   // Extracts the one file entry at `path` (absolute, or relative to the
-  // package folder) unless it is on disk already. 0, CX_E_MISSING when no
-  // file entry has that path, or CX_E_FAIL when a write fails.
+  // package folder) unless the store did already. 0, CX_E_MISSING when no
+  // file entry has that path, or CX_E_FAIL when a write fails or a name on
+  // the way is taken by something the store did not make.
   CxResult ExtractFile(const std::u16string& path);
 
   // Makes `path` and everything beside it usable on disk (see above). 0 also
@@ -69,9 +74,12 @@ class PackageStore {
   // of the package folder up to the next '"', '<', '>' or '|' (or the end).
   CxResult EnsurePathsIn(const std::u16string& text);
 
-  // True, with the bytes, when `path` is a file entry never extracted; false
-  // otherwise (out untouched).
+  // True, with the bytes, when `path` is a file entry the store has not
+  // extracted (whatever lies at that path on disk); false otherwise (out
+  // untouched).
   bool FindUnextracted(const std::u16string& path, ArchiveFile* file) const;
+  // True when the store extracted the archive folder `path` whole.
+  bool IsExtractedFolder(const std::u16string& path) const;
   // True when `path` names a folder of the archive.
   bool IsArchiveFolder(const std::u16string& path) const;
   // The files and empty folders below the archive folder `path`, in archive
@@ -83,11 +91,17 @@ class PackageStore {
   // path lies outside the folder.
   bool RelativePath(const std::u16string& path, std::u16string* relative) const;
 
+  // Lets go of every file and folder held and closes the store: the run no
+  // longer needs them, and the folder can be deleted.
+  void Close();
+
  private:
   CxResult EnsureFolder(const std::u16string& key);
+  // Writes the entries (files and empty folders) with the folders they
+  // need; stops at the first failure.
+  CxResult WriteEntries(const std::vector<size_t>& indexes);
   bool FileBytes(size_t index, ArchiveFile* file) const;
 
-  PackageArchive archive_;
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
   bool open_ = false;
@@ -95,8 +109,10 @@ class PackageStore {
   std::vector<std::u16string> folderParts_;
   std::vector<PackageEntry> entries_;
   std::vector<std::u16string> keys_;           // per entry: relative path, ASCII-folded, no final '\'
-  std::vector<uint8_t> state_;                 // per entry: untouched, attempted, extracted
+  std::vector<uint8_t> state_;                 // per entry: untouched or extracted
   std::unordered_map<std::u16string, size_t> files_;   // folded key -> entry index
   std::unordered_set<std::u16string> folders_;         // folded keys of every archive folder
   std::unordered_set<std::u16string> ensured_;         // folders extracted whole
+  std::unordered_set<std::u16string> madeFolders_;     // folded keys of folders the store made
+  std::vector<HeldFile> held_;                         // everything the store wrote
 };

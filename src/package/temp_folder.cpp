@@ -1,4 +1,4 @@
-// Choosing the temporary folder among what the system reported.
+// Ordering the working folder candidates.
 #include "package/temp_folder.h"
 
 namespace {
@@ -8,25 +8,34 @@ std::u16string WithBackslash(std::u16string path) {
 }
 }  // namespace
 
-int ChooseTempFolder(const TempFolderCandidates& c, bool (*exists)(const std::u16string& path),
-                     std::u16string* folder) {
-  if (!folder || !exists) return 0;
-  std::u16string chosen;
-  std::u16string lastResort;
-  if (!c.tempPath.empty() && exists(c.tempPath)) {
-    chosen = c.tempPath;
-  } else if (!c.longTempPath.empty() && exists(c.longTempPath)) {
-    chosen = c.longTempPath;
-  } else {
-    if (!c.windowsFolder.empty() && exists(c.windowsFolder)) {
-      lastResort = WithBackslash(c.windowsFolder);
-      if (exists(lastResort + u"Temp\\")) chosen = lastResort + u"Temp\\";
-    }
-    if (chosen.empty() && !c.commonAppData.empty() && exists(WithBackslash(c.commonAppData)))
-      chosen = c.commonAppData;
-    if (chosen.empty()) chosen = lastResort;
+std::vector<TempFolderChoice> TempFolderOrder(const TempFolderCandidates& c) {
+  std::vector<TempFolderChoice> order;
+  auto add = [&order](const std::u16string& path, TempFolderCheck check) {
+    if (!path.empty()) order.push_back({WithBackslash(path), check});
+  };
+  const std::u16string windows = WithBackslash(c.windowsFolder);
+  if (c.elevated) {
+    add(c.systemTemp, TempFolderCheck::kRealFolder);
+    if (!windows.empty()) add(windows + u"Temp", TempFolderCheck::kRealFolder);
+    if (!c.commonAppData.empty())
+      add(WithBackslash(c.commonAppData) + kOwnWorkingFolderName, TempFolderCheck::kOwnFolder);
+    return order;
   }
-  if (chosen.empty()) return 0;
-  *folder = WithBackslash(chosen);
-  return 1;
+  add(c.tempPath, TempFolderCheck::kExists);
+  add(c.longTempPath, TempFolderCheck::kExists);
+  if (!windows.empty()) add(windows + u"Temp", TempFolderCheck::kExists);
+  add(c.commonAppData, TempFolderCheck::kExists);
+  add(windows, TempFolderCheck::kExists);
+  return order;
+}
+
+int ChooseTempFolder(const TempFolderCandidates& c, bool (*accept)(const TempFolderChoice& choice),
+                     std::u16string* folder) {
+  if (!folder || !accept) return 0;
+  for (const TempFolderChoice& choice : TempFolderOrder(c)) {
+    if (!accept(choice)) continue;
+    *folder = choice.path;
+    return 1;
+  }
+  return 0;
 }

@@ -32,6 +32,9 @@ SECURITY_ATTRIBUTES* ProtectionFor(bool elevated, AdminOnlySecurity* holder);
 // Copies `source` to the new file `target` (which must not exist) created
 // with `attributes` and kept unshared until it is complete, so nothing can
 // open it in between. ERROR_FILE_EXISTS when the name is taken; other
-// Windows errors as they come; a partly written target is deleted.
+// Windows errors as they come; a partly written target is deleted. With
+// `held`, the copy is then reopened for reading with read sharing only (a
+// program still starts from it, nobody can change, rename or delete it) and
+// held there; CX_E_FAIL when what reopens is not the file written.
 CxResult CopyToNewFile(const char16_t* source, const char16_t* target,
-                       SECURITY_ATTRIBUTES* attributes);
+                       SECURITY_ATTRIBUTES* attributes, ScopedFileHandle* held = nullptr);

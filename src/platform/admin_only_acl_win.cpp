@@ -36,13 +36,13 @@ SECURITY_ATTRIBUTES* ProtectionFor(bool elevated, AdminOnlySecurity* holder) {
 }
 
 CxResult CopyToNewFile(const char16_t* source, const char16_t* target,
-                       SECURITY_ATTRIBUTES* attributes) {
+                       SECURITY_ATTRIBUTES* attributes, ScopedFileHandle* held) {
   if (!source || !*source || !target || !*target) return CX_E_INVALID_ARG;
   ScopedFileHandle in(CreateFileW(AsWide(source), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!in) return GetLastError();
-  ScopedFileHandle out(CreateFileW(AsWide(target), GENERIC_WRITE, 0, attributes, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFileHandle out(CreateFileW(AsWide(target), GENERIC_WRITE | DELETE, 0, attributes,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out) return GetLastError();
   std::vector<char> buffer(kCopyChunk);
   CxResult result = CX_OK;
@@ -59,7 +59,24 @@ CxResult CopyToNewFile(const char16_t* source, const char16_t* target,
       break;
     }
   }
+  BY_HANDLE_FILE_INFORMATION written = {};
+  if (result == CX_OK && !GetFileInformationByHandle(out.Get(), &written)) result = GetLastError();
+  if (result != CX_OK) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    SetFileInformationByHandle(out.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+    return result;
+  }
   out.Reset();
-  if (result != CX_OK) DeleteFileW(AsWide(target));
-  return result;
+  if (!held) return CX_OK;
+  ScopedFileHandle reader(CreateFileW(AsWide(target), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!reader) return GetLastError();
+  BY_HANDLE_FILE_INFORMATION now = {};
+  if (!GetFileInformationByHandle(reader.Get(), &now) ||
+      now.dwVolumeSerialNumber != written.dwVolumeSerialNumber ||
+      now.nFileIndexHigh != written.nFileIndexHigh || now.nFileIndexLow != written.nFileIndexLow ||
+      (now.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return CX_E_FAIL;
+  *held = std::move(reader);
+  return CX_OK;
 }

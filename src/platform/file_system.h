@@ -54,9 +54,12 @@ CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* 
 CxResult DeleteFileOrSchedule(const char16_t* path, uint32_t* restartFlag);
 
 // Deletes a folder with everything in it, going on past items that fail;
-// what cannot go now is scheduled for restart. Links to folders are removed,
-// never followed. A missing path is success; a path that is a file is
-// CX_E_INVALID_ARG. The result reports the folder's own removal.
+// what cannot go now is scheduled for restart. Done by handle from the
+// folder down (platform/tree_delete.h): links are removed, never followed,
+// and nothing outside the folder is touched. A missing path is success; a
+// path that is a file, or a drive or share root, is CX_E_INVALID_ARG; a
+// folder reached through a link that the system followed is left alone
+// (kReachedThroughLink). The result reports the folder's own removal.
 CxResult DeleteDirectoryTree(const char16_t* path, uint32_t* restartFlag);
 
 // Copies the content of `source` into `destination` (created when missing),

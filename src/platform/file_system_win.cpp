@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/version_api.h"
 #include "common/version_number.h"
 #include "platform/file_system.h"
 #include "platform/pending_renames.h"
@@ -307,48 +308,6 @@ CxResult DeleteFileOrSchedule(const char16_t* path, uint32_t* restartFlag) {
   return CX_OK;
 }
 
-CxResult DeleteDirectoryTree(const char16_t* path, uint32_t* restartFlag) {
-  if (restartFlag) *restartFlag = 0;
-  if (!path || !*path) return CX_E_INVALID_ARG;
-  U16 dir = WithoutSeparator(path);
-  DWORD attributes = ::GetFileAttributesW(W(dir));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return CX_OK;
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return CX_E_INVALID_ARG;
-
-  CxResult result = CX_OK;
-  uint32_t restart = 0;
-  // A link to a folder is removed itself; what it points to is not ours.
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    U16 base = WithSeparator(dir);
-    WIN32_FIND_DATAW fd;
-    ScopedFindHandle find(::FindFirstFileW(W(base + u"*"), &fd));
-    if (!find) {
-      result = LastError();
-    } else {
-      do {
-        U16 name = AsU16(fd.cFileName);
-        if (name == u"." || name == u"..") continue;
-        U16 child = base + name;
-        uint32_t childRestart = 0;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          DeleteDirectoryTree(child.c_str(), &childRestart);
-        else
-          DeleteFileOrSchedule(child.c_str(), &childRestart);
-        if (childRestart) restart = 1;
-      } while (::FindNextFileW(find.Get(), &fd));
-    }
-  }
-  ::SetFileAttributesW(W(dir), FILE_ATTRIBUTE_NORMAL);
-  if (!::RemoveDirectoryW(W(dir))) {
-    if (ScheduleDelete(dir))
-      restart = 1;
-    else
-      result = LastError();
-  }
-  if (restartFlag) *restartFlag = restart;
-  return result;
-}
-
 CxResult CopyDirectoryTree(const char16_t* source, const char16_t* destination) {
   if (!source || !*source || !destination || !*destination) return CX_E_INVALID_ARG;
   if (!Exists(source)) return CX_WIN_ERROR_FILE_NOT_FOUND;
@@ -402,17 +361,19 @@ CxResult CreateFolderPath(const char16_t* path) {
 
 CxResult GetFileVersionNumbers(const char16_t* path, uint32_t parts[4]) {
   if (!path || !*path || !parts) return CX_E_INVALID_ARG;
+  const VersionApi* api = Version();
+  if (!api) return VersionStatus().result;
   DWORD ignored = 0;
-  DWORD size = ::GetFileVersionInfoSizeW(AsWide(path), &ignored);
+  DWORD size = api->GetFileVersionInfoSizeW(AsWide(path), &ignored);
   if (!size) return LastError();
   std::vector<uint8_t> block(size);
-  if (!::GetFileVersionInfoW(AsWide(path), 0, size, block.data())) return LastError();
+  if (!api->GetFileVersionInfoW(AsWide(path), 0, size, block.data())) return LastError();
 
   unsigned language = 0x0409, codePage = 0x04B0;
   void* value = nullptr;
   UINT length = 0;
   ::SetLastError(0);
-  if (::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length)) {
+  if (api->VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length)) {
     if (length >= 4) {
       const WORD* pair = static_cast<const WORD*>(value);
       language = pair[0];
@@ -427,7 +388,7 @@ CxResult GetFileVersionNumbers(const char16_t* path, uint32_t parts[4]) {
   value = nullptr;
   length = 0;
   ::SetLastError(0);
-  if (!::VerQueryValueW(block.data(), query, &value, &length) || !value || !length) {
+  if (!api->VerQueryValueW(block.data(), query, &value, &length) || !value || !length) {
     DWORD e = ::GetLastError();
     return e ? e : CX_E_BAD_DATA;
   }

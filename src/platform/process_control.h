@@ -1,8 +1,10 @@
 // Starting programs and ending running ones. Starting goes through the shell
 // with an optional wait. Ending is built for programs that resist: it takes
-// the debug privilege, matches processes by full image path or by file name
-// (process_match.h), asks the program's window to close, terminates it with
-// up to ten attempts and finally hands it to the system's taskkill tool.
+// the debug privilege (around the opening of processes only, so that no
+// program started afterwards inherits it), matches processes by full image
+// path or by file name (process_match.h), asks the program's window to
+// close, terminates it with up to ten attempts and finally hands it to the
+// system's taskkill tool.
 #pragma once
 #include <cstdint>
 
@@ -31,11 +33,6 @@ CxResult KillProcessesByImage(const char16_t* name);
 // folder. CX_DONE when it ended (or taskkill was started), CX_NOT_DONE when it
 // could not be opened, or when it is the installer's own process.
 int KillProcessById(uint32_t processId);
-
-// Enables (nonzero) or disables a privilege of this process's token.
-// CX_DONE when the change took effect (the token holds the privilege), else
-// CX_NOT_DONE.
-int EnablePrivilege(const char16_t* privilegeName, int enable);
 
 // The first top-level window (in z-order) owned by the process, as an HWND;
 // null when it has none.

@@ -63,6 +63,50 @@ bool ReadImagePath(DWORD processId, std::vector<wchar_t>* buffer) {
   return query(process.Get(), 0, buffer->data(), &size) && size > 0;
 }
 
+// Enables a privilege of the process token for its own lifetime and then
+// puts back the state it found, so that the privilege is on only around the
+// calls that need it and no program started afterwards inherits it.
+class ScopedPrivilege {
+ public:
+  explicit ScopedPrivilege(const wchar_t* name) {
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                            token_.Receive()))
+      return;
+    TOKEN_PRIVILEGES wanted = {};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!::LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid)) return;
+    DWORD size = 0;
+    adjusted_ = ::AdjustTokenPrivileges(token_.Get(), FALSE, &wanted, sizeof previous_, &previous_,
+                                        &size) &&
+                ::GetLastError() == ERROR_SUCCESS;
+  }
+  ~ScopedPrivilege() {
+    // Nothing changed when the privilege was on already: the previous state
+    // then lists nothing.
+    if (adjusted_ && previous_.PrivilegeCount > 0)
+      ::AdjustTokenPrivileges(token_.Get(), FALSE, &previous_, 0, nullptr, nullptr);
+  }
+  ScopedPrivilege(const ScopedPrivilege&) = delete;
+  ScopedPrivilege& operator=(const ScopedPrivilege&) = delete;
+
+ private:
+  ScopedHandle token_;
+  TOKEN_PRIVILEGES previous_ = {};
+  bool adjusted_ = false;
+};
+
+// Opens a process for ending it, with the debug privilege on for the open
+// only: it lets us reach processes of other users and services.
+HANDLE OpenForEnding(DWORD processId) {
+  ScopedPrivilege debug(L"SeDebugPrivilege");
+  // The query right is what lets GetExitCodeProcess see the end; without it
+  // every attempt would look failed.
+  HANDLE process = ::OpenProcess(
+      PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
+  return process ? process : ::OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+}
+
 bool HasEnded(HANDLE process) {
   DWORD code = 0;
   return ::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
@@ -87,8 +131,6 @@ CxResult RunProgram(const char16_t* file, const char16_t* parameters, int hidden
 CxResult KillProcessesByImage(const char16_t* name) {
   if (!name || !*name) return CX_E_INVALID_ARG;
   ImageMatcher matcher(name);
-  // Lets us open processes of other users and services.
-  EnablePrivilege(u"SeDebugPrivilege", 1);
   std::vector<uint32_t> ids;
   CxResult r = CollectProcessIds(EnumerateProcessIds, &ids);
   if (r != CX_OK) return r;
@@ -99,23 +141,24 @@ CxResult KillProcessesByImage(const char16_t* name) {
     return CX_E_OUT_OF_MEMORY;
   }
   const DWORD self = ::GetCurrentProcessId();
-  for (uint32_t id : ids) {
-    if (id == 0 || id == self) continue;
-    if (!ReadImagePath(id, &image)) continue;
-    if (matcher.Matches(AsU16(image.data()))) KillProcessById(id);
+  std::vector<uint32_t> matching;
+  {
+    ScopedPrivilege debug(L"SeDebugPrivilege");  // reads the images of other users' processes
+    for (uint32_t id : ids) {
+      if (id == 0 || id == self) continue;
+      if (ReadImagePath(id, &image) && matcher.Matches(AsU16(image.data())))
+        matching.push_back(id);
+    }
   }
+  // Ended outside the privilege's scope: the last resort starts taskkill.
+  for (uint32_t id : matching) KillProcessById(id);
   return CX_OK;
 }
 
 int KillProcessById(uint32_t processId) {
   // Ending ourselves would abort the run half-way with nobody to report it.
   if (processId == ::GetCurrentProcessId()) return CX_NOT_DONE;
-  EnablePrivilege(u"SeDebugPrivilege", 1);
-  // The query right is what lets GetExitCodeProcess see the end; without it
-  // every attempt would look failed.
-  ScopedHandle process(::OpenProcess(
-      PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
-  if (!process) process.Reset(::OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+  ScopedHandle process(OpenForEnding(processId));
   if (!process) return CX_NOT_DONE;
 
   if (HWND window = static_cast<HWND>(FindProcessWindow(processId))) {
@@ -133,25 +176,6 @@ int KillProcessById(uint32_t processId) {
   for (char c : std::to_string(processId)) parameters += static_cast<char16_t>(c);
   CxResult started = RunSystemTool(u"taskkill.exe", parameters.c_str(), 1, kTaskkillWaitMs);
   return started == CX_OK ? CX_DONE : CX_NOT_DONE;
-}
-
-int EnablePrivilege(const char16_t* privilegeName, int enable) {
-  if (!privilegeName || !*privilegeName) return CX_NOT_DONE;
-  ScopedHandle token;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive())) {
-    return CX_NOT_DONE;
-  }
-  TOKEN_PRIVILEGES privileges = {};
-  if (!::LookupPrivilegeValueW(nullptr, AsWide(privilegeName), &privileges.Privileges[0].Luid)) {
-    return CX_NOT_DONE;
-  }
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-  if (!::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof privileges, nullptr,
-                               nullptr)) {
-    return CX_NOT_DONE;
-  }
-  return ::GetLastError() == ERROR_NOT_ALL_ASSIGNED ? CX_NOT_DONE : CX_DONE;
 }
 
 void* FindProcessWindow(uint32_t processId) {

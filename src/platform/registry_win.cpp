@@ -94,16 +94,14 @@ CxResult RegWriteValue(uint32_t root, const char16_t* subKey, const char16_t* va
   for (size_t end = 0; end <= path.size(); ++end) {
     if (end < path.size() && path[end] != u'\\') continue;
     const std::u16string prefix = path.substr(0, end);
-    HKEY h = nullptr;
-    if (::RegOpenKeyExW(RootKeyHandle(root), AsWide(prefix.c_str()), 0, access, &h) ==
-        ERROR_SUCCESS) {
-      ::RegCloseKey(h);
+    ScopedRegKey level;
+    if (::RegOpenKeyExW(RootKeyHandle(root), AsWide(prefix.c_str()), 0, access,
+                        level.Receive()) == ERROR_SUCCESS)
       continue;
-    }
     const LONG c = ::RegCreateKeyExW(RootKeyHandle(root), AsWide(prefix.c_str()), 0, nullptr,
-                                     REG_OPTION_NON_VOLATILE, access, nullptr, &h, nullptr);
+                                     REG_OPTION_NON_VOLATILE, access, nullptr, level.Receive(),
+                                     nullptr);
     if (c != ERROR_SUCCESS) return static_cast<CxResult>(c);
-    ::RegCloseKey(h);
   }
   ScopedRegKey key;
   CxResult r = OpenKey(root, subKey, 1, key64, &key);

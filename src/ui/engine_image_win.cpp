@@ -1,7 +1,8 @@
-// Image decoding into DIB sections and drawing with GDI and AlphaBlend.
+// Image decoding into DIB sections and drawing with GDI and alpha blending.
 #include "ui/engine_image.h"
 
 #include <cstring>
+#include <utility>
 
 #include "common/file_io.h"
 #include "ui/pixel_convert.h"
@@ -37,13 +38,12 @@ CxResult CreateTopDownDib(int32_t width, int32_t height, ScopedBitmap* bitmap, u
   info.bmiHeader.biCompression = BI_RGB;
   info.bmiHeader.biSizeImage = static_cast<DWORD>(bytes);
   void* memory = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
   if (!dib || !memory) {
     const DWORD error = GetLastError();
-    if (dib) DeleteObject(dib);
     return error ? error : CX_E_OUT_OF_MEMORY;
   }
-  bitmap->Reset(dib);
+  *bitmap = std::move(dib);
   *bits = static_cast<uint8_t*>(memory);
   return CX_OK;
 }
@@ -215,8 +215,11 @@ CxResult BlitFrame(HDC dc, HBITMAP bitmap, const LayoutRect& dest, const LayoutR
     BOOL done;
     if (blend) {
       const BLENDFUNCTION fn = {AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
-      done = AlphaBlend(dc, p.dest.left, p.dest.top, dw, dh, mem.Get(), p.source.left,
-                        p.source.top, sw, sh, fn);
+      // gdi32's own entry: msimg32's AlphaBlend only forwards to it, and
+      // msimg32 is no known DLL, so importing it would load it from the
+      // setup's folder.
+      done = GdiAlphaBlend(dc, p.dest.left, p.dest.top, dw, dh, mem.Get(), p.source.left,
+                           p.source.top, sw, sh, fn);
     } else if (dw == sw && dh == sh) {
       done = BitBlt(dc, p.dest.left, p.dest.top, dw, dh, mem.Get(), p.source.left, p.source.top,
                     SRCCOPY);

@@ -15,22 +15,6 @@ namespace {
 constexpr uint32_t kBalloonMs = 3000;
 constexpr int32_t kLogoFitPolicy = 1;
 
-// The dialog's client-area device context, released with the window.
-class WindowDc {
- public:
-  explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
-  ~WindowDc() {
-    if (dc_) ::ReleaseDC(hwnd_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
 }  // namespace
 
 CSetupDlg::CSetupDlg(RunController* run) : DialogBase(IDD_SETUP_DIALOG), run_(run) {
@@ -238,8 +222,8 @@ void CSetupDlg::OnPaint() {
   RECT rect;
   ::GetWindowRect(area, &rect);
   ::MapWindowPoints(HWND_DESKTOP, hwnd, reinterpret_cast<POINT*>(&rect), 2);
-  WindowDc dc(hwnd);
-  if (dc.Get()) DrawImageFile(dc.Get(), rect, logo.Wide(), kLogoFitPolicy);
+  ScopedWindowDc dc({hwnd, ::GetDC(hwnd)});
+  if (dc) DrawImageFile(dc.Get().dc, rect, logo.Wide(), kLogoFitPolicy);
 }
 
 LRESULT CSetupDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam) {

@@ -123,7 +123,10 @@ e2e_begin() {
   export DISPLAY=":$(tr -d '[:space:]' <"$displayfile")"
 
   DRIVE_C="$WINEPREFIX/drive_c"
-  TEMP_DIR="$DRIVE_C/users/$(id -un)/Temp"
+  # The setup's working folder: Wine's setup runs elevated, so the Windows
+  # folder's Temp rather than the user's (USER_TEMP).
+  TEMP_DIR="$DRIVE_C/windows/temp"
+  USER_TEMP="$DRIVE_C/users/$(id -un)/Temp"
   # One program first, so that later ones, started side by side, do not
   # race to start the prefix's wineserver.
   ui list >/dev/null || fail "Wine does not start in $WINEPREFIX"

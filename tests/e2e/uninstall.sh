@@ -101,7 +101,7 @@ expect_eq "launcher exit code" 0 "$EXIT_CODE"
 wait_dialog
 expect_eq "title" "$(script_text "$SCRIPT" IDS_MAIN_UI_UNINSTALL_TITLE)" "$DIALOG_TITLE"
 copy=$(ui procs Uninstallation_ | awk '{print $2}')
-[[ $copy =~ ^Uninstallation_[0-9A-F]{8}\.exe$ ]] || fail "the running copy is [$copy]"
+[[ $copy =~ ^Uninstallation_[0-9A-F]{16}\.exe$ ]] || fail "the running copy is [$copy]"
 echo "  ok: the page belongs to $copy"
 expect_file "$TEMP_DIR/$copy"
 expect_control 1001 IDS_WELCOME_UNINSTALL

@@ -7,7 +7,7 @@
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "package/package_archive.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "package/temp_folder.h"
 
 namespace {
@@ -169,28 +169,48 @@ TEST(PackageExtract, RefusesEntriesItMustNotWrite) {
   std::filesystem::remove_all(pattern);
 }
 
-const std::vector<std::u16string>* g_existing = nullptr;
-bool Exists(const std::u16string& path) {
-  for (const auto& p : *g_existing)
-    if (p == path) return true;
+const std::vector<std::u16string>* g_accepted = nullptr;
+bool Accepted(const TempFolderChoice& choice) {
+  for (const auto& p : *g_accepted)
+    if (p == choice.path) return true;
   return false;
 }
 
-TEST(TempFolderChoice, FirstExistingCandidateWins) {
-  const TempFolderCandidates all{u"C:\\T~1\\", u"C:\\users\\me\\Temp\\", u"C:\\windows",
-                                 u"C:\\ProgramData"};
-  const struct { std::vector<std::u16string> existing; const char16_t* chosen; } cases[] = {
-      {{all.longTempPath}, u"C:\\users\\me\\Temp\\"},  // short form missing
-      {{u"C:\\windows", u"C:\\ProgramData\\"}, u"C:\\ProgramData\\"},
-      {{u"C:\\windows"}, u"C:\\windows\\"},  // the Windows folder itself is the last resort
-      {{}, nullptr},
+TEST(TempFolderChoice, ElevatedRunsNeverUseTheUsersTemp) {
+  TempFolderCandidates c;
+  c.systemTemp = u"C:\\Windows\\SystemTemp\\";
+  c.windowsFolder = u"C:\\Windows";
+  c.commonAppData = u"C:\\ProgramData";
+  c.tempPath = u"C:\\T~1\\";
+  c.longTempPath = u"C:\\users\\me\\Temp\\";
+  const std::u16string own = u"C:\\ProgramData\\CxSetup\\";
+  const struct {
+    bool elevated;
+    std::vector<std::u16string> accepted;
+    const char16_t* chosen;
+  } cases[] = {
+      {true, {c.systemTemp, u"C:\\Windows\\Temp\\", own}, u"C:\\Windows\\SystemTemp\\"},  // SYSTEM
+      {true, {u"C:\\Windows\\Temp\\", own, c.longTempPath}, u"C:\\Windows\\Temp\\"},
+      {true, {own, c.tempPath, c.longTempPath}, u"C:\\ProgramData\\CxSetup\\"},
+      {true, {c.tempPath, c.longTempPath, u"C:\\Windows\\"}, nullptr},  // nothing protected: none
+      {false, {c.longTempPath, u"C:\\Windows\\Temp\\"}, u"C:\\users\\me\\Temp\\"},  // short form missing
+      {false, {u"C:\\Windows\\", u"C:\\ProgramData\\"}, u"C:\\ProgramData\\"},
+      {false, {u"C:\\Windows\\"}, u"C:\\Windows\\"},  // the Windows folder is the last resort
+      {false, {}, nullptr},
   };
-  for (const auto& c : cases) {
-    g_existing = &c.existing;
+  for (const auto& row : cases) {
+    c.elevated = row.elevated;
+    g_accepted = &row.accepted;
     std::u16string folder = u"untouched";
-    EXPECT_EQ(ChooseTempFolder(all, Exists, &folder), c.chosen ? 1 : 0);
-    EXPECT_EQ(folder, c.chosen ? c.chosen : u"untouched");
+    EXPECT_EQ(ChooseTempFolder(c, Accepted, &folder), row.chosen ? 1 : 0);
+    EXPECT_EQ(folder, row.chosen ? row.chosen : u"untouched");
   }
+  // Only the own folder is made and checked for its owner; the system's are
+  // taken only as real folders.
+  c.elevated = true;
+  for (const TempFolderChoice& choice : TempFolderOrder(c))
+    EXPECT_EQ(choice.check, choice.path == own ? TempFolderCheck::kOwnFolder
+                                               : TempFolderCheck::kRealFolder);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Package store: which folder a path brings onto disk, what a File copy may
-// still take from the archive, and that the run's own files are never
-// overwritten by a late extraction.
+// still take from the archive, and that bytes the store did not write
+// itself are never used.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +9,7 @@
 
 #include "common/codepage.h"
 #include "package/package_store.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -103,18 +103,43 @@ TEST_F(PackageStoreTest, FileCopiesReadTheArchiveUntilTheFileIsOnDisk) {
 
   ASSERT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.exe")), CX_OK);
   EXPECT_FALSE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file))
-      << "once on disk the disk copy is the truth";
+      << "once the store wrote it, its disk copy is the truth";
 }
 
-TEST_F(PackageStoreTest, TheRunsOwnFilesWinOverALateExtraction) {
-  // An earlier action wrote into the package folder.
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST_F(PackageStoreTest, PlantedBytesNeverWin) {
+  // Someone else's files at package paths before the store extracts them:
+  // a plain file, and a link to a file of theirs.
   fs::create_directories(dir_ / "PackageFiles/Bin");
-  std::ofstream(dir_ / "PackageFiles/Bin/tool.dll") << "CHANGED";
+  std::ofstream(dir_ / "PackageFiles/Bin/tool.dll") << "PLANTED";
+  std::ofstream(dir_ / "victim") << "VICTIM";
+  fs::create_symlink(dir_ / "victim", dir_ / "PackageFiles/run.exe");
+  // File copies still get the archive's bytes...
+  PackageStore::ArchiveFile file;
+  ASSERT_TRUE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data), file.size), "DLL");
+  // ...and anything that needs the files on disk stops the run.
+  EXPECT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.exe")), CX_E_FAIL);
+  EXPECT_EQ(store_.ExtractFile(In(u"\\PackageFiles\\run.exe")), CX_E_FAIL);
+  EXPECT_FALSE(store_.IsExtractedFolder(In(u"\\PackageFiles\\Bin")));
+  EXPECT_EQ(ReadText(dir_ / "PackageFiles/Bin/tool.dll"), "PLANTED");
+  EXPECT_EQ(ReadText(dir_ / "victim"), "VICTIM") << "written through the link";
+}
+
+TEST_F(PackageStoreTest, TheStoresOwnFilesAreKnownUntilClose) {
   ASSERT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.exe")), CX_OK);
-  std::ifstream in(dir_ / "PackageFiles/Bin/tool.dll");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "CHANGED");
-  EXPECT_TRUE(OnDisk("PackageFiles/Bin/tool.exe"));
+  EXPECT_TRUE(store_.IsExtractedFolder(In(u"\\PackageFiles\\Bin\\Plug")));
+  EXPECT_EQ(ReadText(dir_ / "PackageFiles/Bin/tool.dll"), "DLL");
+  // The store's own files count as extracted: a second call writes nothing.
+  EXPECT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.dll")), CX_OK);
+  store_.Close();
+  EXPECT_FALSE(store_.IsOpen());
+  EXPECT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\run.exe")), CX_OK) << "closed: nothing to do";
+  EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
 }
 
 TEST_F(PackageStoreTest, ScriptAloneAndFailures) {

@@ -11,8 +11,8 @@
 
 #include "common/codepage.h"
 #include "common/file_io.h"
-#include "package/script_lint.h"
-#include "package/script_reference.h"
+#include "authoring/script_lint.h"
+#include "authoring/script_reference.h"
 #include "package/value_rules.h"
 
 namespace {
@@ -250,6 +250,50 @@ TEST(ScriptLint, ExpansionRoomWarnsNearTheBoundAndFailsBeyondIt) {
   const auto beyond = Lint(script(200));
   EXPECT_TRUE(has(beyond, kE, "the expanded script outgrows its room"))
       << Dump(beyond);
+}
+
+TEST(ScriptLint, DeletionsTheSetupRefusesAreFoundThroughEmptyVariables) {
+  const struct {
+    const char* variables;  // added to CustomInfo
+    const char* strings;    // added to CustomString
+    const char* from;       // replaced in the uninstall list
+    const char* to;
+    const char* message;    // the warning on the replaced line begins with this
+  } cases[] = {
+      {"<ToolDir/>", "", "<DelDir Src=\"$(InstallDir)\" CheckIsEmpty=\"false\"/>",
+       "<DelDir Src=\"$(ToolDir)\\\" CheckIsEmpty=\"false\"/>",
+       "DelDir Src=\"$(ToolDir)\\\" becomes \"\\\", as $(ToolDir) is empty (CustomInfo): a drive "
+       "root, which the setup refuses to delete"},
+      // Empty in one language only.
+      {"", "<Vendor><zh_cn>KOVA</zh_cn><en_us>KOVA</en_us><zh_tw></zh_tw></Vendor>",
+       "<DelDir Src=\"$(InstallDir)\" CheckIsEmpty=\"false\"/>",
+       "<DelDir Src=\"$(pf32)\\$(Vendor)\" CheckIsEmpty=\"false\"/>",
+       "DelDir Src=\"$(pf32)\\$(Vendor)\" becomes \"C:\\Program Files (x86)\\\" in zh_tw on a 64-bit "
+       "Windows, as $(Vendor) is empty (its zh_tw text): a protected system folder"},
+      // Empty through another variable, and an empty ValueName deletes the whole key.
+      {"<Product/><ProductKey>SOFTWARE\\$(Product)</ProductKey>", "",
+       "SubKey=\"SOFTWARE\\KOVA\\LintTest\" ValueName=\"\"", "SubKey=\"$(ProductKey)\" ValueName=\"$(Product)\"",
+       "DelRegister SubKey=\"$(ProductKey)\" becomes \"SOFTWARE\\\", as $(Product) is empty (CustomInfo)"},
+      {"", "", "SubKey=\"SOFTWARE\\KOVA\\LintTest\" ValueName=\"\"",
+       "SubKey=\"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\" ValueName=\"\"",
+       "DelRegister SubKey=\"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\" becomes"},
+  };
+  for (const auto& c : cases) {
+    std::string script = CleanScript();
+    script.replace(script.find("<CustomInfo>") + 12, 0, c.variables);
+    script.replace(script.find("<CustomString>") + 14, 0, c.strings);
+    const size_t at = script.find(c.from);
+    ASSERT_NE(at, std::string::npos) << c.from;
+    script.replace(at, std::strlen(c.from), c.to);
+    const std::vector<LintFinding> findings = Lint(script);
+    const int line = LineOf(script, c.to);
+    bool found = false;
+    for (const LintFinding& f : findings)
+      found = found || (f.line == line && f.severity == kW &&
+                        f.message.compare(0, std::strlen(c.message), c.message) == 0);
+    EXPECT_TRUE(found) << "expected at line " << line << ": " << c.message << "\ngot:\n"
+                       << Dump(findings);
+  }
 }
 
 TEST(ScriptLint, OneFaultPerPackageContent) {

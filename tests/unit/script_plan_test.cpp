@@ -9,7 +9,7 @@
 
 #include "common/codepage.h"
 #include "common/file_io.h"
-#include "package/script_plan.h"
+#include "authoring/script_plan.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "package/script_reference.h"
+#include "authoring/script_reference.h"
 #include "package/script_vocabulary.h"
 #include "package/system_folders.h"
 

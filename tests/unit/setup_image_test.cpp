@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "package/pe_image.h"
-#include "package/pe_resources.h"
-#include "package/setup_image.h"
-#include "package/setup_package.h"
-#include "package/version_resource.h"
+#include "authoring/pe_image.h"
+#include "authoring/pe_resources.h"
+#include "authoring/setup_image.h"
+#include "authoring/setup_package.h"
+#include "authoring/version_resource.h"
 
 namespace {
 

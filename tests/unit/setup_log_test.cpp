@@ -1,10 +1,14 @@
 // Log lines and default log file names.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "app/setup_log.h"
+#include "common/codepage.h"
 
 namespace {
 const LogTime kTime = {2026, 3, 4, 5, 6, 7, 89};
@@ -27,6 +31,23 @@ TEST(SetupLog, DefaultFileName) {
       {u"", u"Setup_20260304_050607.log", "no product yet"},
   };
   for (const auto& c : cases) EXPECT_EQ(DefaultLogFileName(c.product, kTime), c.name) << c.why;
+  EXPECT_EQ(DefaultLogFileName(u"P", kTime, 2), u"P_20260304_050607_2.log") << "a taken name's next";
+}
+
+TEST(SetupLog, DevicePaths) {
+  const struct { const char16_t* path; bool device; } cases[] = {
+      {u"C:\\logs\\NUL", true},                   // reserved name anywhere
+      {u"C:\\logs\\con.txt", true},               // with an extension
+      {u"C:\\logs\\COM1 .log", true},             // blanks before the point
+      {u"C:\\logs\\lpt\u00B9", true},            // superscript digit
+      {u"\\\\.\\pipe\\x", true},                 // device namespace
+      {u"\\\\?\\C:\\x.log", true},                // no path rules apply there
+      {u"\\\\server\\PIPE\\x", true},             // a pipe over the network
+      {u"C:\\logs\\console.log", false},
+      {u"C:\\logs\\COM10.log", false},
+      {u"\\\\server\\share\\setup.log", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsDeviceLogPath(c.path), c.device) << Utf16ToUtf8(c.path);
 }
 
 TEST(SetupLog, LinesBeforeTheFileAreKeptAndWritten) {
@@ -53,4 +74,48 @@ TEST(SetupLog, LinesBeforeTheFileAreKeptAndWritten) {
   ASSERT_NE(text.find("direct"), std::string::npos);
   EXPECT_LT(text.find("kept"), text.find("direct"));
   EXPECT_NE(text.find("action: 0xE0600008 (CX_E_MISSING"), std::string::npos) << text;
+}
+
+TEST(SetupLog, TheDefaultFileIsAlwaysNewAndAPathIsFixedOnce) {
+  char dir[] = "/tmp/cx_log_XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string folder = std::string(dir) + "/";
+  // Someone linked the next names to a file of theirs.
+  { std::ofstream(folder + "victim") << "victim"; }
+  const LogTime now = LogTimeNow();
+  for (unsigned attempt = 0; attempt < 3; ++attempt)
+    for (int s = 0; s < 3; ++s) {
+      LogTime t = now;
+      t.second = static_cast<uint16_t>(t.second + s);
+      const std::string name = Utf16ToUtf8(DefaultLogFileName(u"P", t, attempt));
+      ASSERT_EQ(symlink((folder + "victim").c_str(), (folder + name).c_str()), 0);
+    }
+  SetupLog log;
+  log.Enable(u"");
+  log.UseDefaultFile(Utf8ToUtf16(folder), u"P");
+  log.Write("line");
+  EXPECT_TRUE(log.HasFile());
+  EXPECT_NE(Utf16ToUtf8(log.Path()).find("_3.log"), std::string::npos) << Utf16ToUtf8(log.Path());
+
+  // A relative path is made full at once, against the folder of the start.
+  char start[4096];
+  ASSERT_NE(getcwd(start, sizeof start), nullptr);
+  ASSERT_EQ(chdir(dir), 0);
+  SetupLog relative;
+  relative.Enable(u"rel.log");
+  ASSERT_EQ(chdir(start), 0);
+  relative.Write("line");
+  EXPECT_EQ(relative.Path(), Utf8ToUtf16(folder + "rel.log"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder + "rel.log"));
+  // A link at a /LOG path is not followed.
+  ASSERT_EQ(symlink((folder + "victim").c_str(), (folder + "other.log").c_str()), 0);
+  SetupLog other;
+  other.Enable(Utf8ToUtf16(folder + "other.log"));
+  other.Write("appended");
+  EXPECT_FALSE(other.HasFile());
+
+  std::ifstream in(folder + "victim");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
+            "victim");
+  std::filesystem::remove_all(dir);
 }

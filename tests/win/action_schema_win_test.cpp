@@ -9,7 +9,7 @@
 
 #include "common/codepage.h"
 #include "engine/listed_action.h"
-#include "package/script_plan.h"
+#include "authoring/script_plan.h"
 #include "package/script_vocabulary.h"
 #include "package/setup_script.h"
 #include "win_test_support.h"

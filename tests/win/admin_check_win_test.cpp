@@ -2,29 +2,28 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "common/win_handles.h"
 #include "engine/admin_check.h"
 
 // An impersonation token without the Administrators group must not count:
 // the check looks at the effective token, not just at the process.
 TEST(AdminCheckWin, AnswersForTheEffectiveToken) {
   EXPECT_EQ(IsUserAdmin(), 1);
-  HANDLE process = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process));
+  ScopedHandle process;
+  ASSERT_TRUE(
+      OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, process.Receive()));
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
+  ScopedSid admins;
   ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                       DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins));
-  SID_AND_ATTRIBUTES disable = {admins, 0};
-  HANDLE restricted = nullptr, impersonation = nullptr;
-  BOOL made = CreateRestrictedToken(process, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted);
-  CloseHandle(process);
-  FreeSid(admins);
-  if (!made) GTEST_SKIP() << "CreateRestrictedToken unsupported: " << GetLastError();
-  BOOL dup = DuplicateToken(restricted, SecurityImpersonation, &impersonation);
-  CloseHandle(restricted);
-  ASSERT_TRUE(dup && SetThreadToken(nullptr, impersonation));
+                                       DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, admins.Receive()));
+  SID_AND_ATTRIBUTES disable = {admins.Get(), 0};
+  ScopedHandle restricted, impersonation;
+  if (!CreateRestrictedToken(process.Get(), 0, 1, &disable, 0, nullptr, 0, nullptr,
+                             restricted.Receive()))
+    GTEST_SKIP() << "CreateRestrictedToken unsupported: " << GetLastError();
+  ASSERT_TRUE(DuplicateToken(restricted.Get(), SecurityImpersonation, impersonation.Receive()) &&
+              SetThreadToken(nullptr, impersonation.Get()));
   int answer = IsUserAdmin();
   RevertToSelf();
-  CloseHandle(impersonation);
   EXPECT_EQ(answer, 0);
 }

@@ -1,7 +1,7 @@
 # The second process for the named-mutex tests, and the system-language
 # check under several Wine locales (Wine takes them from LANG/LC_ALL).
 add_executable(cx_mutex_probe ${CMAKE_CURRENT_SOURCE_DIR}/helpers/cx_mutex_probe_win.cpp)
-target_link_libraries(cx_mutex_probe PRIVATE cx_core)
+target_link_libraries(cx_mutex_probe PRIVATE cx_common)
 target_link_options(cx_mutex_probe PRIVATE -municode -mconsole)
 set_target_properties(cx_mutex_probe PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/helpers)

@@ -151,28 +151,24 @@ struct Spawned {
 Spawned RunWSpawn(const CertToReg& tools, const std::string& command) {
   Spawned out;
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE r = nullptr, w = nullptr;
-  CreatePipe(&r, &w, &sa, 0);
-  SetHandleInformation(r, HANDLE_FLAG_INHERIT, 0);
-  std::wstring line = L"wSpawn.exe -h " + std::to_wstring(reinterpret_cast<uintptr_t>(w)) + L" " +
-                      std::wstring(command.begin(), command.end());
+  ScopedHandle r, w;
+  CreatePipe(r.Receive(), w.Receive(), &sa, 0);
+  SetHandleInformation(r.Get(), HANDLE_FLAG_INHERIT, 0);
+  std::wstring line = L"wSpawn.exe -h " + std::to_wstring(reinterpret_cast<uintptr_t>(w.Get())) +
+                      L" " + std::wstring(command.begin(), command.end());
   STARTUPINFOW si = {sizeof si};
   PROCESS_INFORMATION pi = {};
   const std::wstring exe = tools.folder.File(L"wSpawn.exe");
-  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(r);
-    CloseHandle(w);
+  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
     return out;
-  }
-  CloseHandle(w);
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  w.Reset();
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(r, buffer, sizeof buffer, &got, nullptr) && got > 0) out.bytes.append(buffer, got);
-  WaitForSingleObject(pi.hProcess, 60000);
-  GetExitCodeProcess(pi.hProcess, &out.exitCode);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  CloseHandle(r);
+  while (ReadFile(r.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    out.bytes.append(buffer, got);
+  WaitForSingleObject(process.Get(), 60000);
+  GetExitCodeProcess(process.Get(), &out.exitCode);
   return out;
 }
 // The frames' text; false when the frames are malformed or not ended.
@@ -198,6 +194,7 @@ TEST(WSpawnWin, FramesExitCodesAndLookupBesideItself) {
       {"certutil --bytes 1500000", 0, 1500000, nullptr},              // over 1 MiB, ".exe" added
       {"certutil.exe --stderr oops --exit 3", 1, 4, "oops"},          // failing command, its errors kept
       {"no-such-program.exe --bytes 5", 2, 0, ""},                    // missing program
+      {"C:\\windows\\system32\\cmd.exe /c echo x", 2, 0, ""},        // a program elsewhere
   };
   for (const auto& c : cases) {
     const Spawned s = RunWSpawn(tools, c.command);
@@ -284,4 +281,47 @@ TEST(FirefoxStepWin, AChildThatNeverEndsIsEndedAfterTheTimeLimit) {
   for (int i = 0; i < 100 && ProcessRunning(L"certutil.exe"); ++i) Sleep(100);
   EXPECT_FALSE(ProcessRunning(L"certutil.exe")) << "no stand-in left running";
   EXPECT_FALSE(ProcessRunning(L"wSpawn.exe"));
+}
+
+// NSS's tools run with the user's own rights, and never beside a module
+// the user's profile names: certutil would load it. Refused before any tool
+// starts, at install and at uninstall alike, as is a profile with the older
+// module database, which is not read.
+TEST(FirefoxStepWin, ToolsRunUnelevatedAndNeverWithAModuleOfTheUsers) {
+  FirefoxProfiles profiles;
+  if (!profiles.Usable()) GTEST_SKIP() << "the prefix has a Mozilla folder of its own";
+  const std::wstring profile = profiles.Make(true);
+  const std::string internal =
+      "library=\r\nname=NSS Internal PKCS #11 Module\r\n"
+      "NSS=Flags=internal,critical trustOrder=75 cipherOrder=100\r\n";
+  WriteFileText(profile + L"\\pkcs11.txt", internal);
+  {
+    CertToReg tools;
+    std::string refusal;
+    EXPECT_EQ(RegisterFirefoxRootCert(tools.Path(), false, kFirefoxChildTimeLimitMs, &refusal), 1);
+    EXPECT_EQ(refusal, "");
+    const std::wstring rights = ReadFileText(tools.folder.File(L"certutil.rights"));
+    EXPECT_EQ(rights, L"user\nuser\nuser\nuser\nuser\nuser\n") << "each of the six runs";
+  }
+
+  const std::wstring module = profile + L"\\token-module.dll";
+  ASSERT_TRUE(CopyFileW(WinePath(CX_MARKER_DLL).c_str(), module.c_str(), FALSE));
+  WriteFileText(profile + L"\\pkcs11.txt", internal + "\r\nlibrary=" + Ansi(module) + "\r\nname=Token\r\n");
+  DeleteFileW(L"C:\\cx-marker.log");
+  for (bool uninstall : {false, true}) {
+    CertToReg tools;
+    std::string refusal;
+    EXPECT_EQ(RegisterFirefoxRootCert(tools.Path(), uninstall, kFirefoxChildTimeLimitMs, &refusal), 0);
+    EXPECT_NE(refusal.find("token-module.dll"), std::string::npos) << refusal;
+    EXPECT_EQ(tools.Log(), "") << "a tool ran (uninstall " << uninstall << ")";
+  }
+  EXPECT_FALSE(FileExists(L"C:\\cx-marker.log")) << ReadFileText(L"C:\\cx-marker.log");
+
+  DeleteFileW((profile + L"\\pkcs11.txt").c_str());
+  WriteFileText(profile + L"\\secmod.db", std::string(16384, '\0'));
+  CertToReg tools;
+  std::string refusal;
+  EXPECT_EQ(RegisterFirefoxRootCert(tools.Path(), false, kFirefoxChildTimeLimitMs, &refusal), 0);
+  EXPECT_NE(refusal.find("secmod.db"), std::string::npos) << refusal;
+  EXPECT_EQ(tools.Log(), "");
 }

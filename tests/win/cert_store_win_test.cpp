@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/crypt32_api.h"
 #include "common/win_handles.h"
 #include "platform/cert_store.h"
 #include "platform/cert_store_win.h"
@@ -60,10 +61,10 @@ const char* const kCertNames[] = {"rsa.der", "sm2.der", "p192.der", "p224.der", 
 
 std::set<std::string> TestStore::Contents() const {
   std::set<std::string> out;
-  ScopedCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+  ScopedCertStore store(Crypt32()->CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                     CERT_SYSTEM_STORE_CURRENT_USER, name_.c_str()));
   PCCERT_CONTEXT c = nullptr;
-  while ((c = CertEnumCertificatesInStore(store.Get(), c)) != nullptr) {
+  while ((c = Crypt32()->CertEnumCertificatesInStore(store.Get(), c)) != nullptr) {
     const std::string bytes(reinterpret_cast<const char*>(c->pbCertEncoded), c->cbCertEncoded);
     std::string name = "other";
     for (const char* n : kCertNames) {
@@ -168,38 +169,38 @@ TEST(CertStoreWin, RootInAnyCaseIsTheLocalMachineStore) {
                           "\" StoreName=\"rOoT\"/>";
   TestElement e(xml);
   ASSERT_EQ(RunAction(e), CX_OK);
-  ScopedCertStore machineRoot(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+  ScopedCertStore machineRoot(Crypt32()->CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                             CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT"));
   ASSERT_TRUE(machineRoot);
-  ScopedCertContext wanted(CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), DWORD(der.size())));
-  PCCERT_CONTEXT found = CertFindCertificateInStore(machineRoot.Get(), X509_ASN_ENCODING, 0,
+  ScopedCertContext wanted(Crypt32()->CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), DWORD(der.size())));
+  PCCERT_CONTEXT found = Crypt32()->CertFindCertificateInStore(machineRoot.Get(), X509_ASN_ENCODING, 0,
                                                     CERT_FIND_EXISTING, wanted.Get(), nullptr);
   ASSERT_NE(found, nullptr) << "not in the local machine's ROOT";
-  EXPECT_TRUE(CertDeleteCertificateFromStore(found));
-  CertControlStore(machineRoot.Get(), 0, CERT_STORE_CTRL_COMMIT, nullptr);
+  EXPECT_TRUE(Crypt32()->CertDeleteCertificateFromStore(found));
+  Crypt32()->CertControlStore(machineRoot.Get(), 0, CERT_STORE_CTRL_COMMIT, nullptr);
 }
 
 namespace {
 int g_deleteCalls = 0;
 BOOL WINAPI FailingDelete(PCCERT_CONTEXT cert) {
   ++g_deleteCalls;
-  CertFreeCertificateContext(cert);  // as the real delete does on failure
+  Crypt32()->CertFreeCertificateContext(cert);  // as the real delete does on failure
   SetLastError(ERROR_ACCESS_DENIED);
   return FALSE;
 }
 }  // namespace
 
 TEST(CertStoreWin, AStoreWhoseDeleteFailsStillEnds) {
-  ScopedCertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+  ScopedCertStore memory(Crypt32()->CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
   ASSERT_TRUE(memory);
   for (const char* name : {"rsa.der", "sm2.der", "p256.der"}) {
     const Bytes der = ReadCert(name);
-    ScopedCertContext c(CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), DWORD(der.size())));
+    ScopedCertContext c(Crypt32()->CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), DWORD(der.size())));
     CRYPT_KEY_PROV_INFO binding = {};
     binding.pwszContainerName = const_cast<wchar_t*>(L"c1");
     binding.dwKeySpec = 1;
-    ASSERT_TRUE(CertSetCertificateContextProperty(c.Get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &binding));
-    ASSERT_TRUE(CertAddCertificateContextToStore(memory.Get(), c.Get(), CERT_STORE_ADD_NEW, nullptr));
+    ASSERT_TRUE(Crypt32()->CertSetCertificateContextProperty(c.Get(), CERT_KEY_PROV_INFO_PROP_ID, 0, &binding));
+    ASSERT_TRUE(Crypt32()->CertAddCertificateContextToStore(memory.Get(), c.Get(), CERT_STORE_ADD_NEW, nullptr));
   }
   CertRemovalFilter all;
   all.keyTypeMask = 3;
@@ -207,6 +208,6 @@ TEST(CertStoreWin, AStoreWhoseDeleteFailsStillEnds) {
   g_deleteCalls = 0;
   DeleteMatchingCertificates(memory.Get(), all, &FailingDelete);
   EXPECT_EQ(g_deleteCalls, 3) << "each certificate tried once";
-  DeleteMatchingCertificates(memory.Get(), all, &CertDeleteCertificateFromStore);
-  EXPECT_EQ(CertEnumCertificatesInStore(memory.Get(), nullptr), nullptr);
+  DeleteMatchingCertificates(memory.Get(), all, Crypt32()->CertDeleteCertificateFromStore);
+  EXPECT_EQ(Crypt32()->CertEnumCertificatesInStore(memory.Get(), nullptr), nullptr);
 }

@@ -4,6 +4,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <regex>
+
 #include "app/installer_engine.h"
 #include "win_test_support.h"
 
@@ -14,11 +20,42 @@ const char16_t kScript[] = u"\\PackageFiles\\SetupScript.xml";
 
 bool Exists(const WString& path) { return GetFileAttributesW(path.W()) != INVALID_FILE_ATTRIBUTES; }
 
+// %SystemRoot%\Temp\ as the system names it.
+std::wstring WindowsTemp() {
+  wchar_t windows[MAX_PATH];
+  GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  return std::wstring(windows) + L"\\Temp\\";
+}
+
 WString Join(const WString& folder, const char16_t* rest) {
   WString p(folder);
   p.Append(rest);
   return p;
 }
+
+// Lets a fixed number of threads go on together, round after round.
+class Barrier {
+ public:
+  explicit Barrier(int count) : count_(count) {}
+  void Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const unsigned round = round_;
+    if (++waiting_ == count_) {
+      waiting_ = 0;
+      ++round_;
+      changed_.notify_all();
+      return;
+    }
+    changed_.wait(lock, [&] { return round_ != round; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const int count_;
+  int waiting_ = 0;
+  unsigned round_ = 0;
+};
 }  // namespace
 
 TEST(InstallerEngineWin, CommandLineSetsEngineAndContextAlike) {
@@ -56,11 +93,11 @@ TEST(InstallerEngineWin, NothingIsKnownBeforeThePackage) {
   WString folder(u"x");
   EXPECT_EQ(engine.GetPackageFolder(&folder), 1);
   EXPECT_TRUE(folder.IsEmpty());
-  // Every engine makes the temporary folder its current directory.
-  wchar_t cwd[MAX_PATH], temp[MAX_PATH];
+  // Every engine makes the working folder its current directory: Wine's
+  // setup runs elevated, so the Windows folder's Temp, not the user's.
+  wchar_t cwd[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, cwd);
-  GetTempPathW(MAX_PATH, temp);
-  EXPECT_EQ(std::wstring(cwd) + L"\\", std::wstring(temp));
+  EXPECT_EQ(_wcsicmp(cwd, WindowsTemp().substr(0, WindowsTemp().size() - 1).c_str()), 0) << cwd;
 }
 
 TEST(InstallerEngineWin, LoadsThePackageAndCleansItUp) {
@@ -69,8 +106,22 @@ TEST(InstallerEngineWin, LoadsThePackageAndCleansItUp) {
     InstallerEngine engine;
     ASSERT_EQ(engine.LoadPackage(kGoodPackage, kScript, 0), 1);
     engine.GetPackageFolder(&folder);
-    EXPECT_NE(folder.Str().find(u"CxKeyPackage_"), std::u16string::npos);
-    EXPECT_EQ(folder.Str().back(), u'\\');
+    // Under the Windows folder's Temp, which users cannot rename in, with
+    // 64 random bits in its name and an access list for administrators.
+    const std::wstring path(folder.W());
+    EXPECT_TRUE(std::regex_match(path, std::wregex(L"(.*\\\\)CxKeyPackage_[0-9A-F]{16}\\\\")))
+        << path;
+    EXPECT_EQ(_wcsnicmp(path.c_str(), WindowsTemp().c_str(), WindowsTemp().size()), 0) << path;
+    ExpectOnlyAdministratorsAndSystem(ReadBackDacl(path));
+    // Held while the run lasts: neither the folder nor a file in it can be
+    // renamed or deleted.
+    const std::wstring script = path + L"PackageFiles\\SetupScript.xml";
+    EXPECT_FALSE(MoveFileW(script.c_str(), (script + L".swapped").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(DeleteFileW(script.c_str()));
+    const std::wstring bare = path.substr(0, path.size() - 1);
+    EXPECT_FALSE(MoveFileW(bare.c_str(), (bare + L"_swapped").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     // The script alone is extracted; the rest waits until a run needs it.
     EXPECT_TRUE(Exists(Join(folder, u"PackageFiles\\SetupScript.xml")));
     EXPECT_FALSE(Exists(Join(folder, u"PackageFiles\\Bin")));
@@ -164,4 +215,33 @@ TEST(InstallerEngineWin, SecondInstanceIsRefusedUntilTheFirstCleansUp) {
   InstallerEngine third;
   ASSERT_EQ(third.LoadPackage(kGoodPackage, kScript, 1), 1);
   EXPECT_EQ(CheckSingleInstance(&third, nullptr), 1);
+}
+
+// Two setups that check at the same moment: whatever the timing, exactly one
+// of them holds the lock. Threads behind a barrier hold the window open far
+// more often than two whole processes starting together would.
+TEST(InstallerEngineWin, OfTwoSetupsCheckingAtOnceExactlyOneHoldsTheLock) {
+  constexpr int kRounds = 1000;
+  const std::string name = "CX_ENGINE_RACE_" + std::to_string(GetCurrentProcessId());
+  InstallerEngine engines[2];
+  int held[2][kRounds] = {};
+  Barrier barrier(2);
+  auto contender = [&](int who) {
+    for (int round = 0; round < kRounds; ++round) {
+      barrier.Wait();
+      held[who][round] = CheckSingleInstance(&engines[who], name.c_str());
+      barrier.Wait();  // both have checked before either lets go
+      Cleanup(&engines[who]);
+    }
+  };
+  std::thread first(contender, 0), second(contender, 1);
+  first.join();
+  second.join();
+  int both = 0, neither = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    if (held[0][round] + held[1][round] == 2) ++both;
+    if (held[0][round] + held[1][round] == 0) ++neither;
+  }
+  EXPECT_EQ(both, 0) << "rounds in which both setups held the lock";
+  EXPECT_EQ(neither, 0) << "rounds in which neither did";
 }

@@ -15,18 +15,16 @@ class ResourceModule {
   ResourceModule()
       : module_(LoadLibraryExW(TestHelperPath(L"cx_dialog_setup.exe").c_str(), nullptr,
                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-  ~ResourceModule() {
-    if (module_) FreeLibrary(module_);
-  }
   std::string Bytes(LPCWSTR type, LPCWSTR name) const {
-    HRSRC found = module_ ? FindResourceW(module_, name, type) : nullptr;
-    HGLOBAL loaded = found ? LoadResource(module_, found) : nullptr;
+    const HMODULE module = module_.Get();
+    HRSRC found = module ? FindResourceW(module, name, type) : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    return data ? std::string(data, SizeofResource(module_, found)) : std::string();
+    return data ? std::string(data, SizeofResource(module, found)) : std::string();
   }
 
  private:
-  HMODULE module_;
+  ScopedModule module_;
 };
 }  // namespace
 

@@ -7,7 +7,7 @@
 #include "common/file_io.h"
 #include "package/package_archive.h"
 #include "package/package_resource.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "package/temp_folder.h"
 #include "common/win_handles.h"
 #include "win_test_support.h"

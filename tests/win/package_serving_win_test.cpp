@@ -13,10 +13,11 @@
 
 #include "browser/firefox_package_step.h"
 #include "common/file_io.h"
+#include "common/crypt32_api.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
 #include "package/package_store.h"
-#include "package/package_writer.h"
+#include "authoring/package_writer.h"
 #include "platform/file_system.h"
 #include "tinyxml.h"
 #include "win_test_support.h"
@@ -85,6 +86,38 @@ TEST_F(ServedPackage, AProgramFromThePackageLoadsTheDllBesideIt) {
   ASSERT_EQ(RunAction(start, &context_), CX_OK);
   EXPECT_EQ(ReadFileText(out), L"loaded");
   EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Files"))) << "only the program's folder lands";
+
+  // The program ran from files the store holds: while it does, nobody can
+  // rename, delete or write them, nor rename their folder.
+  for (const std::wstring& held : {Pkg(L"PackageFiles\\Tools\\runner.exe"),
+                                   Pkg(L"PackageFiles\\Tools\\cx_version_dll.dll"),
+                                   Pkg(L"PackageFiles\\Tools")}) {
+    EXPECT_FALSE(MoveFileW(held.c_str(), (held + L"_swapped").c_str())) << held;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << held;
+  }
+  const std::wstring exe = Pkg(L"PackageFiles\\Tools\\runner.exe");
+  EXPECT_FALSE(DeleteFileW(exe.c_str()));
+  ScopedFileHandle writer(CreateFileW(exe.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_FALSE(writer) << "opened for writing";
+  store_.Close();
+  EXPECT_TRUE(MoveFileW(exe.c_str(), (exe + L"_swapped").c_str())) << "the run let go";
+}
+
+TEST_F(ServedPackage, PlantedBytesAreNeverCopiedNorRun) {
+  // Someone else's file at a package path before the store extracts it.
+  ASSERT_TRUE(CreateDirectoryW(Pkg(L"PackageFiles").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Pkg(L"PackageFiles\\Files").c_str(), nullptr));
+  const std::wstring planted = dir_.Write(L"pkg\\PackageFiles\\Files\\a.txt", "planted");
+  // A File copy takes the archive's bytes...
+  ASSERT_EQ(Copy(planted, dir_.File(L"out\\a.txt")), CX_OK);
+  EXPECT_EQ(ReadFileText(dir_.File(L"out\\a.txt")), L"alpha");
+  const std::wstring app = dir_.File(L"App");
+  ASSERT_EQ(Copy(Pkg(L"\\PackageFiles\\Files\\*"), app + L"\\*"), CX_OK);
+  EXPECT_EQ(ReadFileText(app + L"\\a.txt"), L"alpha");
+  // ...and an action that needs the file on disk stops the run.
+  TestElement reg(L"<RunRegFile Src='" + planted + L"' os='os64'/>");
+  EXPECT_EQ(RunAction(reg, &context_), CX_E_FAIL);
+  EXPECT_EQ(ReadFileText(planted), L"planted");
 }
 
 TEST_F(ServedPackage, FileCopiesNeverTouchThePackageFolder) {
@@ -171,11 +204,9 @@ class PackageFilesOnDemand : public ::testing::Test {
   }
   void TearDown() override {
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
-      HKEY h = nullptr;
-      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, &h) == 0) {
-        RegDeleteTreeW(h, key_.substr(wcslen(L"SOFTWARE\\")).c_str());
-        RegCloseKey(h);
-      }
+      ScopedRegKey h;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | view, h.Receive()) == 0)
+        RegDeleteTreeW(h.Get(), key_.substr(wcslen(L"SOFTWARE\\")).c_str());
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Microsoft\\SystemCertificates\\" + store_).c_str());
   }
@@ -217,11 +248,14 @@ TEST_F(PackageFilesOnDemand, RegeditAndTheStoreReadTheExtractedFiles) {
   ASSERT_EQ(RunAction(e, &context_), CX_OK);
   wchar_t value[16] = {};
   DWORD size = sizeof(value);
-  HKEY h = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &h), 0)
+  ScopedRegKey h;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
+                          h.Receive()),
+            0)
       << "nothing imported";
-  EXPECT_EQ(RegQueryValueExW(h, L"Imported", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size), 0);
-  RegCloseKey(h);
+  EXPECT_EQ(RegQueryValueExW(h.Get(), L"Imported", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                             &size),
+            0);
   EXPECT_STREQ(value, L"yes");
   EXPECT_TRUE(FileExists(Pkg(L"PackageFiles\\Reg\\notes.txt"))) << "its whole folder lands";
   EXPECT_FALSE(FileExists(cert)) << "and nothing else";
@@ -229,13 +263,13 @@ TEST_F(PackageFilesOnDemand, RegeditAndTheStoreReadTheExtractedFiles) {
   TestElement add(L"<RegCertFile Src='" + cert + L"' StoreName='" + store_ + L"'/>");
   ASSERT_EQ(RunAction(add, &context_), CX_OK);
   const std::string der = FileBytes(cert);
-  ScopedCertContext wanted(CertCreateCertificateContext(
+  ScopedCertContext wanted(Crypt32()->CertCreateCertificateContext(
       X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), DWORD(der.size())));
   ASSERT_TRUE(wanted);
-  ScopedCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+  ScopedCertStore store(Crypt32()->CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
                                       CERT_SYSTEM_STORE_CURRENT_USER, store_.c_str()));
   ASSERT_TRUE(store);
-  ScopedCertContext found(CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0,
+  ScopedCertContext found(Crypt32()->CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0,
                                                      CERT_FIND_EXISTING, wanted.Get(), nullptr));
   EXPECT_TRUE(found) << "not in the store";
   EXPECT_FALSE(FileExists(Pkg(L"PackageFiles\\Payload")));

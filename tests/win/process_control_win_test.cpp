@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/process_control.h"
 #include "platform/system_tools.h"
@@ -25,6 +26,27 @@ std::wstring CopyHelperTo(const TestFolder& folder, std::wstring imageName = L""
 bool IsRunning(const HelperProcess& p) { return p.Started() && !p.WaitEnded(0); }
 
 std::u16string U16(const std::wstring& s) { return std::u16string(AsU16(s.c_str())); }
+
+// Whether the debug privilege is on in this process's token: what every
+// program it starts now would inherit.
+bool DebugPrivilegeEnabled() {
+  ScopedHandle token;
+  LUID debug = {};
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) ||
+      !LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &debug))
+    return true;
+  DWORD size = 0;
+  GetTokenInformation(token.Get(), TokenPrivileges, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token.Get(), TokenPrivileges, buffer.data(), size, &size)) return true;
+  const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+  for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+    const LUID& id = list->Privileges[i].Luid;
+    if (id.LowPart == debug.LowPart && id.HighPart == debug.HighPart)
+      return (list->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+  }
+  return false;
+}
 }  // namespace
 
 TEST(KillProcessesByImage, FullPathEndsOnlyThatCopyAndBareNameEndsEvery) {
@@ -45,6 +67,23 @@ TEST(KillProcessesByImage, FullPathEndsOnlyThatCopyAndBareNameEndsEvery) {
   EXPECT_TRUE(a2.WaitEnded(10000));
   EXPECT_TRUE(b.WaitEnded(10000));
   EXPECT_EQ(KillProcessesByImage(U16(name).c_str()), CX_OK);  // nothing left to end
+}
+
+// The debug privilege is on only while processes are opened, and off again
+// before anything (taskkill, the next action's program) can be started.
+TEST(KillProcessesByImage, TheDebugPrivilegeIsOffAgainAfterEnding) {
+  ASSERT_FALSE(DebugPrivilegeEnabled()) << "the test process starts without it";
+  TestFolder folder;
+  const std::wstring path = CopyHelperTo(folder);
+  HelperProcess first(L"sleep 60000", path), second(L"sleep 60000", path);
+  ASSERT_TRUE(IsRunning(first) && IsRunning(second));
+  EXPECT_EQ(KillProcessesByImage(U16(path).c_str()), CX_OK);
+  EXPECT_TRUE(first.WaitEnded(10000) && second.WaitEnded(10000));
+  EXPECT_FALSE(DebugPrivilegeEnabled()) << "after KillProcessesByImage";
+  HelperProcess third(L"sleep 60000", path);
+  ASSERT_TRUE(IsRunning(third));
+  EXPECT_EQ(KillProcessById(third.Pid()), CX_DONE);
+  EXPECT_FALSE(DebugPrivilegeEnabled()) << "after KillProcessById";
 }
 
 TEST(KillProcessesByImage, NeverEndsTheInstallerItself) {

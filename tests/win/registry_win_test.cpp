@@ -46,11 +46,10 @@ class TestKey {
  private:
   void Remove() const {
     for (REGSAM view : {k32, k64}) {
-      HKEY h = nullptr;
-      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent_.c_str(), 0, KEY_ALL_ACCESS | view, &h) == 0) {
-        RegDeleteTreeW(h, name_.c_str());
-        RegCloseKey(h);
-      }
+      ScopedRegKey h;
+      if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent_.c_str(), 0, KEY_ALL_ACCESS | view,
+                        h.Receive()) == 0)
+        RegDeleteTreeW(h.Get(), name_.c_str());
     }
   }
   std::wstring name_;
@@ -58,10 +57,8 @@ class TestKey {
 };
 
 bool KeyExists(const std::wstring& path, REGSAM view) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &h) != 0) return false;
-  RegCloseKey(h);
-  return true;
+  ScopedRegKey h;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, h.Receive()) == 0;
 }
 
 // The raw value as stored: type and bytes; type 0 when absent.
@@ -71,15 +68,16 @@ struct Raw {
 };
 Raw ReadRaw(const std::wstring& path, const wchar_t* name, REGSAM view) {
   Raw raw;
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &h) != 0) return raw;
+  ScopedRegKey h;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, h.Receive()) != 0)
+    return raw;
   char data[512];
   DWORD size = sizeof(data);
-  if (RegQueryValueExW(h, name, nullptr, &raw.type, reinterpret_cast<BYTE*>(data), &size) == 0)
+  if (RegQueryValueExW(h.Get(), name, nullptr, &raw.type, reinterpret_cast<BYTE*>(data), &size) ==
+      0)
     raw.bytes.assign(data, size);
   else
     raw.type = 0;
-  RegCloseKey(h);
   return raw;
 }
 
@@ -156,27 +154,30 @@ TEST(AddRegisterAction, TypesRootsAndData) {
 
 TEST(RegistryDeletion, TreesValuesAndRefusedSubkeys) {
   TestKey key;
-  for (const wchar_t* leaf : {L"A\\A1\\A11", L"A\\A2", L"B\\B1\\B11\\B111"}) {
+  for (const wchar_t* leaf : {L"T\\A\\A1\\A11", L"T\\A\\A2", L"T\\B\\B1\\B11\\B111"}) {
     RegistryLocation loc;
     const std::u16string sub = key.Path16(leaf);
     loc.subKey = sub.c_str();
     loc.valueName = u"v";
     ASSERT_EQ(RegWriteDword(&loc, 1), CX_OK);
   }
-  TestElement value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"A\\A2") + L"' ValueName='v'/>");
+  TestElement value(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"T\\A\\A2") + L"' ValueName='v'/>");
   EXPECT_EQ(RunAction(value), CX_OK);
   EXPECT_EQ(RunAction(value), CX_WIN_ERROR_FILE_NOT_FOUND);
 
   // Refused: each would name a key above the one meant.
-  for (const std::wstring& bad : {key.Path() + L"\\", std::wstring(L"\\") + key.Path()}) {
+  for (const std::wstring& bad : {key.Path(L"T") + L"\\", std::wstring(L"\\") + key.Path(L"T")}) {
     TestElement e(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + bad + L"'/>");
     EXPECT_EQ(RunAction(e), CX_E_INVALID_ARG) << bad.c_str();
   }
-  EXPECT_TRUE(KeyExists(key.Path(L"B\\B1\\B11\\B111"), k32));
+  // Refused with its own code: a key of a hive's first two levels.
+  TestElement top(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
+  EXPECT_EQ(RunAction(top), CX_E_DELETE_REFUSED);
+  EXPECT_TRUE(KeyExists(key.Path(L"T\\B\\B1\\B11\\B111"), k32));
 
-  TestElement tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path() + L"'/>");
+  TestElement tree(L"<DelRegister Root='HKEY_LOCAL_MACHINE' SubKey='" + key.Path(L"T") + L"'/>");
   EXPECT_EQ(RunAction(tree), CX_OK);
-  EXPECT_FALSE(KeyExists(key.Path(), k32));
+  EXPECT_FALSE(KeyExists(key.Path(L"T"), k32));
   // A key already gone: the code the failure policy lets pass.
   EXPECT_EQ(RunAction(tree), CX_WIN_ERROR_FILE_NOT_FOUND);
 }

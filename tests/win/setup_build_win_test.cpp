@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/version_api.h"
+#include "common/win_handles.h"
 #include "platform/file_system.h"
 #include "win_test_support.h"
 
@@ -18,17 +20,17 @@ std::wstring VersionText(const std::vector<uint8_t>& block, const wchar_t* key) 
   void* value = nullptr;
   UINT length = 0;
   std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + key;
-  if (!VerQueryValueW(block.data(), query.c_str(), &value, &length) || !value) return L"<missing>";
+  if (!Version()->VerQueryValueW(block.data(), query.c_str(), &value, &length) || !value) return L"<missing>";
   return static_cast<const wchar_t*>(value);
 }
 
 TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   const std::wstring setup = WinePath(CX_SAMPLE_SETUP);
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(setup.c_str(), &ignored);
+  const DWORD size = Version()->GetFileVersionInfoSizeW(setup.c_str(), &ignored);
   ASSERT_NE(size, 0u) << GetLastError();
   std::vector<uint8_t> block(size);
-  ASSERT_TRUE(GetFileVersionInfoW(setup.c_str(), 0, size, block.data()));
+  ASSERT_TRUE(Version()->GetFileVersionInfoW(setup.c_str(), 0, size, block.data()));
   // The sample's SetupInfo: Corvexa by KOVA, version 1.0.0.1.
   EXPECT_EQ(VersionText(block, L"ProductName"), L"Corvexa");
   EXPECT_EQ(VersionText(block, L"CompanyName"), L"KOVA");
@@ -37,7 +39,7 @@ TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   EXPECT_EQ(VersionText(block, L"FileVersion"), L"1.0.0.0");  // the program's own
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  ASSERT_TRUE(Version()->VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
   EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
   EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
   EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
@@ -48,8 +50,9 @@ TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   EXPECT_EQ(parts[3], 0u);
 
   // The package and the program's own resources load.
-  HMODULE module = LoadLibraryExW(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(module, nullptr) << GetLastError();
+  ScopedModule owner(LoadLibraryExW(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(owner) << GetLastError();
+  HMODULE module = owner.Get();
   HRSRC package = FindResourceW(module, MAKEINTRESOURCEW(170), MAKEINTRESOURCEW(256));
   ASSERT_NE(package, nullptr);
   const DWORD packageSize = SizeofResource(module, package);
@@ -62,7 +65,6 @@ TEST(SetupBuild, VersionRecordAndResourcesReadBackThroughWindows) {
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(102), RT_DIALOG), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(128), RT_GROUP_ICON), nullptr);
   EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST), nullptr);
-  FreeLibrary(module);
 }
 
 }  // namespace

@@ -36,12 +36,9 @@ TaskFields ReadTask(const std::wstring& name) {
                                        reinterpret_cast<IUnknown**>(task.Receive()))))
     return f;
   f.found = true;
-  LPWSTR text = nullptr;
-  if (SUCCEEDED(task.Get()->GetApplicationName(&text))) f.application = text;
-  CoTaskMemFree(text);
-  text = nullptr;
-  if (SUCCEEDED(task.Get()->GetParameters(&text))) f.parameters = text;
-  CoTaskMemFree(text);
+  ScopedCoTaskText text;
+  if (SUCCEEDED(task.Get()->GetApplicationName(text.Receive()))) f.application = text.Get();
+  if (SUCCEEDED(task.Get()->GetParameters(text.Receive()))) f.parameters = text.Get();
   task.Get()->GetFlags(&f.flags);
   task.Get()->GetTriggerCount(&f.triggers);
   ScopedComPtr<ITaskTrigger> trigger;

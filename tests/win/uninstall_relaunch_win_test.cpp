@@ -4,19 +4,23 @@
 // the copy uninstalls and arranges its own deletion.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/win_handles.h"
 #include "win_test_support.h"
 
 namespace {
+// Wine's setup runs elevated: the working folder is the Windows folder's Temp.
 std::wstring TempFolder() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  return temp;
+  wchar_t windows[MAX_PATH];
+  GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  return std::wstring(windows) + L"\\Temp\\";
 }
 
 std::vector<std::string> Lines(const std::wstring& path) {
@@ -36,11 +40,10 @@ DWORD RunAndWait(const std::wstring& exe, const std::wstring& args) {
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return 0xFFFFFFFF;
-  WaitForSingleObject(pi.hProcess, 30000);
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
+  WaitForSingleObject(process.Get(), 30000);
   DWORD code = 0xFFFFFFFF;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process.Get(), &code);
   return code;
 }
 }  // namespace
@@ -58,21 +61,35 @@ TEST(UninstallRelaunch, CopyRunsFromTempWithItsSwitchesAndDeletesItself) {
 
     EXPECT_EQ(RunAndWait(exe, silent ? L"/SILENT" : L""), 0u) << "the launcher ends at once";
     std::vector<std::string> lines;
-    for (int i = 0; i < 200 && (lines = Lines(log)).size() < 2; ++i) Sleep(100);
-    ASSERT_EQ(lines.size(), 2u) << "launcher and copy each report once";
+    for (int i = 0; i < 200 && (lines = Lines(log)).size() < 3; ++i) Sleep(100);
+    ASSERT_EQ(lines.size(), 3u) << "launcher and copy each report once";
+    // The launcher's line may come before or after the copy's two.
+    std::stable_partition(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.rfind("mode=3", 0) == 0; });
 
     EXPECT_NE(lines[0].find("mode=3 copy=0"), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find("exitNow=1 result=1"), std::string::npos) << lines[0];
 
     std::smatch m;
     const std::regex copyLine(
-        R"(mode=4 copy=1 silent=(\d) exitNow=0 result=1 module=(.*\\Uninstallation_[0-9A-F]{8}\.exe) cmdline=.* (/UNINSTALL_COPY.*)$)");
+        R"(mode=4 copy=1 silent=(\d) exitNow=0 result=1 module=(.*\\Uninstallation_[0-9A-F]{16}\.exe) cmdline=.* (/UNINSTALL_COPY.*)$)");
     ASSERT_TRUE(std::regex_search(lines[1], m, copyLine)) << lines[1];
     EXPECT_EQ(m[1].str(), silent ? "1" : "0");
     EXPECT_EQ(m[3].str(), silent ? "/UNINSTALL_COPY /S" : "/UNINSTALL_COPY");
     const std::string copy = m[2].str();
     const std::wstring copyPath(copy.begin(), copy.end());
-    EXPECT_EQ(copyPath.rfind(temp, 0), 0u) << "the copy lives in the temporary folder";
+    EXPECT_EQ(_wcsnicmp(copyPath.c_str(), temp.c_str(), temp.size()), 0)
+        << "the copy lives in the working folder";
+    // While it runs, its file admits only administrators and cannot be renamed.
+    ASSERT_TRUE(std::regex_search(lines[2], m, std::regex(R"(^rename=(\d+) dacl=(.*)$)"))) << lines[2];
+    EXPECT_EQ(m[1].str(), "32") << "renamed while running";
+    const std::string sddl = m[2].str();
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
+                                                                     &sd, nullptr))
+        << sddl;
+    ExpectOnlyAdministratorsAndSystem(SummarizeDacl(sd));
+    LocalFree(sd);
 
     // The copy's shell deletes it once it has ended; should that lose the
     // race, the deletion at the next restart stands.

@@ -8,6 +8,8 @@
 #include "engine/listed_action.h"
 #include "platform/pending_renames.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -17,8 +19,8 @@
 namespace {
 void RemoveTree(const std::wstring& dir) {
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
+  ScopedFindHandle h(FindFirstFileW((dir + L"*").c_str(), &fd));
+  if (h) {
     do {
       std::wstring name = fd.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -29,8 +31,7 @@ void RemoveTree(const std::wstring& dir) {
         SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(full.c_str());
       }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(h.Get(), &fd));
   }
   RemoveDirectoryW(dir.c_str());
 }
@@ -77,24 +78,21 @@ std::wstring TestHelperPath(const wchar_t* fileName) {
 }
 
 Turn::Turn(const wchar_t* name) : mutex_(CreateMutexW(nullptr, FALSE, name)) {
-  WaitForSingleObject(mutex_, 120000);
+  WaitForSingleObject(mutex_.Get(), 120000);
 }
 
-Turn::~Turn() {
-  ReleaseMutex(mutex_);
-  CloseHandle(mutex_);
-}
+Turn::~Turn() { ReleaseMutex(mutex_.Get()); }
 
 HelperProcess::HelperProcess(const std::wstring& args, const std::wstring& exePath) {
   std::wstring exe = exePath.empty() ? TestHelperPath(L"cx_test_helper.exe") : exePath;
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  ScopedHandle readEnd, writeEnd;
+  if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), &sa, 0)) return;
+  SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = writeEnd;
+  si.hStdOutput = writeEnd.Get();
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   std::wstring cmd = L"\"" + exe + L"\" " + args;
@@ -103,32 +101,29 @@ HelperProcess::HelperProcess(const std::wstring& args, const std::wstring& exePa
   PROCESS_INFORMATION pi = {};
   if (CreateProcessW(exe.c_str(), buf.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
                      &pi)) {
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
+    ScopedHandle thread(pi.hThread);
+    process_.Reset(pi.hProcess);
     pid_ = pi.dwProcessId;
   }
-  CloseHandle(writeEnd);
+  writeEnd.Reset();
   if (process_) {
     // Wait for "ready" (or the end of output, if the helper failed).
     char c;
     DWORD got;
     std::string line;
-    while (ReadFile(readEnd, &c, 1, &got, nullptr) && got == 1 && c != '\n') line += c;
+    while (ReadFile(readEnd.Get(), &c, 1, &got, nullptr) && got == 1 && c != '\n') line += c;
   }
-  CloseHandle(readEnd);
 }
 
 HelperProcess::~HelperProcess() {
-  if (!process_) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, 1);
-    WaitForSingleObject(process_, 5000);
+  if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.Get(), 1);
+    WaitForSingleObject(process_.Get(), 5000);
   }
-  CloseHandle(process_);
 }
 
 bool HelperProcess::WaitEnded(DWORD ms) const {
-  return process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0;
+  return process_ && WaitForSingleObject(process_.Get(), ms) == WAIT_OBJECT_0;
 }
 
 std::wstring ReadFileText(const std::wstring& path) {
@@ -169,7 +164,7 @@ bool ReadPending(std::vector<PendingRename>* entries) {
 PendingRenamesGuard::PendingRenamesGuard(const std::wstring& prefix)
     : turn_(CreateMutexW(nullptr, FALSE, L"cxsetup_test_pending_renames")),
       prefix_(AsU16(prefix.c_str())) {
-  if (turn_) WaitForSingleObject(turn_, INFINITE);
+  if (turn_) WaitForSingleObject(turn_.Get(), INFINITE);
   std::vector<PendingRename> ignored;
   existed_ = ReadPending(&ignored);
 }
@@ -188,10 +183,7 @@ PendingRenamesGuard::~PendingRenamesGuard() {
       RegSetValueExW(key.Get(), kPendingValue, 0, REG_MULTI_SZ, bytes.data(),
                      static_cast<DWORD>(bytes.size()));
   }
-  if (turn_) {
-    ReleaseMutex(turn_);
-    CloseHandle(turn_);
-  }
+  if (turn_) ReleaseMutex(turn_.Get());
 }
 
 std::vector<PendingRename> PendingRenamesGuard::Mine() const {
@@ -231,4 +223,68 @@ const ActionRegistry& BuiltinRegistry() {
 
 CxResult RunAction(const TestElement& element, InstallContext* context) {
   return ListedAction(BuiltinRegistry(), element.Get()).Execute(context);
+}
+
+namespace {
+bool IsSid(PSID sid, WELL_KNOWN_SID_TYPE type) {
+  BYTE known[SECURITY_MAX_SID_SIZE];
+  DWORD n = sizeof known;
+  return CreateWellKnownSid(type, nullptr, known, &n) && EqualSid(sid, known);
+}
+
+bool IsProcessUser(PSID sid) {
+  ScopedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  BYTE buffer[256];
+  DWORD n = 0;
+  return GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &n) &&
+         EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+}
+}  // namespace
+
+DaclSummary SummarizeDacl(PSECURITY_DESCRIPTOR sd) {
+  DaclSummary s;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(sd, &control, &revision);
+  s.isProtected = (control & SE_DACL_PROTECTED) != 0;
+  char* sddl = nullptr;
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1,
+                                                           DACL_SECURITY_INFORMATION, &sddl, nullptr)) {
+    ScopedLocalMem owner(sddl);
+    s.text = sddl;
+  }
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+    void* raw = nullptr;
+    if (!GetAce(dacl, i, &raw)) continue;
+    auto* ace = static_cast<ACCESS_ALLOWED_ACE*>(raw);
+    PSID sid = &ace->SidStart;
+    if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) ++s.others;
+    else if (IsSid(sid, WinBuiltinAdministratorsSid)) ++s.admins;
+    else if (IsSid(sid, WinLocalSystemSid)) ++s.system;
+    else if (IsProcessUser(sid)) ++s.user;
+    else ++s.others;
+    const BYTE inherit = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    if ((ace->Mask & FILE_ALL_ACCESS) != FILE_ALL_ACCESS || (ace->Header.AceFlags & inherit) != inherit)
+      s.allFullAndInherited = false;
+  }
+  return s;
+}
+
+DaclSummary ReadBackDacl(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+    return DaclSummary{};
+  ScopedLocalMem owner(sd);
+  return SummarizeDacl(sd);
+}
+
+void ExpectOnlyAdministratorsAndSystem(const DaclSummary& s) {
+  EXPECT_EQ(s.others, 0) << s.text;
+  EXPECT_EQ(s.system, 1) << s.text;
+  EXPECT_EQ(s.admins + s.user, 1) << s.text;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win_handles.h"
 #include "engine/action_registry.h"
 #include "package/script_element.h"
 #include "platform/pending_renames.h"
@@ -44,7 +45,7 @@ class Turn {
   Turn& operator=(const Turn&) = delete;
 
  private:
-  HANDLE mutex_;
+  ScopedHandle mutex_;
 };
 
 // A started helper process, ended (if still running) by the destructor.
@@ -55,14 +56,14 @@ class HelperProcess {
   ~HelperProcess();
   HelperProcess(const HelperProcess&) = delete;
   HelperProcess& operator=(const HelperProcess&) = delete;
-  bool Started() const { return process_ != nullptr; }
+  bool Started() const { return process_.IsValid(); }
   DWORD Pid() const { return pid_; }
-  HANDLE Handle() const { return process_; }
+  HANDLE Handle() const { return process_.Get(); }
   // True when the process has ended within `ms`.
   bool WaitEnded(DWORD ms) const;
 
  private:
-  HANDLE process_ = nullptr;
+  ScopedHandle process_;
   DWORD pid_ = 0;
 };
 
@@ -86,7 +87,7 @@ class PendingRenamesGuard {
   std::vector<PendingRename> Mine() const;
 
  private:
-  HANDLE turn_;
+  ScopedHandle turn_;
   std::u16string prefix_;
   bool existed_ = false;
 };
@@ -112,3 +113,17 @@ const ActionRegistry& BuiltinRegistry();
 // The element's action executed as the runners execute it (ListedAction):
 // with its type's redirection and "os" rule.
 CxResult RunAction(const TestElement& element, InstallContext* context = nullptr);
+// What a file's or folder's access list admits, for the admin-only checks.
+struct DaclSummary {
+  bool isProtected = false;
+  int admins = 0, system = 0, user = 0, others = 0;
+  bool allFullAndInherited = true;
+  std::string text;  // SDDL, for failure messages
+};
+DaclSummary SummarizeDacl(PSECURITY_DESCRIPTOR sd);
+// The access list the file system keeps for `path`.
+DaclSummary ReadBackDacl(const std::wstring& path);
+// Admitted: Administrators, SYSTEM, and (where the file system can keep no
+// more than an owner, as Wine's) the creating user, who is an
+// administrator here.
+void ExpectOnlyAdministratorsAndSystem(const DaclSummary& s);

@@ -2,7 +2,7 @@
 #include "archive_input.h"
 
 #include "common/codepage.h"
-#include "package/setup_package.h"
+#include "authoring/setup_package.h"
 
 bool OpenArchiveInput(const std::string& path, uint32_t codePage, ArchiveInput* in, std::string* reason) {
   if (in->file.Open(Utf8ToUtf16(path).c_str()) != CX_OK) return *reason = "cannot read", false;

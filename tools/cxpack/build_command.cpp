@@ -18,11 +18,11 @@
 #include "common/file_io.h"
 #include "common/version_number.h"
 #include "common/wstring.h"
-#include "package/package_file_index.h"
-#include "package/package_writer.h"
-#include "package/pe_image.h"
+#include "authoring/package_file_index.h"
+#include "authoring/package_writer.h"
+#include "authoring/pe_image.h"
 #include "package/script_vocabulary.h"
-#include "package/setup_image.h"
+#include "authoring/setup_image.h"
 #include "package/setup_script.h"
 
 namespace fs = std::filesystem;

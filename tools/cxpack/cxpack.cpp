@@ -27,8 +27,8 @@
 #include "init_command.h"
 #include "lint_command.h"
 #include "msi_command.h"
-#include "package/package_writer.h"
-#include "package/script_reference.h"
+#include "authoring/package_writer.h"
+#include "authoring/script_reference.h"
 #include "plan_command.h"
 #include "tools/cxpack/cxpack_cert.h"
 

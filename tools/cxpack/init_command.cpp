@@ -13,7 +13,7 @@
 #include "common/version_number.h"
 #include "init_logo.h"
 #include "init_script.h"
-#include "package/lint_package_reads.h"
+#include "authoring/lint_package_reads.h"
 #include "package/script_vocabulary.h"
 
 namespace fs = std::filesystem;

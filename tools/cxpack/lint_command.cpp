@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
+#include "authoring/script_lint.h"
 #include "cli_args.h"
-#include "package/script_lint.h"
 #include "script_input.h"
 
 std::vector<LintFinding> LintInput(const ScriptInput& input, uint32_t codePage) {

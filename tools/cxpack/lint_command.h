@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "package/script_lint.h"
+#include "authoring/script_lint.h"
 
 struct ScriptInput;
 

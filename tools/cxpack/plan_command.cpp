@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
+#include "authoring/script_plan.h"
 #include "cli_args.h"
 #include "lint_command.h"
-#include "package/script_plan.h"
 #include "script_input.h"
 
 namespace {

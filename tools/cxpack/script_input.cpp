@@ -9,7 +9,7 @@
 #include "common/file_io.h"
 #include "common/strings.h"
 #include "package/script_vocabulary.h"
-#include "package/setup_package.h"
+#include "authoring/setup_package.h"
 
 namespace fs = std::filesystem;
 

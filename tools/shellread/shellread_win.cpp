@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/win_handles.h"
+
 namespace {
 
 std::string Utf8(const wchar_t* text) {
@@ -41,69 +43,64 @@ std::string Hex(HRESULT hr) {
   return buf;
 }
 
-// A COM pointer released at the end of its scope.
+// The out-parameter of CoCreateInstance and QueryInterface for an owner.
 template <typename I>
-struct Com {
-  I* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-  void** Out() { return reinterpret_cast<void**>(&p); }
-};
+void** ComOut(ScopedComPtr<I>& owner) {
+  return reinterpret_cast<void**>(owner.Receive());
+}
 
 int ReadLink(const wchar_t* path) {
-  Com<IShellLinkW> link;
-  Com<IPersistFile> file;
-  HRESULT hr =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out());
-  if (SUCCEEDED(hr)) hr = link.p->QueryInterface(IID_IPersistFile, file.Out());
-  if (SUCCEEDED(hr)) hr = file.p->Load(path, STGM_READ);
+  ScopedComPtr<IShellLinkW> link;
+  ScopedComPtr<IPersistFile> file;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                ComOut(link));
+  if (SUCCEEDED(hr)) hr = link.Get()->QueryInterface(IID_IPersistFile, ComOut(file));
+  if (SUCCEEDED(hr)) hr = file.Get()->Load(path, STGM_READ);
   if (FAILED(hr)) return Fail("no link " + Utf8(path) + " (" + Hex(hr) + ")");
   wchar_t text[MAX_PATH] = {};
-  link.p->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+  link.Get()->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
   Out("target:         " + Utf8(text));
   text[0] = 0;
-  link.p->GetArguments(text, MAX_PATH);
+  link.Get()->GetArguments(text, MAX_PATH);
   Out("arguments:      " + Utf8(text));
   text[0] = 0;
-  link.p->GetWorkingDirectory(text, MAX_PATH);
+  link.Get()->GetWorkingDirectory(text, MAX_PATH);
   Out("working folder: " + Utf8(text));
   text[0] = 0;
   int index = 0;
-  link.p->GetIconLocation(text, MAX_PATH, &index);
+  link.Get()->GetIconLocation(text, MAX_PATH, &index);
   Out("icon:           " + Utf8(text) + "," + std::to_string(index));
   return 0;
 }
 
 int ReadTask(const wchar_t* name) {
-  Com<ITaskScheduler> scheduler;
-  Com<ITask> task;
+  ScopedComPtr<ITaskScheduler> scheduler;
+  ScopedComPtr<ITask> task;
   HRESULT hr = CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_ITaskScheduler, scheduler.Out());
+                                IID_ITaskScheduler, ComOut(scheduler));
   if (SUCCEEDED(hr))
-    hr = scheduler.p->Activate(name, IID_ITask, reinterpret_cast<IUnknown**>(&task.p));
+    hr = scheduler.Get()->Activate(name, IID_ITask,
+                                   reinterpret_cast<IUnknown**>(task.Receive()));
   if (FAILED(hr)) return Fail("no task " + Utf8(name) + " (" + Hex(hr) + ")");
-  LPWSTR text = nullptr;
-  if (SUCCEEDED(task.p->GetApplicationName(&text))) Out("program:    " + Utf8(text));
-  CoTaskMemFree(text);
-  text = nullptr;
-  if (SUCCEEDED(task.p->GetParameters(&text))) Out("parameters: " + Utf8(text));
-  CoTaskMemFree(text);
-  text = nullptr;
-  if (SUCCEEDED(task.p->GetComment(&text))) Out("comment:    " + Utf8(text));
-  CoTaskMemFree(text);
+  ScopedCoTaskText text;
+  if (SUCCEEDED(task.Get()->GetApplicationName(text.Receive())))
+    Out("program:    " + Utf8(text.Get()));
+  if (SUCCEEDED(task.Get()->GetParameters(text.Receive()))) Out("parameters: " + Utf8(text.Get()));
+  if (SUCCEEDED(task.Get()->GetComment(text.Receive()))) Out("comment:    " + Utf8(text.Get()));
   DWORD flags = 0;
-  task.p->GetFlags(&flags);
+  task.Get()->GetFlags(&flags);
   Out("flags:      " + Hex(flags) +
       ((flags & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) ? " (runs only while the user is logged on)"
                                                  : ""));
   WORD count = 0;
-  task.p->GetTriggerCount(&count);
+  task.Get()->GetTriggerCount(&count);
   for (WORD i = 0; i < count; ++i) {
-    Com<ITaskTrigger> trigger;
+    ScopedComPtr<ITaskTrigger> trigger;
     TASK_TRIGGER t = {};
     t.cbTriggerSize = sizeof(t);
-    if (FAILED(task.p->GetTrigger(i, &trigger.p)) || FAILED(trigger.p->GetTrigger(&t))) continue;
+    if (FAILED(task.Get()->GetTrigger(i, trigger.Receive())) ||
+        FAILED(trigger.Get()->GetTrigger(&t)))
+      continue;
     char line[200];
     std::snprintf(line, sizeof line,
                   "trigger %u:  type %d (1 = daily), every %u day(s) from %04u-%02u-%02u at "
@@ -118,16 +115,16 @@ int ReadTask(const wchar_t* name) {
 }
 
 int ReadZone(const wchar_t* url) {
-  Com<IInternetSecurityManager> security;
-  Com<IInternetZoneManager> zones;
+  ScopedComPtr<IInternetSecurityManager> security;
+  ScopedComPtr<IInternetZoneManager> zones;
   HRESULT hr = CoCreateInstance(CLSID_InternetSecurityManager, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IInternetSecurityManager, security.Out());
+                                IID_IInternetSecurityManager, ComOut(security));
   if (SUCCEEDED(hr))
     hr = CoCreateInstance(CLSID_InternetZoneManager, nullptr, CLSCTX_INPROC_SERVER,
-                          IID_IInternetZoneManager, zones.Out());
+                          IID_IInternetZoneManager, ComOut(zones));
   if (FAILED(hr)) return Fail("no zone managers (" + Hex(hr) + ")");
   DWORD zone = 0;
-  hr = security.p->MapUrlToZone(url, &zone, 0);
+  hr = security.Get()->MapUrlToZone(url, &zone, 0);
   static const char* const kNames[] = {"local machine", "intranet", "trusted", "internet",
                                        "restricted"};
   Out("zone of " + Utf8(url) + ": " +
@@ -136,7 +133,7 @@ int ReadZone(const wchar_t* url) {
            : std::to_string(zone) + (zone < 5 ? std::string(" (") + kNames[zone] + ")" : "")));
   ZONEATTRIBUTES a = {};
   a.cbSize = sizeof(a);
-  hr = zones.p->GetZoneAttributes(2, &a);
+  hr = zones.Get()->GetZoneAttributes(2, &a);
   if (SUCCEEDED(hr))
     Out("trusted zone flags: " + Hex(a.dwFlags) +
         ((a.dwFlags & ZAFLAGS_REQUIRE_VERIFICATION) ? " (HTTPS required)"
@@ -147,12 +144,11 @@ int ReadZone(const wchar_t* url) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 3) return Fail("usage: cx_shellread link <file.lnk> | task <name> | zone <url>");
-  if (FAILED(CoInitialize(nullptr))) return Fail("COM did not start");
+  ScopedComInit com;
+  if (FAILED(com.Result())) return Fail("COM did not start");
   const std::wstring command = argv[1];
-  int rc = command == L"link"   ? ReadLink(argv[2])
-           : command == L"task" ? ReadTask(argv[2])
-           : command == L"zone" ? ReadZone(argv[2])
-                                : Fail("unknown command " + Utf8(argv[1]));
-  CoUninitialize();
-  return rc;
+  return command == L"link"   ? ReadLink(argv[2])
+         : command == L"task" ? ReadTask(argv[2])
+         : command == L"zone" ? ReadZone(argv[2])
+                              : Fail("unknown command " + Utf8(argv[1]));
 }

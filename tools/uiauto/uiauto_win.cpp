@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win_handles.h"
+
 namespace {
 
 constexpr int kFinishButtonId = 1005;
@@ -165,23 +167,29 @@ BOOL CALLBACK DumpProc(HWND child, LPARAM) {
   return TRUE;
 }
 
-// Processes whose executable name contains `part`, case-insensitively.
-int CountProcesses(const std::wstring& part, bool print) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+// Processes whose executable name contains `part`, case-insensitively;
+// with `kill`, each is ended at once, as a crash or a task manager would.
+int CountProcesses(const std::wstring& part, bool print, bool kill = false) {
+  ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return -1;
   std::wstring wanted(part);
   CharLowerBuffW(&wanted[0], static_cast<DWORD>(wanted.size()));
   int count = 0;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+  for (BOOL ok = Process32FirstW(snapshot.Get(), &entry); ok;
+       ok = Process32NextW(snapshot.Get(), &entry)) {
     std::wstring name(entry.szExeFile);
     CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
     if (!wanted.empty() && name.find(wanted) == std::wstring::npos) continue;
     ++count;
     if (print) Out(std::to_wstring(entry.th32ProcessID) + L" " + entry.szExeFile);
+    if (!kill) continue;
+    ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    TerminateProcess(process.Get(), 9);
+    WaitForSingleObject(process.Get(), 10000);
   }
-  CloseHandle(snapshot);
   return count;
 }
 
@@ -220,13 +228,11 @@ struct Watch {
 
 bool WatchedProcess(DWORD pid, const Watch& watch) {
   if (pid == watch.childPid) return true;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return false;
   wchar_t path[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  bool named = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
-  CloseHandle(process);
-  if (!named) return false;
+  if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size)) return false;
   std::wstring name = LowerName(path);
   for (const std::wstring& prefix : watch.prefixes)
     if (name.compare(0, prefix.size(), prefix) == 0) return true;
@@ -267,22 +273,19 @@ int RunCommand(int argc, wchar_t** argv, int i) {
   if (!CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &si, &pi))
     return Fail(L"cannot start " + program + L": error " + std::to_wstring(GetLastError()));
-  CloseHandle(pi.hThread);
+  ScopedHandle process(pi.hProcess), thread(pi.hThread);
   watch.childPid = pi.dwProcessId;
   DWORD start = GetTickCount();
   DWORD waited = WAIT_TIMEOUT;
   while (waited == WAIT_TIMEOUT) {
     EnumWindows(WatchProc, reinterpret_cast<LPARAM>(&watch));
     if (GetTickCount() - start >= timeoutMs) break;
-    waited = WaitForSingleObject(pi.hProcess, 10);
+    waited = WaitForSingleObject(process.Get(), 10);
   }
-  if (waited != WAIT_OBJECT_0) {
-    CloseHandle(pi.hProcess);
+  if (waited != WAIT_OBJECT_0)
     return Fail(program + L" still runs after " + std::to_wstring(timeoutMs) + L" ms");
-  }
   DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process.Get(), &code);
   Out(L"exit " + std::to_wstring(code));
   return 0;
 }
@@ -292,14 +295,13 @@ int RunCommand(int argc, wchar_t** argv, int i) {
 int HoldCommand(const wchar_t* path, const wchar_t* msText) {
   unsigned long ms = 0;
   if (!path || !ParseNumber(msText, &ms)) return Usage();
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
+  ScopedFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file)
     return Fail(std::wstring(L"cannot open ") + path + L": error " +
                 std::to_wstring(GetLastError()));
   Out(L"held");
   Sleep(ms);
-  CloseHandle(file);
   return 0;
 }
 
@@ -314,6 +316,7 @@ int Usage() {
        L"  key escape|enter | close         keyboard key, WM_CLOSE\n"
        L"  title | dump | list              the window's title; its controls; all top-level windows\n"
        L"  procs [NAME]                     running processes (name substring)\n"
+       L"  kill NAME                        end the processes of that name (substring) at once\n"
        L"  wait-process NAME TIMEOUT-MS | wait-no-process NAME TIMEOUT-MS\n"
        L"  sleep MS\n"
        L"  run [--watch NAME-PREFIX]... TIMEOUT-MS PROGRAM [ARGS]  run, wait, print windows and exit\n"
@@ -341,7 +344,7 @@ int Run(int argc, wchar_t** argv) {
   static const wchar_t* const kCommands[] = {
       L"list", L"procs", L"sleep", L"wait-process", L"wait-no-process", L"wait-window",
       L"wait-class", L"wait-gone", L"title", L"dump", L"close", L"key", L"text", L"state",
-      L"wait-ready", L"focus", L"click", L"run", L"hold"};
+      L"wait-ready", L"focus", L"click", L"run", L"hold", L"kill"};
   bool known = false;
   for (const wchar_t* name : kCommands) known = known || command == name;
   if (!known) return Usage();
@@ -357,6 +360,10 @@ int Run(int argc, wchar_t** argv) {
   }
   if (command == L"procs") {
     return CountProcesses(a1 ? a1 : L"", true) < 0 ? Fail(L"no process list") : 0;
+  }
+  if (command == L"kill") {
+    if (!a1 || !*a1) return Usage();
+    return CountProcesses(a1, true, true) > 0 ? 0 : Fail(std::wstring(L"no process ") + a1);
   }
   if (command == L"sleep") {
     if (!ParseNumber(a1, &number)) return Usage();

@@ -7,9 +7,9 @@
 // command's standard output and standard error are written to it as frames:
 // a u32 little-endian length, then that many bytes; a frame of length 0
 // ends the output (also when the command could not start). The command's
-// program is looked up in wSpawn's own folder first, so the tools that
-// travel with it are used rather than any of the same name elsewhere. The
-// command reads its input from the NUL device and dies with wSpawn.
+// program must lie in wSpawn's own folder, so only the tools that travel
+// with it are run, never one of the same name found elsewhere. The command
+// reads its input from the NUL device and dies with wSpawn.
 //
 // Exit status: 0 when the command ran and ended with 0; 1 when it ended
 // with another code; 2 when it could not start; 3 for a bad command line.
@@ -18,33 +18,14 @@
 #include <cwchar>
 #include <string>
 
+#include "common/win_handles.h"
+
 namespace {
 
 constexpr int kExitCommandFailed = 1;
 constexpr int kExitNotStarted = 2;
 constexpr int kExitUsage = 3;
 constexpr DWORD kChunkBytes = 16 * 1024;
-
-class Handle {
- public:
-  explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  ~Handle() { Reset(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return h_; }
-  HANDLE* Receive() {
-    Reset();
-    return &h_;
-  }
-  void Reset(HANDLE h = nullptr) {
-    if (h_) ::CloseHandle(h_);
-    h_ = h;
-  }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HANDLE h_;
-};
 
 const wchar_t* SkipSpaces(const wchar_t* p) {
   while (*p == L' ' || *p == L'\t') ++p;
@@ -94,8 +75,8 @@ bool FileExists(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The program of `command` in wSpawn's own folder, when it is there; empty
-// to let the system look it up as usual.
+// The program of `command` in wSpawn's own folder; empty when it is not
+// there (or is named by a path elsewhere).
 std::wstring ProgramInOwnFolder(const wchar_t* command) {
   std::wstring token;
   const wchar_t* p = command;
@@ -116,15 +97,15 @@ std::wstring ProgramInOwnFolder(const wchar_t* command) {
 
 int Run(HANDLE out, const wchar_t* command) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  Handle readEnd;
-  Handle writeEnd;
+  ScopedHandle readEnd;
+  ScopedHandle writeEnd;
   if (!::CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inherit, 0)) return kExitNotStarted;
   ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
-  Handle nul(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFileHandle nul(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 
   // The command dies with us: a caller that gives up on us ends it too.
-  Handle job(::CreateJobObjectW(nullptr, nullptr));
+  ScopedHandle job(::CreateJobObjectW(nullptr, nullptr));
   if (job) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
@@ -136,20 +117,20 @@ int Run(HANDLE out, const wchar_t* command) {
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
-  si.hStdInput = nul.Get();
+  si.hStdInput = nul ? nul.Get() : nullptr;
   si.hStdOutput = writeEnd.Get();
   si.hStdError = writeEnd.Get();
   std::wstring commandLine = command;
   const std::wstring program = ProgramInOwnFolder(command);
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), &commandLine[0], nullptr,
-                        nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                        &pi)) {
+  if (program.empty() ||
+      !::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
     WriteFrame(out, nullptr, 0);
     return kExitNotStarted;
   }
-  Handle process(pi.hProcess);
-  Handle thread(pi.hThread);
+  ScopedHandle process(pi.hProcess);
+  ScopedHandle thread(pi.hThread);
   if (job) ::AssignProcessToJobObject(job.Get(), process.Get());
   ::ResumeThread(thread.Get());
   writeEnd.Reset();  // the command's end closing ends our reading
@@ -182,7 +163,6 @@ int wmain() {
   HANDLE out = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
   // The command must not hold our caller's pipe open after we end.
   if (!::SetHandleInformation(out, HANDLE_FLAG_INHERIT, 0)) return kExitUsage;
-  const int code = Run(out, command);
-  ::CloseHandle(out);
-  return code;
+  ScopedHandle owned(out);
+  return Run(out, command);
 }

@@ -12,13 +12,14 @@ int wmain(int argc, wchar_t** argv) {
   const std::string name(wide.begin(), wide.end());  // the tests use ASCII names
   CommonLibInit();
   int code = 0, createdNew = 1;
-  CxObjectHandle created = nullptr, opened = nullptr;
-  if (CreateNamedMutex(0, name.c_str(), &createdNew, &created) == CX_OK) code |= createdNew ? 1 : 3;
-  if (OpenNamedMutex(name.c_str(), &opened) == CX_OK) code |= 4;
-  std::printf("ready\n");
-  std::fflush(stdout);
-  if (opened) CloseObjectHandle(opened);
-  if (created) CloseObjectHandle(created);
+  {
+    ScopedObjectHandle created, opened;
+    if (CreateNamedMutex(0, name.c_str(), &createdNew, created.Receive()) == CX_OK)
+      code |= createdNew ? 1 : 3;
+    if (OpenNamedMutex(name.c_str(), opened.Receive()) == CX_OK) code |= 4;
+    std::printf("ready\n");
+    std::fflush(stdout);
+  }
   CommonLibUninit();
   return code;
 }

@@ -1,8 +1,0 @@
-// Error message box without an owner window.
-#include "engine/error_message.h"
-
-#include <windows.h>
-
-void ShowErrorMessage(const WString& text, const WString& caption) {
-  ::MessageBoxW(nullptr, text.W(), caption.W(), MB_ICONERROR);
-}
