@@ -18,6 +18,7 @@
 #include "common/common_lib.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
+#include "platform/service_notes.h"
 #include "ui/dialog_logic.h"
 #include "ui/setup_dialog.h"
 
@@ -34,6 +35,8 @@ void RestrictDllSearchToSystem32() {
       ::GetProcAddress(kernel, "SetDefaultDllDirectories"));
   if (setDirs) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
+
+void LogServiceNote(const std::string& text) { ProcessLog().Write(text); }
 
 // The waiting uninstall launcher's file is removed by its copy after the
 // report, so it is no work left for a restart.
@@ -78,6 +81,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   const CommandLineFlags flags = ParseProcessCommandLine();
   StartLog(flags);
+  SetServiceNoteSink(&LogServiceNote);
   // A copy started by a waiting launcher takes its link before anything
   // else can hand the standard handles on.
   if (flags.isUninstallCopy && flags.quiet) TheLauncherLink().Take();
