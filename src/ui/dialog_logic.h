@@ -48,6 +48,7 @@ enum InstalledState : int32_t {
   kInstalledSame = 1,
   kInstalledLower = 2,
   kInstalledHigher = 3,
+  kInstallUnfinished = 4,  // an install began and never finished: go on, as not installed
 };
 // `readResult` is the installed-version read's code (0 with `installed`
 // set, 2 when the product is not installed); `packageVersion` is the
@@ -60,7 +61,8 @@ const char* InstalledStateName(InstalledState state);
 const char* InstalledStateMessageKey(InstalledState state);
 // Reads the uninstall entry named by `productKey` (the script's product
 // code) and judges it against `packageVersion` as InstalledVersionState
-// does. No window: unattended runs use it too. Windows build only.
+// does; an entry marked as unfinished is kInstallUnfinished whatever its
+// version. No window: unattended runs use it too. Windows build only.
 InstalledState ProductInstalledState(const char16_t* productKey, const char16_t* packageVersion);
 
 // How the modal loop treats a message before the dialog manager sees it.
