@@ -33,6 +33,8 @@ constexpr int kFreshNameTries = 16;
 constexpr uint32_t kWritePiece = 8u << 20;
 constexpr DWORD kReadPiece = 1u << 20;
 constexpr DWORD kRenameInPlace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+// Content this large is checked against the volume's room before writing.
+constexpr uint64_t kRoomCheckBytes = 1u << 20;
 
 const wchar_t* W(const U16& s) { return AsWide(s.c_str()); }
 
@@ -187,7 +189,7 @@ class FreshFile {
 
  private:
   bool SetDeleteMark(bool on) {
-    FILE_DISPOSITION_INFO disposition = {on ? TRUE : FALSE};
+    FILE_DISPOSITION_INFO disposition = {static_cast<BOOLEAN>(on ? TRUE : FALSE)};
     return ::SetFileInformationByHandle(file_.Get(), FileDispositionInfo, &disposition,
                                         sizeof disposition) != 0;
   }
@@ -264,42 +266,54 @@ CxResult ReplaceInUse(FreshFile* fresh, const U16& destination, uint32_t* restar
   return CX_OK;
 }
 
-// Writes `content` whole under a fresh name, flushes it, and puts it in the
-// destination's place.
-CxResult ReplaceWith(const Content& content, const U16& destination, uint32_t* restartFlag) {
-  RemoveLeftFreshFiles(destination);
-  const uint64_t room = FreeSpace(destination);
-  if (room && room < content.size) {
-    NoteNoRoom(destination, content.size, room);
-    return ERROR_DISK_FULL;
-  }
-  FreshFile fresh;
-  CxResult r = fresh.Create(destination);
-  if (r == CX_OK) r = content.write(fresh.Handle());
-  if (r == CX_OK && !::FlushFileBuffers(fresh.Handle())) r = LastError();
-  if (r == CX_OK) r = fresh.Keep();
-  if (r != CX_OK) {
-    if (IsDiskFull(r)) NoteNoRoom(destination, content.size, FreeSpace(destination));
-    return r;  // the fresh file goes with its handle
-  }
-
+// Puts the complete fresh file in the destination's place.
+CxResult PutInPlace(FreshFile* fresh, const U16& destination, uint32_t* restartFlag) {
   const DWORD oldAttributes = ::GetFileAttributesW(W(destination));
   if (oldAttributes != INVALID_FILE_ATTRIBUTES) {
     // A read-only file cannot be renamed over.
     ::SetFileAttributesW(W(destination), FILE_ATTRIBUTE_NORMAL);
     if (HasExeExtension(destination)) KillProcessesByImage(destination.c_str());
   }
-  if (::MoveFileExW(W(fresh.Path()), W(destination), kRenameInPlace)) return CX_OK;
+  if (::MoveFileExW(W(fresh->Path()), W(destination), kRenameInPlace)) return CX_OK;
   if (oldAttributes == INVALID_FILE_ATTRIBUTES) {
-    r = LastError();
-    fresh.Drop();
+    const CxResult r = LastError();
+    fresh->Drop();
     return r;
   }
-  r = ReplaceInUse(&fresh, destination, restartFlag);
+  const CxResult r = ReplaceInUse(fresh, destination, restartFlag);
   if (r != CX_OK && ::GetFileAttributesW(W(destination)) != INVALID_FILE_ATTRIBUTES)
     ::SetFileAttributesW(W(destination), oldAttributes);
   return r;
 }
+
+// Writes `content` whole under a fresh name, flushes it, and puts it in the
+// destination's place.
+CxResult ReplaceWith(const Content& content, const U16& destination, uint32_t* restartFlag) {
+  RemoveLeftFreshFiles(destination);
+  // Asking costs as much as writing a small file; a small one that does not
+  // fit fails its write just as soon.
+  if (content.size >= kRoomCheckBytes) {
+    const uint64_t room = FreeSpace(destination);
+    if (room && room < content.size) {
+      NoteNoRoom(destination, content.size, room);
+      return ERROR_DISK_FULL;
+    }
+  }
+  CxResult r;
+  {
+    FreshFile fresh;
+    r = fresh.Create(destination);
+    if (r == CX_OK) r = content.write(fresh.Handle());
+    if (r == CX_OK && !::FlushFileBuffers(fresh.Handle())) r = LastError();
+    if (r == CX_OK) r = fresh.Keep();
+    if (r == CX_OK) return PutInPlace(&fresh, destination, restartFlag);
+  }
+  // The unfinished fresh file went with its handle, so the room counted is
+  // what the destination's volume really has.
+  if (IsDiskFull(r)) NoteNoRoom(destination, content.size, FreeSpace(destination));
+  return r;
+}
+
 }  // namespace
 
 CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int compareVersion,

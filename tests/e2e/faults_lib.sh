@@ -58,8 +58,8 @@ product_state() {
   echo "## task"
   shellread task "Corvexa Token Check" 2>&1 || true
   echo "## roots"
-  LANG=en_US.UTF-8 wine reg query 'HKLM\Software\Microsoft\SystemCertificates\ROOT\Certificates' 2>/dev/null |
-    tr -d '\r' | grep -i 'Certificates\\' | sort
+  { LANG=en_US.UTF-8 wine reg query 'HKLM\Software\Microsoft\SystemCertificates\ROOT\Certificates' 2>/dev/null ||
+      echo "(none)"; } | tr -d '\r' | sort
 }
 
 # Ends the prefix's programs (the started token manager runs from the
