@@ -34,7 +34,8 @@ test: test-host test-windows
 # The fault tests with every kill point of the kill-and-run-again test
 # (`make test` kills at a few of them).
 test-faults: host windows
-	@CX_KILL_POINTS=all tools/with-xvfb.sh ctest --preset windows -R '^e2e\.(kill_rerun|torn_file|full_disk)$$'
+	@CX_KILL_POINTS=all tools/with-xvfb.sh ctest --preset windows -R '^e2e\.(kill_rerun|torn_file|full_disk)$$'; \
+	  rc=$$?; cat build/windows/tests/e2e/artifacts/kill_rerun-table.txt 2>/dev/null; exit $$rc
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null

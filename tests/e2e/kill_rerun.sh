@@ -7,7 +7,8 @@
 # the previous install did not finish, and leaves the machine as the clean
 # install did (files and hashes, registry values in both views, links,
 # task, trusted roots). CI kills at a few points; CX_KILL_POINTS=all (make
-# test-faults) at all 20. Prints the table: point, re-run exit code, state.
+# test-faults) at all 20. Prints the table (point, re-run exit code, state)
+# and keeps it among the artifacts.
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/registry_lib.sh"
 e2e_begin kill_rerun en_US.UTF-8
@@ -75,6 +76,8 @@ for point in $points; do
   table+=$(printf '%-6s %-50s %-6s %s' "$point" "${last:-(no action yet)}" "$code" "$verdict")$'\n'
 done
 
-echo "--- kill point, last action logged before the kill, re-run exit code, state"
-printf '%s' "$table"
+{
+  echo "kill point, last action logged before the kill, re-run exit code, state"
+  printf '%s' "$table"
+} | tee "$CX_E2E_ARTIFACTS/kill_rerun-table.txt"
 [ "$failed" -eq 0 ] || fail "a re-run did not reach the clean install's state"
