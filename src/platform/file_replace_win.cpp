@@ -130,8 +130,8 @@ bool IsFreshNameOf(const U16& name, const U16& destinationName) {
                      [](char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); });
 }
 
-// Deletes fresh files of `destination` that an earlier run left behind. A
-// file still open (another run's) cannot go and stays.
+// Deletes fresh files of `destination` that an earlier run left behind (two
+// runs of one product never overlap: the instance lock sees to that).
 void RemoveLeftFreshFiles(const U16& destination) {
   const U16 folder = FolderOf(destination);
   const U16 ownName = destination.substr(folder.size());
