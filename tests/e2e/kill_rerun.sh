@@ -54,7 +54,7 @@ for point in $points; do
   else
     trigger="lines=${action_lines[$((point - 1))]}@C:\\e2e\\kill.log"
   fi
-  out=$(wine "$CX_UIAUTO" killrun 300000 "$trigger" "$SETUP" /QUIET '/LOG=C:\e2e\kill.log' 2>&1 | tr -d '\r')
+  out=$(wine "$CX_UIAUTO" killrun 300000 "$trigger" "$SETUP" /QUIET '/LOG=C:\e2e\kill.log' 2>>"$WINEPREFIX/e2e-programs.log" | tr -d '\r')
   [ "$out" = killed ] || fail "point $point: the setup was not killed: $out"
   # The last action whose result was logged: its number, name and the end
   # of its description.
@@ -72,6 +72,8 @@ for point in $points; do
   case $code in 0 | 3010) ;; *) verdict="$verdict, bad exit code" ;; esac
   grep -q 'installed-version state: previous install did not finish' "$DRIVE_C/e2e/rerun.log" ||
     verdict="$verdict, not seen as unfinished"
+  # The killed run's package folder goes with the re-run's sweep of leftovers.
+  compgen -G "$DRIVE_C/windows/temp/CxKeyPackage_*" >/dev/null && verdict="$verdict, package folder left"
   [ "$verdict" = equal ] || failed=1
   table+=$(printf '%-6s %-50s %-6s %s' "$point" "${last:-(no action yet)}" "$code" "$verdict")$'\n'
 done

@@ -19,7 +19,7 @@ big_file "$PROGRAM_DIR/big.bin" 200 old
 
 log "killed with 100 MiB of the new file written"
 out=$(wine "$CX_UIAUTO" killrun 300000 "size=$((100 << 20))@$PROGRAM_DIR_WIN\\big.bin" "$setup" /QUIET \
-        '/LOG=C:\e2e\torn.log' 2>&1 | tr -d '\r')
+        '/LOG=C:\e2e\torn.log' 2>>"$WINEPREFIX/e2e-programs.log" | tr -d '\r')
 expect_eq "the setup's end" killed "$out"
 end_prefix_programs
 hash=$(sha256sum "$PROGRAM_DIR/big.bin" 2>/dev/null | cut -d' ' -f1)
