@@ -1,6 +1,6 @@
 # Front door: `make test` and `make demo` do all the setup themselves.
 SHELL := /bin/bash
-.PHONY: all deps host windows test test-host test-windows fuzz bench bench-install setup demo clean
+.PHONY: all deps host windows test test-host test-windows test-faults fuzz bench bench-install setup demo clean
 
 FUZZ_SECONDS ?= 60
 PACKAGE_DIR ?= examples/sample-product
@@ -30,6 +30,12 @@ test-windows: windows
 	@tools/with-xvfb.sh ctest --preset windows
 
 test: test-host test-windows
+
+# The fault tests with every kill point of the kill-and-run-again test
+# (`make test` kills at a few of them).
+test-faults: host windows
+	@CX_KILL_POINTS=all tools/with-xvfb.sh ctest --preset windows -R '^e2e\.(kill_rerun|torn_file|full_disk)$$'; \
+	  rc=$$?; cat build/windows/tests/e2e/artifacts/kill_rerun-table.txt 2>/dev/null; exit $$rc
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null

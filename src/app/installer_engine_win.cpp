@@ -23,6 +23,7 @@
 #include "package/temp_folder.h"
 #include "platform/admin_only_acl.h"
 #include "platform/tree_delete.h"
+#include "platform/uninstall_registration.h"
 
 InstallerEngine::InstallerEngine() {
   CommonLibInit();
@@ -155,7 +156,14 @@ int InstallerEngine::RunActions(ProgressCallback callback, void* userData) {
   RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin,
                 quiet_ ? nullptr : &ShowErrorMessage};
   lastRunCode_ = CX_OK;
-  return ::RunActions(env, callback, userData, &lastRunCode_);
+  // The product's entry is marked until the install list has succeeded, so
+  // that an install that ends half way is finished by the next run, not
+  // refused as installed.
+  const bool install = mode_ == kModeInstall;
+  if (install) MarkInstallUnfinished(context_.productCode.Wide());
+  const int done = ::RunActions(env, callback, userData, &lastRunCode_);
+  if (install && done == 1) ClearInstallUnfinished(context_.productCode.Wide());
+  return done;
 }
 
 int InstallerEngine::RunFinishActions(CxResult* code) {

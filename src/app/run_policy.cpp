@@ -52,6 +52,7 @@ const char* InstalledStateName(InstalledState state) {
     case kInstalledSame: return "this version installed";
     case kInstalledLower: return "an older version installed";
     case kInstalledHigher: return "a newer version installed";
+    case kInstallUnfinished: return "previous install did not finish";
     default: return "unknown";
   }
 }

@@ -40,6 +40,7 @@ enum InstalledState : int32_t {
   kInstalledSame = 1,
   kInstalledLower = 2,
   kInstalledHigher = 3,
+  kInstallUnfinished = 4,  // an install began and never finished: go on, as not installed
 };
 // `readResult` is the installed-version read's code (0 with `installed`
 // set, 2 when the product is not installed); `packageVersion` is the

@@ -19,15 +19,15 @@
 #include "common/win_handles.h"
 #include "platform/pending_renames.h"
 
-// How long the launcher waits for its copy's report, and the copy for the
-// launcher to end after the report.
-constexpr uint32_t kCopyReportTimeoutMs = 60u * 60u * 1000u;
+// How long the copy waits for the launcher to end after the report.
 constexpr uint32_t kLauncherEndTimeoutMs = 60u * 1000u;
 
 // Launcher side: starts `copyPath` with `parameters` (hidden) and waits for
-// its report. 1 with `exitCode` set from the report, or from the copy's own
-// exit code when it ended without one; 0 when it could not be started or did
-// not report in time (`exitCode` untouched).
+// its report for as long as the copy runs: the copy's own steps have their
+// limits, and a launcher that gave up first would report a failure for an
+// uninstall still running. 1 with `exitCode` set from the report, or from
+// the copy's own exit code when it ended without one (1603 when even that
+// cannot be read); 0 when it could not be started (`exitCode` untouched).
 int StartCopyAndWait(const std::u16string& copyPath, const std::u16string& parameters,
                      uint32_t* exitCode);
 

@@ -1,6 +1,7 @@
 // The launcher and the copy of the waiting uninstall.
 #include <windows.h>
 
+#include "app/exit_codes.h"
 #include "app/setup_log.h"
 #include "app/uninstall_handoff.h"
 #include "common/codepage.h"
@@ -86,7 +87,7 @@ int StartCopyAndWait(const std::u16string& copyPath, const std::u16string& param
   ProcessLog().Writef("started the uninstaller copy (process %lu), waiting for its report",
                       static_cast<unsigned long>(pi.dwProcessId));
 
-  for (DWORD waited = 0; waited < kCopyReportTimeoutMs; waited += kPollMs) {
+  for (;;) {
     DWORD available = 0;
     if (PeekNamedPipe(reader.Get(), nullptr, 0, nullptr, &available, nullptr) &&
         available >= sizeof(uint32_t)) {
@@ -103,15 +104,13 @@ int StartCopyAndWait(const std::u16string& copyPath, const std::u16string& param
           available >= sizeof(uint32_t))
         continue;
       DWORD code = 0;
-      GetExitCodeProcess(process.Get(), &code);
+      if (!GetExitCodeProcess(process.Get(), &code)) code = kExitActionFailed;
       ProcessLog().Writef("the uninstaller copy ended without a report, exit code %lu",
                           static_cast<unsigned long>(code));
       *exitCode = code;
       return 1;
     }
   }
-  ProcessLog().Write("the uninstaller copy did not report in time");
-  return 0;
 }
 
 bool LauncherLink::Take() {
@@ -201,9 +200,7 @@ std::vector<PendingRename> LauncherLink::FinishAfterLauncher(
       left.push_back(entry);
     }
   }
-  std::vector<PendingRename> all;
-  if (!done.empty() && ReadPendingRenames(&all) == CX_OK && TakeBackPendingRenames(&all, done))
-    WritePendingRenames(all);
+  if (!done.empty()) TakeBackOwnPendingRenames(done);
   return left;
 }
 

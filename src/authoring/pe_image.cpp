@@ -1,6 +1,8 @@
 // Reading PE32 headers and computing the PE checksum.
 #include "authoring/pe_image.h"
 
+#include <algorithm>
+
 namespace {
 
 bool Fail(std::string* error, const char* text) {
@@ -77,12 +79,24 @@ bool ReadHeaders(ByteSpan file, size_t maxFileBytes, PeImage* img, std::string* 
     s.ReadU32(&sec.characteristics);
     if (sec.rawSize && !file.Contains(sec.rawPointer, sec.rawSize))
       return Fail(error, "not a PE32 program (section data outside the file)");
+    // A rebuild rewrites the headers and the sections separately; bytes that
+    // are both would be written twice, one write undoing the other.
+    if (sec.rawSize && sec.rawPointer < img->sizeOfHeaders)
+      return Fail(error, "section data overlaps the headers");
     if (sec.virtualAddress < lastEnd || sec.virtualAddress < img->sizeOfHeaders)
       return Fail(error, "not a PE32 program (sections overlap)");
     lastEnd = uint64_t(sec.virtualAddress) + sec.MemorySize();
     if (lastEnd > 0xFFFFFFFFull) return Fail(error, "not a PE32 program (image beyond 4 GiB)");
     img->sections.push_back(sec);
   }
+  std::vector<const PeSection*> inFile;
+  for (const PeSection& sec : img->sections)
+    if (sec.rawSize) inFile.push_back(&sec);
+  std::sort(inFile.begin(), inFile.end(),
+            [](const PeSection* a, const PeSection* b) { return a->rawPointer < b->rawPointer; });
+  for (size_t i = 1; i < inFile.size(); ++i)
+    if (uint64_t(inFile[i - 1]->rawPointer) + inFile[i - 1]->rawSize > inFile[i]->rawPointer)
+      return Fail(error, "section data overlaps another section's");
   return true;
 }
 

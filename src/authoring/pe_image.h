@@ -8,8 +8,9 @@
 //     all lie inside the file and inside SizeOfHeaders;
 //   - the optional header is PE32 (magic 0x10B), holds its data directories
 //     (at most kPeMaxDirectories) and the image is an executable, not a DLL;
-//   - at most kPeMaxSections sections, whose file data lies inside the file
-//     and whose virtual ranges ascend without overlapping;
+//   - at most kPeMaxSections sections, whose file data lies inside the file,
+//     after the headers and without overlapping, and whose virtual ranges
+//     ascend without overlapping;
 //   - FileAlignment is a power of two from 512 to 64 KiB, SectionAlignment a
 //     power of two no smaller than it.
 #pragma once

@@ -98,9 +98,16 @@ CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionText
       return Fail(error, "section " + s.name + " lies after the resources in the file");
   }
   // Those after it move; only what nothing but a data directory refers to can.
-  for (size_t i = size_t(index) + 1; i < pe.sections.size(); ++i)
-    if (!(pe.sections[i].characteristics & kScnMemDiscardable))
-      return Fail(error, "section " + pe.sections[i].name + " follows the resources and cannot move");
+  // They are laid out again behind the new resources, so the resources must
+  // be the last of the sections that stay.
+  for (size_t i = size_t(index) + 1; i < pe.sections.size(); ++i) {
+    const PeSection& s = pe.sections[i];
+    if (!(s.characteristics & kScnMemDiscardable))
+      return Fail(error, "section " + s.name + " follows the resources and cannot move");
+    if (s.rawSize && s.rawPointer < rsrc.rawPointer)
+      return Fail(error, "the resources are not the last section in the file (" + s.name +
+                             " follows them in memory, not in the file)");
+  }
   for (size_t d = 0; d < pe.directories.size(); ++d)
     if (d != kPeDirResource && d != kPeDirSecurity && pe.directories[d].rva &&
         pe.SectionOfRva(pe.directories[d].rva) == index)
@@ -182,6 +189,40 @@ CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionText
     SetU32At(&image, pe.optionalOffset + kOptSizeOfInitializedData, initialized);
   }
   SetU32At(&image, pe.CheckSumOffset(), ComputePeChecksum(ByteSpan(image), pe.CheckSumOffset()));
+  if (VerifySetupImage(ByteSpan(image), package, &why) != CX_OK)
+    return Fail(error, "the rebuilt program does not read back: " + why);
   out->swap(image);
+  return CX_OK;
+}
+
+CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error) {
+  PeImage pe;
+  std::string why;
+  if (ReadPeImage(image, &pe, &why) != CX_OK) return Fail(error, why);
+  if (pe.directories.size() <= kPeDirResource) return Fail(error, "has no resource section");
+  const int index = pe.SectionOfRva(pe.directories[kPeDirResource].rva);
+  if (index < 0) return Fail(error, "resource directory lies in no section");
+  const PeSection& rsrc = pe.sections[size_t(index)];
+  std::vector<PeResource> resources;
+  if (ReadResourceSection(image.Sub(rsrc.rawPointer, std::min(rsrc.rawSize, rsrc.MemorySize())),
+                          rsrc.virtualAddress, &resources, &why) != CX_OK)
+    return Fail(error, "damaged resources: " + why);
+  bool packaged = false, versioned = false;
+  for (const PeResource& r : resources) {
+    if (r.type.IsText() || r.name.IsText()) continue;
+    const ByteSpan bytes = r.Bytes();
+    if (r.type.id == kSetupPackageResourceType && r.name.id == kSetupPackageResourceId)
+      packaged = bytes.size == package.size &&
+                 std::equal(bytes.data, bytes.data + bytes.size, package.data);
+    VersionRecord record;
+    if (r.type.id == kResourceTypeVersion)
+      versioned = ReadVersionResource(bytes, &record, nullptr) == CX_OK;
+  }
+  if (!packaged) return Fail(error, "the package is not in it whole");
+  if (!versioned) return Fail(error, "its version record does not read");
+  ByteReader r(image, pe.CheckSumOffset());
+  uint32_t stored = 0;
+  if (!r.ReadU32(&stored) || stored != ComputePeChecksum(image, pe.CheckSumOffset()))
+    return Fail(error, "its checksum is wrong");
   return CX_OK;
 }

@@ -43,5 +43,14 @@ struct SetupVersionTexts {
 // On failure leaves `out` untouched, with `error` saying what is wrong, and
 // returns CX_E_BAD_DATA (the stub, or a version text) or CX_E_DEST_TOO_SMALL
 // (the package makes the program larger than kSetupMaxImageBytes).
+// A stub whose headers and section data share bytes, or whose resources are
+// not the last section that stays in the file, is refused. The result is
+// checked with VerifySetupImage before it is handed out.
 CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionTexts& texts,
                          std::string* out, std::string* error);
+
+// Reads a setup program back as Windows would: its headers, its resources
+// with exactly `package` as type 256, id 170, a version record that reads,
+// and a correct checksum. 0, or CX_E_BAD_DATA with `error` saying what does
+// not read.
+CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error);

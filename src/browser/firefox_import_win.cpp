@@ -42,7 +42,11 @@ std::u16string ProgramName(const char* commandLine) {
   return wide;
 }
 
+// The started tool, in a job that ends it and what it started (the
+// launcher starts certutil) when the job closes: at the time limit, and
+// when the installer itself ends first.
 struct Child {
+  ScopedHandle job;
   ScopedHandle process;
   ScopedHandle thread;
 };
@@ -71,28 +75,41 @@ bool StartHidden(const std::u16string& application, const char* commandLine, Chi
   si.hStdInput = nul.Get();
   si.hStdOutput = nul.Get();
   si.hStdError = nul.Get();
+  ScopedHandle job(::CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!job || !::SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits,
+                                         sizeof limits))
+    return false;
   PROCESS_INFORMATION pi = {};
   if (!::CreateProcessAsUserW(token.Get(), AsWide(application.c_str()), AsWide(wide.data()), nullptr,
-                              nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+                              nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) {
     return false;
   }
   child->process.Reset(pi.hProcess);
   child->thread.Reset(pi.hThread);
+  // Where jobs cannot nest (Windows 7 inside another job) the tool itself is
+  // still ended at the limit.
+  if (::AssignProcessToJobObject(job.Get(), pi.hProcess)) child->job = std::move(job);
+  ::ResumeThread(pi.hThread);
   return true;
 }
 
-void EndChild(HANDLE process) {
-  ::TerminateProcess(process, 1);
-  ::WaitForSingleObject(process, kReapMs);
+void EndChild(const Child& child) {
+  if (child.job)
+    ::TerminateJobObject(child.job.Get(), 1);
+  else
+    ::TerminateProcess(child.process.Get(), 1);
+  ::WaitForSingleObject(child.process.Get(), kReapMs);
 }
 
 // Waits for the child until `deadline` (GetTickCount64 time); ends it when
 // it runs longer. True when it ended by itself.
-bool WaitUntil(HANDLE process, ULONGLONG deadline) {
+bool WaitUntil(const Child& child, ULONGLONG deadline) {
   const ULONGLONG now = ::GetTickCount64();
   const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
-  if (::WaitForSingleObject(process, left) == WAIT_OBJECT_0) return true;
-  EndChild(process);
+  if (::WaitForSingleObject(child.process.Get(), left) == WAIT_OBJECT_0) return true;
+  EndChild(child);
   return false;
 }
 
@@ -206,7 +223,7 @@ int RunAndWait(const char16_t* toolFolder, const char* commandLine, uint32_t tim
   if (!StartHidden(JoinTool(toolFolder, ProgramName(commandLine)), commandLine, &child)) {
     return kRunFailed;
   }
-  WaitUntil(child.process.Get(), deadline);
+  WaitUntil(child, deadline);
   return kRunSucceeded;
 }
 
@@ -243,11 +260,11 @@ int RunWithCapturedOutput(const char16_t* toolFolder, const char* commandLine, s
   const FrameReadOutcome outcome = ReadFrames(&ReadPipe, &pipe, output);
   readEnd.Reset();  // a launcher still writing now fails instead of blocking
   if (pipe.timedOut) {
-    EndChild(child.process.Get());
+    EndChild(child);
     return kRunFailed;
   }
   if (outcome == FrameReadOutcome::kNoData) return kRunFailed;
-  if (!WaitUntil(child.process.Get(), deadline)) return kRunFailed;
+  if (!WaitUntil(child, deadline)) return kRunFailed;
   DWORD exitCode = 1;
   if (!::GetExitCodeProcess(child.process.Get(), &exitCode)) return kRunFailed;
   return exitCode == 0 ? kRunSucceeded : kRunFailed;

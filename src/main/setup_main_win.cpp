@@ -22,6 +22,7 @@
 #include "common/common_lib.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
+#include "platform/service_notes.h"
 #include "ui/setup_dialog.h"
 
 namespace {
@@ -37,6 +38,8 @@ void RestrictDllSearchToSystem32() {
       ::GetProcAddress(kernel, "SetDefaultDllDirectories"));
   if (setDirs) setDirs(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
+
+void LogServiceNote(const std::string& text) { ProcessLog().Write(text); }
 
 // The run, presented by the dialog or, under /QUIET, by nothing; the exit code.
 uint32_t RunSetup(InstallerEngine* engine) {
@@ -64,6 +67,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const CommandLineFlags flags = ParseProcessCommandLine();
   StartLog(flags);
   if (!flags.help) RemoveLeftoversAtStart();
+  SetServiceNoteSink(&LogServiceNote);
   // A copy started by a waiting launcher takes its link before anything
   // else can hand the standard handles on.
   if (flags.isUninstallCopy && flags.quiet) TheLauncherLink().Take();

@@ -26,25 +26,29 @@
 // CX_WIN_ERROR_ALREADY_EXISTS and leaves the destination as it was.
 constexpr int kMaxDiscardIndex = 999;
 
-// Copies `source` over `destination`, creating or overwriting it.
+// Copies `source` over `destination`, creating or overwriting it, so that
+// the destination holds at every moment either its old content or the new
+// one, whole: the new content is written to a fresh name beside it and
+// flushed, and only then renamed over it. A run that ends half way leaves
+// no fresh file (a killed run's goes with its handle; one left by a power
+// cut goes at the next replacement of the same destination).
 // With compareVersion 1 an existing destination whose FileVersion is higher
 // than the source's is kept (result 0). A running ".exe" destination has its
-// processes ended first. A destination in use is renamed to its side name
-// (scheduled for deletion at restart) and the new file put in place at once;
-// if it cannot even be renamed, the new file goes to the side name and two
-// restart operations are registered: delete the destination, then move the
-// side name onto it. A copy that fails after the old file was moved aside
-// puts the old file back (or, failing that, leaves it at the side name) and
-// returns the copy's error.
+// processes ended first. A destination in use is moved to its side name
+// (deleted at once, or at restart when it cannot be) and the new file put in
+// place at once; if it cannot even be moved, the new file goes to the side
+// name and two restart operations are registered: delete the destination,
+// then move the side name onto it. A failure leaves the destination as it
+// was. Too little room on the disk gives ERROR_DISK_FULL before anything is
+// written, with a service note naming the file and the bytes it needs.
 // CX_E_INVALID_ARG for empty paths or folders, 2 for a missing source.
 CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int compareVersion,
                      uint32_t* restartFlag);
 
 // ReplaceFile with the new content given as `size` bytes (the package's
-// files are written straight from the archive) and no version check: the
-// same in-use handling, side names, restart operations and running-".exe"
-// check. The new file gets the security its folder hands down, as a copy
-// does. CX_E_INVALID_ARG for an empty destination or a folder.
+// files are written straight from the archive) and no version check. The
+// new file gets the security its folder hands down, as a copy does.
+// CX_E_INVALID_ARG for an empty destination or a folder.
 CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
                               uint32_t* restartFlag);
 

@@ -1,18 +1,15 @@
-// File-system services on Win32: replacing files that may be in use,
-// deleting what may be locked, tree copy and removal, folder creation and
-// file versions.
+// File-system services on Win32: deleting what may be locked, tree copy and
+// removal, folder creation and file versions (replacing files is in
+// file_replace_win.cpp).
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/version_api.h"
 #include "common/version_number.h"
 #include "platform/file_system.h"
-#include "platform/pending_renames.h"
-#include "platform/process_control.h"
 #include "common/win_handles.h"
 
 namespace {
@@ -28,27 +25,9 @@ CxResult LastError() {
 
 bool Exists(const U16& path) { return ::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES; }
 
-// A name counts as free only when Windows says it is not there; a name it
-// cannot look up (e.g. a file waiting for deletion) is taken.
-bool NameIsFree(const U16& path) {
-  if (::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES) return false;
-  DWORD e = ::GetLastError();
-  return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
-}
-
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? c - (u'a' - u'A') : c; }
-
-bool HasExeExtension(const U16& path) {
-  size_t slash = path.find_last_of(u"\\/");
-  size_t dot = path.rfind(u'.');
-  if (dot == U16::npos || (slash != U16::npos && dot < slash)) return false;
-  U16 ext = path.substr(dot);
-  if (ext.size() != 4) return false;
-  return ext[0] == u'.' && AsciiUpper(ext[1]) == u'E' && AsciiUpper(ext[2]) == u'X' &&
-         AsciiUpper(ext[3]) == u'E';
-}
 
 U16 WithSeparator(const U16& path) {
   if (!path.empty() && IsSeparator(path.back())) return path;
@@ -63,119 +42,6 @@ U16 WithoutSeparator(U16 path) {
 
 bool ScheduleDelete(const U16& path) {
   return ::MoveFileExW(W(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-}
-
-// Takes back the most recent restart-delete of `path` from the pending list.
-void CancelScheduledDelete(const U16& path) {
-  ScopedRegKey key;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
-                      0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS)
-    return;
-  const wchar_t* name = L"PendingFileRenameOperations";
-  DWORD type = 0, size = 0;
-  if (::RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      type != REG_MULTI_SZ)
-    return;
-  std::vector<uint8_t> bytes(size);
-  if (size && ::RegQueryValueExW(key.Get(), name, nullptr, &type, bytes.data(), &size) !=
-                  ERROR_SUCCESS)
-    return;
-  std::vector<PendingRename> entries;
-  if (ParsePendingRenames(bytes.data(), size, &entries) != CX_OK) return;
-  wchar_t full[MAX_PATH];
-  DWORD n = ::GetFullPathNameW(W(path), MAX_PATH, full, nullptr);
-  U16 dosPath = (n && n < MAX_PATH) ? U16(AsU16(full)) : path;
-  if (!RemoveLastPendingDelete(&entries, dosPath)) return;
-  std::vector<uint8_t> rebuilt = BuildPendingRenames(entries);
-  ::RegSetValueExW(key.Get(), name, 0, REG_MULTI_SZ, rebuilt.data(),
-                   static_cast<DWORD>(rebuilt.size()));
-}
-
-// Puts the new content at a path that is free or may be overwritten.
-using ContentWriter = std::function<CxResult(const U16& destination)>;
-
-CxResult CopyOver(const U16& source, const U16& destination) {
-  return ::CopyFileW(W(source), W(destination), FALSE) ? CX_OK : LastError();
-}
-
-// Writes `size` bytes as a new file. Like a copy, the file gets the security
-// its folder hands down (no descriptor given). A failed write removes the
-// partial file.
-CxResult WriteOver(const uint8_t* bytes, uint32_t size, const U16& destination) {
-  ScopedFileHandle file(::CreateFileW(W(destination), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return LastError();
-  // Pieces bound what the system buffers at once for one call.
-  constexpr uint32_t kPiece = 8u << 20;
-  for (uint32_t done = 0; done < size;) {
-    const DWORD piece = size - done < kPiece ? size - done : kPiece;
-    DWORD put = 0;
-    if (!::WriteFile(file.Get(), bytes + done, piece, &put, nullptr) || put != piece) {
-      CxResult r = LastError();
-      file.Reset();
-      ::DeleteFileW(W(destination));
-      return r;
-    }
-    done += piece;
-  }
-  return CX_OK;
-}
-
-// The destination exists and may be in use. The old file is moved out of
-// the way before the new one is written, so a failed copy can put it back.
-CxResult ReplaceExisting(const ContentWriter& write, const U16& destination,
-                         uint32_t* restartFlag) {
-  U16 side;
-  for (int n = 1; n <= kMaxDiscardIndex; ++n) {
-    U16 candidate = destination + u"_Discard_" + AsU16(std::to_wstring(n).c_str());
-    if (NameIsFree(candidate)) {
-      side = candidate;
-      break;
-    }
-  }
-  if (side.empty()) return CX_WIN_ERROR_ALREADY_EXISTS;
-
-  DWORD oldAttributes = ::GetFileAttributesW(W(destination));
-  ::SetFileAttributesW(W(destination), FILE_ATTRIBUTE_NORMAL);
-
-  if (::MoveFileExW(W(destination), W(side), 0)) {
-    CxResult r = write(destination);
-    if (r != CX_OK) {
-      // Put the old file back; if even that fails it stays at the side name.
-      ::DeleteFileW(W(destination));
-      if (::MoveFileExW(W(side), W(destination), 0) && oldAttributes != INVALID_FILE_ATTRIBUTES)
-        ::SetFileAttributesW(W(destination), oldAttributes);
-      return r;
-    }
-    // A file held open with delete sharing goes when its last handle closes;
-    // one that cannot be deleted now (a running image) goes at restart.
-    if (!::DeleteFileW(W(side)) && ScheduleDelete(side) && restartFlag) *restartFlag = 1;
-    return CX_OK;
-  }
-
-  // Not even a rename: the new file waits at the side name, and at restart
-  // Windows deletes the old one and then moves the new one in (the order of
-  // registration is the order of execution).
-  CxResult r = write(side);
-  if (r != CX_OK) {
-    ::DeleteFileW(W(side));
-    return r;
-  }
-  if (!ScheduleDelete(destination)) {
-    r = LastError();
-    ::DeleteFileW(W(side));
-    return r;
-  }
-  if (!::MoveFileExW(W(side), W(destination),
-                     MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
-    // Without the move the restart would delete the old file and leave none.
-    r = LastError();
-    CancelScheduledDelete(destination);
-    ::DeleteFileW(W(side));
-    return r;
-  }
-  if (restartFlag) *restartFlag = 1;
-  return CX_OK;
 }
 
 // Folder for a "_@" placeholder on the drive of `path`: the Windows folder's
@@ -247,40 +113,6 @@ WString NormalizeFolderPath(const char16_t* path) {
     }
   }
   return WString(out);
-}
-
-CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int compareVersion,
-                     uint32_t* restartFlag) {
-  if (restartFlag) *restartFlag = 0;
-  if (!source || !*source || !destination || !*destination) return CX_E_INVALID_ARG;
-  U16 src = source, dst = destination;
-  if (!Exists(src)) return CX_WIN_ERROR_FILE_NOT_FOUND;
-  if (IsDirectoryPath(source) || IsDirectoryPath(destination)) return CX_E_INVALID_ARG;
-  if (!Exists(dst)) return CopyOver(src, dst);
-
-  if (compareVersion == 1) {
-    uint32_t a[4], b[4];
-    if (GetFileVersionNumbers(source, a) == CX_OK &&
-        GetFileVersionNumbers(destination, b) == CX_OK && CompareVersions(a, b) == -1)
-      return CX_OK;  // the installed file is newer
-  }
-  if (HasExeExtension(dst)) KillProcessesByImage(destination);
-  return ReplaceExisting([&src](const U16& to) { return CopyOver(src, to); }, dst, restartFlag);
-}
-
-CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
-                              uint32_t* restartFlag) {
-  if (restartFlag) *restartFlag = 0;
-  if ((!bytes && size) || !destination || !*destination) return CX_E_INVALID_ARG;
-  const uint8_t* data = static_cast<const uint8_t*>(bytes);
-  auto write = [data, size](const U16& to) { return WriteOver(data, size, to); };
-  U16 dst = destination;
-  // One look serves both checks: a tree copy makes thousands of these calls.
-  const DWORD attributes = ::GetFileAttributesW(W(dst));
-  if (attributes == INVALID_FILE_ATTRIBUTES) return write(dst);
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return CX_E_INVALID_ARG;
-  if (HasExeExtension(dst)) KillProcessesByImage(destination);
-  return ReplaceExisting(write, dst, restartFlag);
 }
 
 CxResult DeleteFileOrSchedule(const char16_t* path, uint32_t* restartFlag) {

@@ -90,19 +90,6 @@ bool PendingRenameMentions(const PendingRename& entry, const std::u16string& fol
          StartsWithNoCase(FromNtPath(entry.target), folder);
 }
 
-bool RemoveLastPendingDelete(std::vector<PendingRename>* entries, const std::u16string& dosPath) {
-  if (!entries || dosPath.empty()) return false;
-  for (size_t i = entries->size(); i-- > 0;) {
-    const PendingRename& e = (*entries)[i];
-    std::u16string source = FromNtPath(e.source);
-    if (e.IsDelete() && source.size() == dosPath.size() && StartsWithNoCase(source, dosPath)) {
-      entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(i));
-      return true;
-    }
-  }
-  return false;
-}
-
 std::vector<PendingRename> NewPendingRenames(const std::vector<PendingRename>& before,
                                              const std::vector<PendingRename>& after) {
   std::vector<bool> used(before.size(), false);

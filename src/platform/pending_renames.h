@@ -11,6 +11,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,11 +50,6 @@ std::u16string FromNtPath(const std::u16string& ntPath);
 // `folder` (compared without regard to ASCII case).
 bool PendingRenameMentions(const PendingRename& entry, const std::u16string& folder);
 
-// Removes the last delete entry of `dosPath` (source compared without regard
-// to ASCII case); used to take back a scheduled delete whose companion
-// operation could not be registered. True when one was removed.
-bool RemoveLastPendingDelete(std::vector<PendingRename>* entries, const std::u16string& dosPath);
-
 // The entries of `after` that `before` does not hold (each entry of `before`
 // accounts for one equal entry of `after`), in the order of `after`: what
 // was registered for the next restart between two readings.
@@ -67,5 +63,23 @@ bool TakeBackPendingRenames(std::vector<PendingRename>* entries,
 // Windows only (pending_renames_win.cpp): the registry value, read and
 // written whole. A missing value reads as an empty list; an empty list
 // deletes the value. 0 or the Windows error; `out` untouched on failure.
+// Entries are added only through MoveFileExW(MOVEFILE_DELAY_UNTIL_REBOOT);
+// the only writer of the value here is TakeBackOwnPendingRenames.
 CxResult ReadPendingRenames(std::vector<PendingRename>* out);
 CxResult WritePendingRenames(const std::vector<PendingRename>& entries);
+
+// The entry MoveFileExW registers for deleting `path` at the restart (its
+// full path, NT form). 0, or the error of GetFullPathNameW; `out` untouched
+// on failure.
+CxResult PendingDeleteOf(const char16_t* path, PendingRename* out);
+
+// Removes exactly `ours` (each once, the last equal entry first) from the
+// registry's list. Another program may add an entry at any time, and a
+// removal rewrites the whole value: so the value is read again right before
+// the write and written only while it still holds what the removal was
+// computed from; otherwise the removal starts over from the new reading.
+// `betweenReadings`, when given, runs between the two readings (a test adds
+// another program's entry there). 0 when done, also when none of `ours` is
+// listed; the registry's error; CX_E_FAIL when the value kept changing.
+CxResult TakeBackOwnPendingRenames(const std::vector<PendingRename>& ours,
+                                   const std::function<void()>& betweenReadings = nullptr);

@@ -61,18 +61,20 @@ CxResult RegDeleteKeyTree(const RegistryLocation* location);
 CxResult RegDeleteKeyOnly(uint32_t root, const char16_t* subKey, uint32_t key64);
 
 // Imports a ".reg" file silently with the registry editor of the view's
-// bitness, started by its full path, and waits up to CX_REGISTRAR_WAIT_MS.
-// 0 once the editor has ended; ERROR_TIMEOUT when it has not; else the
-// Windows error of the start. The editor's exit code is not examined.
+// bitness, started by its full path, and waits up to CX_REGISTRAR_WAIT_MS
+// (RunToolInJob: an editor still running then is ended). 0 only when the
+// editor exited with 0; its nonzero exit code; ERROR_TIMEOUT; or the
+// Windows error of the start.
 CxResult ImportRegFile(const char16_t* regFile, uint32_t key64);
 
 // Registers (registering 1) or unregisters (0) a COM server module: an
 // ".exe" through its own "/regserver" switch, a DLL through regsvr32.exe of
 // the module's bitness (is64 1: the 64-bit one, which a 32-bit process
 // reaches only while file-system redirection is off). Waits up to
-// CX_REGISTRAR_WAIT_MS. 0 only when the registrar exited with 0 (or a
-// 64-bit module on a 32-bit Windows, which has nothing to register with);
-// its nonzero exit code; ERROR_TIMEOUT; or the Windows error of the start.
+// CX_REGISTRAR_WAIT_MS, ending it then as ImportRegFile does. 0 only when
+// the registrar exited with 0 (or a 64-bit module on a 32-bit Windows,
+// which has nothing to register with); its nonzero exit code;
+// ERROR_TIMEOUT; or the Windows error of the start.
 // CX_E_INVALID_ARG for a null or empty path.
 CxResult RegisterServer(const char16_t* modulePath, int is64, int registering);
 

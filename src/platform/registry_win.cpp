@@ -53,31 +53,16 @@ CxResult QueryValue(const RegistryLocation* location, std::vector<uint8_t>* byte
 
 using RegDeleteKeyExFn = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
 
-// Starts `command` hidden by its full path and waits for its exit code.
-CxResult RunTool(const ToolCommand& command, uint32_t waitMs, DWORD* exitCode) {
-  std::vector<wchar_t> line(command.commandLine.Length() + 1, L'\0');
-  std::copy(command.commandLine.W(), command.commandLine.W() + command.commandLine.Length(),
-            line.begin());
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessW(command.application.W(), line.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
-    return LastErrorOr(CX_E_FAIL);
-  }
-  ScopedHandle process(pi.hProcess);
-  ScopedHandle thread(pi.hThread);
-  const DWORD waited = ::WaitForSingleObject(process.Get(), waitMs);
-  if (waited == WAIT_FAILED) return LastErrorOr(CX_E_FAIL);
-  if (waited != WAIT_OBJECT_0) return ERROR_TIMEOUT;
-  DWORD code = 0;
-  if (!::GetExitCodeProcess(process.Get(), &code)) return LastErrorOr(CX_E_FAIL);
-  NoteToolExit(command.application.Str(), code);
-  *exitCode = code;
-  return CX_OK;
+// The editor or registrar, within its time limit; its exit code decides.
+CxResult RunRegistryTool(const ToolCommand& command) {
+  uint32_t exitCode = 0;
+  const CxResult r = RunToolInJob(command.application.Wide(), command.commandLine.Wide(),
+                                  CX_REGISTRAR_WAIT_MS, &exitCode);
+  if (r != CX_OK) return r;
+  NoteToolExit(command.application.Str(), exitCode);
+  return exitCode == 0 ? CX_OK : static_cast<CxResult>(exitCode);
 }
+
 
 }  // namespace
 
@@ -236,8 +221,7 @@ CxResult ImportRegFile(const char16_t* regFile, uint32_t key64) {
   ToolCommand command;
   r = RegImportCommand(windows.Wide(), regFile, key64, IsOs64Bit(), &command);
   if (r != CX_OK) return r;
-  DWORD exitCode = 0;
-  return RunTool(command, CX_REGISTRAR_WAIT_MS, &exitCode);
+  return RunRegistryTool(command);
 }
 
 CxResult RegisterServer(const char16_t* modulePath, int is64, int registering) {
@@ -249,10 +233,7 @@ CxResult RegisterServer(const char16_t* modulePath, int is64, int registering) {
   r = RegistrarCommand(windows.Wide(), modulePath, is64, registering, IsWow64(), &command);
   if (r != CX_OK) return r;
   if (command.application.IsEmpty()) return CX_OK;
-  DWORD exitCode = 0;
-  r = RunTool(command, CX_REGISTRAR_WAIT_MS, &exitCode);
-  if (r != CX_OK) return r;
-  return exitCode == 0 ? CX_OK : static_cast<CxResult>(exitCode);
+  return RunRegistryTool(command);
 }
 
 int IsWow64() {

@@ -2,7 +2,9 @@
 // their full path in the system folder or the Windows folder, never through
 // the search path. The installer runs as administrator with the shared
 // temporary folder as its current directory, so a tool looked up by bare name
-// could be a planted program of the same name.
+// could be a planted program of the same name. A tool the installer waits
+// for runs in a job that ends it, and whatever it started, at its time limit
+// or when the installer itself ends.
 #pragma once
 #include <cstdint>
 
@@ -36,3 +38,11 @@ CxResult WindowsToolPath(const char16_t* toolPath, WString* out);
 // 0 when started, else CX_E_INVALID_ARG or the Windows error.
 CxResult RunSystemTool(const char16_t* toolName, const char16_t* parameters, int hidden,
                        uint32_t waitMs);
+
+// Starts `application` (a full path) hidden with `commandLine` in a job that
+// ends it and everything it started when the job closes: at the time
+// limit, and when this process ends first. 0 with `exitCode` set when it
+// ended within `waitMs`; ERROR_TIMEOUT once it has been ended at the limit;
+// else the Windows error of the start. `exitCode` is untouched on failure.
+CxResult RunToolInJob(const char16_t* application, const char16_t* commandLine, uint32_t waitMs,
+                      uint32_t* exitCode);

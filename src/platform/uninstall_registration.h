@@ -2,8 +2,9 @@
 // named by the product code under the uninstall key of HKEY_LOCAL_MACHINE
 // (SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall), in the 32-bit
 // view. The setup script writes and removes the entry with its registry
-// actions; the program only reads back the installed version before an
-// install.
+// actions; the program reads back the installed version before an install,
+// and marks the entry while an install runs, so that an install that never
+// finished is not taken for a complete one.
 #pragma once
 #include <cstdint>
 
@@ -26,3 +27,15 @@ CxResult UninstallKeyPath(const char16_t* productKey, WString* out);
 // CX_E_BUFFER_TOO_SMALL for a text longer than CX_DISPLAY_VERSION_CHARS.
 // `version` is written only on success. Windows build only.
 CxResult ReadInstalledVersion(const char16_t* productKey, uint32_t version[4]);
+
+// The value that marks an install that began and has not finished.
+constexpr char16_t kUnfinishedInstallValue[] = u"CxSetupInstallUnfinished";
+
+// Writes the mark into the product's entry (creating the key when needed)
+// before the install list starts. 0 or the registry's error.
+CxResult MarkInstallUnfinished(const char16_t* productKey);
+// Removes the mark once the install list has succeeded, and the key too
+// when the mark was all it held. 0 also when there was no mark.
+CxResult ClearInstallUnfinished(const char16_t* productKey);
+// 1 when the product's entry carries the mark, else 0.
+int IsInstallUnfinished(const char16_t* productKey);

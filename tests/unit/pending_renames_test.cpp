@@ -45,17 +45,10 @@ TEST(PendingRenames, BuildsWhatWindowsReads) {
   EXPECT_EQ(BuildPendingRenames({R{u"", u"x"}, R{u"a", u""}}), Bytes(u"a|||"));
 }
 
-TEST(PendingRenames, FindsAndTakesBackOnlyOurEntries) {
+TEST(PendingRenames, FindsOurEntries) {
   R e{u"\\??\\C:\\Users\\T\\cxtest_1\\a.dll", u""};
   EXPECT_TRUE(PendingRenameMentions(e, u"c:\\users\\t\\CXTEST_1\\"));  // case does not matter
   EXPECT_FALSE(PendingRenameMentions(e, u"C:\\Users\\T\\cxtest_2\\"));
-  // Only the last delete of exactly that path goes; moves and others stay.
-  std::vector<R> list = {R{u"\\??\\C:\\d", u""}, R{u"\\??\\C:\\d", u"\\??\\C:\\e"},
-                         R{u"\\??\\C:\\dd", u""}, R{u"\\??\\C:\\D", u""}};
-  ASSERT_TRUE(RemoveLastPendingDelete(&list, u"C:\\d"));
-  EXPECT_EQ(list, (std::vector<R>{R{u"\\??\\C:\\d", u""}, R{u"\\??\\C:\\d", u"\\??\\C:\\e"},
-                                  R{u"\\??\\C:\\dd", u""}}));
-  EXPECT_FALSE(RemoveLastPendingDelete(&list, u"C:\\e"));
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,57 @@ TEST(ReplaceFile, OverwritesReadOnlyAndLosesNoFileWhenTheCopyFails) {
   EXPECT_TRUE(pending.Mine().empty());
 }
 
+std::vector<std::wstring> FilesIn(const TestFolder& dir) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  ScopedFindHandle find(FindFirstFileW((dir.Path() + L"*").c_str(), &found));
+  if (!find) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileW(find.Get(), &found));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The new content takes the destination's name only once it is complete,
+// and no fresh file stays behind: not ours, and not one an earlier run left
+// by a power cut. A file that only looks similar is not ours.
+TEST(ReplaceFile, LeavesNoFreshFileAndRemovesOneLeftBefore) {
+  TestFolder dir;
+  const std::wstring src = dir.Write(L"new.txt", "new");
+  const std::wstring dst = dir.Write(L"dst.txt", "old");
+  dir.Write(L"dst.txt.~cx0000ABCD", "left by a power cut");
+  dir.Write(L"dst.txt.~cxNotOurs!", "someone else's");
+  EXPECT_EQ(ReplaceFile(U(src), U(dst), 0, nullptr), CX_OK);
+  EXPECT_EQ(ReadFileText(dst), L"new");
+  EXPECT_EQ(ReplaceFileWithBytes("made", 4, U(dir.File(L"made.txt")), nullptr), CX_OK);
+  EXPECT_EQ(ReadFileText(dir.File(L"made.txt")), L"made");
+  EXPECT_EQ(FilesIn(dir), (std::vector<std::wstring>{L"dst.txt", L"dst.txt.~cxNotOurs!", L"made.txt",
+                                                     L"new.txt"}));
+}
+
+// Our own restart entries are taken back exactly, and an entry another
+// program adds between our reading and our write survives.
+TEST(PendingRenames, TakingOursBackKeepsAnEntryAddedMeanwhile) {
+  TestFolder dir;
+  PendingRenamesGuard pending(dir.Path());
+  const std::wstring kept = dir.Write(L"kept.txt", "k"), ours = dir.Write(L"ours.txt", "o");
+  const std::wstring theirs = dir.Write(L"theirs.txt", "t");
+  ASSERT_TRUE(MoveFileExW(kept.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  ASSERT_TRUE(MoveFileExW(ours.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+  PendingRename mine;
+  ASSERT_EQ(PendingDeleteOf(U(ours), &mine), CX_OK);
+  int readings = 0;
+  EXPECT_EQ(TakeBackOwnPendingRenames({mine},
+                                      [&] {
+                                        if (readings++ == 0)
+                                          MoveFileExW(theirs.c_str(), nullptr,
+                                                      MOVEFILE_DELAY_UNTIL_REBOOT);
+                                      }),
+            CX_OK);
+  EXPECT_EQ(pending.Mine(), (std::vector<PendingRename>{Pending(kept), Pending(theirs)}));
+}
+
 TEST(ReplaceFile, RunningImageIsMovedAsideAndDeletedAtRestart) {
   TestFolder dir;
   PendingRenamesGuard pending(dir.Path());
@@ -93,16 +145,21 @@ TEST(ReplaceFile, LockedWithoutSharingIsReplacedAtRestart) {
   EXPECT_EQ(pending.Mine(), (std::vector<PendingRename>{Pending(dst), Pending(side, dst)}));
 }
 
-TEST(ReplaceFile, GivesUpPastTheLastSideName) {
+TEST(ReplaceFile, InUseGivesUpPastTheLastSideName) {
   TestFolder dir;
+  PendingRenamesGuard pending(dir.Path());
   std::wstring src = dir.Write(L"new.txt", "new");
   std::wstring dst = dir.Write(L"dst.txt", "old");
   for (int n = 1; n <= kMaxDiscardIndex; ++n) {
     std::wstring side = dst + L"_Discard_" + std::to_wstring(n);
     CloseHandle(CreateFileW(side.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
   }
+  HelperProcess holder(L"hold \"" + dst + L"\" read 60000");
+  ASSERT_TRUE(holder.Started());
   EXPECT_EQ(ReplaceFile(U(src), U(dst), 0, nullptr), CX_WIN_ERROR_ALREADY_EXISTS);
   EXPECT_EQ(ReadFileText(dst), L"old");
+  EXPECT_EQ(FilesIn(dir).size(), size_t(kMaxDiscardIndex) + 2);  // no fresh file left
+  EXPECT_TRUE(pending.Mine().empty());
 }
 
 TEST(ReplaceFile, CmpVerKeepsOnlyANewerInstalledFile) {

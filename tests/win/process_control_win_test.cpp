@@ -116,3 +116,27 @@ TEST(SystemTools, TaskkillRunsByFullPathFromTheSystemFolder) {
   EXPECT_EQ(RunSystemTool(u"taskkill.exe", parameters.c_str(), 1, CX_WAIT_FOREVER), CX_OK);
   EXPECT_TRUE(target.WaitEnded(10000));
 }
+
+// A tool that outlives its limit is ended, and so is what it started; one
+// that ends in time gives its exit code.
+TEST(SystemTools, ToolPastItsLimitIsEndedWithWhatItStarted) {
+  const std::wstring helper = TestHelperPath(L"cx_test_helper.exe");
+  uint32_t code = 0;
+  EXPECT_EQ(RunToolInJob(U16(helper).c_str(), U16(L"\"" + helper + L"\" exit 7").c_str(), 30000, &code),
+            CX_OK);
+  EXPECT_EQ(code, 7u);
+
+  TestFolder folder;
+  const std::wstring childFile = folder.File(L"child.txt");
+  code = 99;
+  EXPECT_EQ(RunToolInJob(U16(helper).c_str(),
+                         U16(L"\"" + helper + L"\" spawn \"" + childFile + L"\" 60000").c_str(), 3000,
+                         &code),
+            static_cast<CxResult>(ERROR_TIMEOUT));
+  EXPECT_EQ(code, 99u);
+  const std::wstring childId = ReadFileText(childFile);
+  ASSERT_FALSE(childId.empty()) << "the tool started nothing within its limit";
+  ScopedHandle child(OpenProcess(SYNCHRONIZE, FALSE, std::stoul(childId)));
+  EXPECT_TRUE(!child || WaitForSingleObject(child.Get(), 10000) == WAIT_OBJECT_0)
+      << "the tool's own child outlived it";
+}

@@ -274,11 +274,22 @@ TEST(InstalledVersion, StatesFromTheUninstallEntryInThe32BitView) {
     ASSERT_EQ(RegWriteString(&loc, c.installed), CX_OK);
     EXPECT_EQ(ProductInstalledState(code.c_str(), u"1.0.0.1"), c.state) << (&c - cases);
   }
+  // An install that began and never finished is no refusal, whatever its
+  // version says; once finished, the same version is refused again.
+  ASSERT_EQ(RegWriteString(&loc, u"1.0.0.1"), CX_OK);
+  ASSERT_EQ(MarkInstallUnfinished(code.c_str()), CX_OK);
+  EXPECT_EQ(ProductInstalledState(code.c_str(), u"1.0.0.1"), kInstallUnfinished);
+  EXPECT_EQ(ClearInstallUnfinished(code.c_str()), CX_OK);
+  EXPECT_EQ(ProductInstalledState(code.c_str(), u"1.0.0.1"), kInstalledSame);
   uint32_t version[4] = {9, 9, 9, 9};
   ASSERT_EQ(RegWriteString(&loc, u"6.3.0.10"), CX_OK);
   ASSERT_EQ(ReadInstalledVersion(code.c_str(), version), CX_OK);
   EXPECT_EQ(version[0] * 1000 + version[1] * 100 + version[2] * 10 + version[3], 6310u);
   EXPECT_EQ(RegDeleteKeyTree(&loc), CX_OK);
+  // A mark that was all the entry held leaves no empty key behind.
+  ASSERT_EQ(MarkInstallUnfinished(code.c_str()), CX_OK);
+  EXPECT_EQ(ClearInstallUnfinished(code.c_str()), CX_OK);
+  EXPECT_FALSE(KeyExists(product.Path(), k32));
   loc.key64 = 1;  // an entry only in the 64-bit view is not seen
   ASSERT_EQ(RegWriteString(&loc, u"1.0.0.1"), CX_OK);
   EXPECT_EQ(ProductInstalledState(code.c_str(), u"1.0.0.1"), kNotInstalled);

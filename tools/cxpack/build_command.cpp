@@ -112,9 +112,11 @@ std::string ProgramFolder() {
   return Utf16ToUtf8(self.parent_path().u16string());
 }
 
-// Writes `bytes` to a temporary file beside `output` and renames it into
-// place, so that `output` is either the whole new program or untouched.
-bool WriteInPlace(const fs::path& output, const std::string& bytes, std::string* reason) {
+// Writes `bytes` to a temporary file beside `output`, reads that file back
+// as a setup program carrying `package`, and only then renames it into
+// place, so that `output` is either a whole new program or untouched.
+bool WriteInPlace(const fs::path& output, const std::string& bytes, const std::string& package,
+                  std::string* reason) {
   fs::path partial = output;
   partial += u".cxpack-partial";
   const std::u16string partialName = partial.u16string();
@@ -122,6 +124,16 @@ bool WriteInPlace(const fs::path& output, const std::string& bytes, std::string*
   if (WriteWholeFile(partialName.c_str(), bytes.data(), bytes.size()) != CX_OK) {
     fs::remove(partial, ec);
     return *reason = "cannot write", false;
+  }
+  {
+    MappedFile written;
+    std::string why;
+    if (written.Open(partialName.c_str()) != CX_OK ||
+        VerifySetupImage(ByteSpan(written.Data(), written.Size()), ByteSpan(package), &why) != CX_OK) {
+      fs::remove(partial, ec);
+      return *reason = "the written program does not read back" + (why.empty() ? "" : ": " + why),
+             false;
+    }
   }
   fs::rename(partial, output, ec);
   if (ec) {
@@ -199,13 +211,12 @@ int RunBuild(const std::vector<std::string>& args) {
   SetupVersionTexts texts;
   if (!ReadSetupTexts(scriptPath, &texts, &reason)) return Failed(scriptPath, reason);
 
-  std::string image;
+  std::string image, archive;
   {
     // Unmapped before the output is written: the stub may be the output.
     MappedFile stub;
     if (stub.Open(Utf8ToUtf16(o.stub).c_str()) != CX_OK) return Failed(o.stub, "cannot read");
     if (stub.Size() > kPeMaxFileBytes) return Failed(o.stub, "larger than a setup program can be");
-    std::string archive;
     const CxResult packed = PackFolder(Utf8ToUtf16(o.packageDir), o.codePage, &archive, &reason);
     if (packed != CX_OK) return FailedInFolder(o.packageDir, reason);
     const CxResult built = BuildSetupImage(ByteSpan(stub.Data(), stub.Size()), ByteSpan(archive),
@@ -213,6 +224,6 @@ int RunBuild(const std::vector<std::string>& args) {
     if (built == CX_E_DEST_TOO_SMALL) return Failed(o.packageDir, reason);
     if (built != CX_OK) return Failed(o.stub, reason);
   }
-  if (!WriteInPlace(output, image, &reason)) return Failed(o.output, reason);
+  if (!WriteInPlace(output, image, archive, &reason)) return Failed(o.output, reason);
   return 0;
 }

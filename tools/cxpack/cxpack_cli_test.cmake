@@ -107,6 +107,36 @@ foreach(case
   check("build ${message}: [${err}]" rc EQUAL 1 AND lineCount EQUAL 1 AND err MATCHES "^cxpack: .*${message}")
   check("no output after [${message}]" NOT EXISTS "${output}" AND NOT EXISTS "${output}.cxpack-partial")
 endforeach()
+# Stubs whose headers and section data share bytes, or whose resources are
+# not the last section in the file: one line, status 1, no output. The
+# minimal stub they are made from builds.
+foreach(case
+    "minimal.exe|builds"                                      # the well-formed base
+    "rsrc_data_at_zero.exe|section data overlaps the headers"  # .rsrc data at offset 0, PE header at 0x800
+    "fuzz:section_data_in_headers.bin|section data overlaps the headers"  # the fuzzer's stub
+    "table_over_code.exe|section data overlaps the headers"    # section table runs into .text's data
+    "rsrc_over_code.exe|section data overlaps another section's"  # .rsrc data starts inside .text's
+    "reloc_before_rsrc.exe|the resources are not the last section in the file")  # .reloc data before .rsrc's
+  string(REPLACE "|" ";" parts "${case}")
+  list(GET parts 0 stub)
+  list(GET parts 1 message)
+  if(stub MATCHES "^fuzz:(.*)")
+    set(stub "${SOURCE}/fuzz/corpus/pe/${CMAKE_MATCH_1}")
+  else()
+    set(stub "${SOURCE}/tests/data/pe/${stub}")
+  endif()
+  file(REMOVE "${WORK}/out.exe")
+  cxpack(build "${product}" -o "${WORK}/out.exe" --stub "${stub}" --no-lint)
+  if(message STREQUAL "builds")
+    check("build with ${stub}: [${err}]" rc EQUAL 0 AND EXISTS "${WORK}/out.exe")
+    continue()
+  endif()
+  string(REGEX MATCHALL "\n" lines "${err}")
+  list(LENGTH lines lineCount)
+  check("build with ${stub}: [${err}]" rc EQUAL 1 AND lineCount EQUAL 1 AND err MATCHES "^cxpack: [^\n]*: ${message}")
+  check("no output with ${stub}" NOT EXISTS "${WORK}/out.exe" AND NOT EXISTS "${WORK}/out.exe.cxpack-partial")
+endforeach()
+
 # With lint (the default) the same package's faults stop the build before
 # the stub is even read: findings, then the one closing line.
 cxpack(build "${product}" -o "${WORK}/out.exe" --stub "${WORK}/notpe.exe")

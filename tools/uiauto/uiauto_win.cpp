@@ -290,6 +290,119 @@ int RunCommand(int argc, wchar_t** argv, int i) {
   return 0;
 }
 
+// What ends a program in killrun: the log reaching a number of lines, or a
+// file (by name prefix in a folder) reaching a size.
+struct KillTrigger {
+  unsigned long count = 0;
+  std::wstring path;  // the log, or FOLDER\PREFIX
+  bool bySize = false;
+  ULARGE_INTEGER since = {};  // files last written before this do not count
+  unsigned long long logSize = ~0ull;  // the log's size when last counted
+};
+
+bool ParseTrigger(const std::wstring& text, KillTrigger* trigger) {
+  const size_t eq = text.find(L'='), at = text.find(L'@');
+  if (eq == std::wstring::npos || at == std::wstring::npos || at < eq) return false;
+  const std::wstring kind = text.substr(0, eq);
+  if (kind != L"lines" && kind != L"size") return false;
+  trigger->bySize = kind == L"size";
+  trigger->path = text.substr(at + 1);
+  return ParseNumber(text.substr(eq + 1, at - eq - 1).c_str(), &trigger->count) &&
+         !trigger->path.empty();
+}
+
+bool Triggered(KillTrigger& trigger) {
+  if (trigger.bySize) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((trigger.path + L"*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool big = false;
+    do {
+      const unsigned long long size =
+          (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      ULARGE_INTEGER written;
+      written.LowPart = found.ftLastWriteTime.dwLowDateTime;
+      written.HighPart = found.ftLastWriteTime.dwHighDateTime;
+      big = size >= trigger.count && written.QuadPart >= trigger.since.QuadPart;
+    } while (!big && FindNextFileW(find, &found));
+    FindClose(find);
+    return big;
+  }
+  // A look at the size needs no round trip to the Wine server; the lines
+  // are counted only when it changed.
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!GetFileAttributesExW(trigger.path.c_str(), GetFileExInfoStandard, &attributes)) return false;
+  const unsigned long long size =
+      (static_cast<unsigned long long>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+  if (size == trigger.logSize) return false;
+  trigger.logSize = size;
+  HANDLE file = CreateFileW(trigger.path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  unsigned long lines = 0;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    for (DWORD k = 0; k < got; ++k) lines += buffer[k] == '\n';
+  CloseHandle(file);
+  return lines >= trigger.count;
+}
+
+// killrun TIMEOUT-MS lines=N@LOG|size=BYTES@FOLDER\PREFIX PROGRAM [ARGS...]:
+// starts the program and ends it (TerminateProcess, as a crash or a
+// deployment tool's time limit would) the moment the trigger holds: the
+// log has N lines, or a file whose path begins with FOLDER\PREFIX, written
+// since the start, has BYTES bytes. Prints "killed", or "exit CODE" when the
+// program ended first.
+int KillRunCommand(int argc, wchar_t** argv, int i) {
+  unsigned long timeoutMs = 0;
+  KillTrigger trigger;
+  if (i + 2 >= argc || !ParseNumber(argv[i], &timeoutMs) || !ParseTrigger(argv[i + 1], &trigger))
+    return Usage();
+  std::wstring program = argv[i + 2];
+  std::wstring command = Quoted(program);
+  for (int a = i + 3; a < argc; ++a) command += L" " + Quoted(argv[a]);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi))
+    return Fail(L"cannot start " + program + L": error " + std::to_wstring(GetLastError()));
+  CloseHandle(pi.hThread);
+  const DWORD start = GetTickCount();
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  trigger.since.LowPart = now.dwLowDateTime;
+  trigger.since.HighPart = now.dwHighDateTime;
+  // Polled without sleeping: a setup runs several quick actions in the
+  // time a sleep would take. The program's end is looked at once a tick.
+  for (DWORD tick = 0;;) {
+    if (GetTickCount() != tick) {
+      tick = GetTickCount();
+      if (WaitForSingleObject(pi.hProcess, 0) != WAIT_TIMEOUT) break;
+    }
+    if (Triggered(trigger)) {
+      TerminateProcess(pi.hProcess, 9);
+      WaitForSingleObject(pi.hProcess, kSendTimeoutMs);
+      CloseHandle(pi.hProcess);
+      Out(L"killed");
+      return 0;
+    }
+    if (GetTickCount() - start >= timeoutMs) {
+      TerminateProcess(pi.hProcess, 9);
+      CloseHandle(pi.hProcess);
+      return Fail(program + L" still runs after " + std::to_wstring(timeoutMs) + L" ms");
+    }
+    if (trigger.bySize) Sleep(1);  // a folder listing goes through the Wine server
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  Out(L"exit " + std::to_wstring(code));
+  return 0;
+}
+
 // hold PATH MS: keeps the file open without sharing it for writing or
 // deleting, as a running program holds its files, for MS milliseconds.
 int HoldCommand(const wchar_t* path, const wchar_t* msText) {
@@ -320,7 +433,9 @@ int Usage() {
        L"  wait-process NAME TIMEOUT-MS | wait-no-process NAME TIMEOUT-MS\n"
        L"  sleep MS\n"
        L"  run [--watch NAME-PREFIX]... TIMEOUT-MS PROGRAM [ARGS]  run, wait, print windows and exit\n"
-       L"  hold PATH MS                     keep a file open (no write or delete sharing)");
+       L"  hold PATH MS                     keep a file open (no write or delete sharing)\n"
+       L"  killrun TIMEOUT-MS lines=N@LOG|size=BYTES@FOLDER\\PREFIX PROGRAM [ARGS]\n"
+       L"                                   run, end it when the trigger holds");
   return 2;
 }
 
@@ -344,7 +459,7 @@ int Run(int argc, wchar_t** argv) {
   static const wchar_t* const kCommands[] = {
       L"list", L"procs", L"sleep", L"wait-process", L"wait-no-process", L"wait-window",
       L"wait-class", L"wait-gone", L"title", L"dump", L"close", L"key", L"text", L"state",
-      L"wait-ready", L"focus", L"click", L"run", L"hold", L"kill"};
+      L"wait-ready", L"focus", L"click", L"run", L"hold", L"kill", L"killrun"};
   bool known = false;
   for (const wchar_t* name : kCommands) known = known || command == name;
   if (!known) return Usage();
@@ -354,6 +469,7 @@ int Run(int argc, wchar_t** argv) {
 
   if (command == L"run") return RunCommand(argc, argv, i + 1);
   if (command == L"hold") return HoldCommand(a1, a2);
+  if (command == L"killrun") return KillRunCommand(argc, argv, i + 1);
   if (command == L"list") {
     EnumWindows(ListProc, 0);
     return 0;

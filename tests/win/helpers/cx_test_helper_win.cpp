@@ -3,6 +3,8 @@
 //   cx_test_helper hold PATH SHARE MS    SHARE: none | read | delete | readdelete
 //   cx_test_helper window MS [ignoreclose]
 //   cx_test_helper exit CODE
+//   cx_test_helper spawn OUT MS          starts "sleep MS" of itself, writes
+//                                        that child's id to OUT, sleeps MS
 //   cx_test_helper loaddll DLL OUT       writes "loaded" or "missing" to OUT
 //                                        (DLL searched beside the program)
 // It prints "ready" on stdout once it holds what it was asked to hold.
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 namespace {
 bool g_ignoreClose = false;
@@ -56,6 +59,23 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (!wcscmp(argv[1], L"exit")) return static_cast<int>(wcstol(argv[2], nullptr, 10));
+  if (!wcscmp(argv[1], L"spawn") && argc >= 4) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" sleep " + argv[3];
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      return 4;
+    const std::string id = std::to_string(pi.dwProcessId);
+    HANDLE out = CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD put = 0;
+    WriteFile(out, id.data(), static_cast<DWORD>(id.size()), &put, nullptr);
+    CloseHandle(out);
+    Ready();
+    Sleep(wcstoul(argv[3], nullptr, 10));
+    return 0;
+  }
   if (!wcscmp(argv[1], L"loaddll") && argc >= 4) {
     const char* verdict = LoadLibraryW(argv[2]) ? "loaded" : "missing";
     HANDLE out = CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
