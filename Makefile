@@ -46,6 +46,16 @@ fuzz: deps
 	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$n fuzz/corpus/$$n || exit 1; \
 	done
 
+# The sample product's programs are built here, so its package is the
+# staged copy the Windows build assembles (examples/CMakeLists.txt).
+ifeq ($(abspath $(PACKAGE_DIR)),$(abspath examples/sample-product))
+SETUP_PACKAGE := build/windows/examples/packages/corvexa_package
+SETUP_TARGETS := cxsetup_stub corvexa_package
+else
+SETUP_PACKAGE := $(PACKAGE_DIR)
+SETUP_TARGETS := cxsetup_stub
+endif
+
 # Writes a setup program carrying PACKAGE_DIR's contents as its package,
 # signed (tools/sign-setup.sh) when SIGN_CERT and SIGN_KEY are given.
 setup: deps
@@ -55,10 +65,10 @@ setup: deps
 	@cmake --preset host >/dev/null
 	@cmake --build --preset host --target cxpack
 	@cmake --preset windows >/dev/null
-	@cmake --build --preset windows --target cxsetup_stub
+	@cmake --build --preset windows --target $(SETUP_TARGETS)
 	@mkdir -p "$(dir $(abspath $(OUT)))"
-	@build/host/tools/cxpack/cxpack build "$(PACKAGE_DIR)" -o "$(OUT)" --stub build/windows/cxsetup_stub.exe
-	@echo "wrote $(OUT) from $(PACKAGE_DIR)"
+	@build/host/tools/cxpack/cxpack build "$(SETUP_PACKAGE)" -o "$(OUT)" --stub build/windows/cxsetup_stub.exe
+	@echo "wrote $(OUT) from $(SETUP_PACKAGE)"
 	@if [ -n "$(SIGN_CERT)" ]; then \
 	  bash tools/sign-setup.sh "$(OUT)" "$(SIGN_CERT)" "$(SIGN_KEY)" $(if $(SIGN_TIMESTAMP_URL),"$(SIGN_TIMESTAMP_URL)"); fi
 

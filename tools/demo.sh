@@ -40,6 +40,11 @@ SCRIPT="$here/examples/sample-product/PackageFiles/SetupScript.xml"
 . "$here/tools/demo/certificates.sh"
 # shellcheck source=demo/deploy.sh
 . "$here/tools/demo/deploy.sh"
+# shellcheck source=demo/screenshots.sh
+. "$here/tools/demo/screenshots.sh"
+
+echo "== the wizard's pages in zh_cn, en_us and zh_tw (pictures)"
+demo_screenshots "$CX_E2E_ARTIFACTS/screenshots"
 # shellcheck source=demo/msi.sh
 . "$here/tools/demo/msi.sh"
 

@@ -21,12 +21,25 @@ done
 command -v osslsigncode >/dev/null || { echo "sign-setup: osslsigncode is missing (make deps)" >&2; exit 2; }
 
 signed=$(mktemp "$(dirname "$file")/.signing.XXXXXX")
-trap 'rm -f "$signed"' EXIT
+log=$(mktemp)
+trap 'rm -f "$signed" "$log"' EXIT
 args=(sign -h sha256 -certs "$cert" -key "$key" -n "$(basename "$file")" -in "$file" -out "$signed")
 [ -z "$url" ] || args+=(-ts "$url")
 # osslsigncode refuses to overwrite its output.
 rm -f "$signed"
-osslsigncode "${args[@]}" >/dev/null
+# A failure is one line saying why: osslsigncode's own output runs to a
+# dozen lines of OpenSSL's error queue.
+if ! osslsigncode "${args[@]}" >"$log" 2>&1; then
+  if grep -q 'timestamping failed\|Failed to get data' "$log"; then
+    reason="the time-stamp server $url did not answer"
+  elif grep -q 'consistency of a private key' "$log"; then
+    reason="the key $key does not belong to the certificate $cert"
+  else
+    reason=$(grep -v -e ':error:' -e '^Connecting to' -e '^Failed$' -e '^ *$' "$log" | head -n 1)
+  fi
+  echo "sign-setup: $file: not signed: ${reason:-osslsigncode failed}" >&2
+  exit 1
+fi
 mv -f "$signed" "$file"
 trap - EXIT
 echo "signed $file (Authenticode, SHA-256${url:+, time-stamped by $url})"

@@ -50,8 +50,9 @@ class InstallerEngine {
   int RunActions(ProgressCallback callback, void* userData);
   // The code of the last RunActions (0 before the first).
   CxResult LastRunCode() const { return lastRunCode_; }
-  // Runs the mode's finish list without reports; 1 on success.
-  int RunFinishActions();
+  // Runs the mode's finish list without reports; 1 on success. `code`
+  // (optional) tells a missing list (CX_E_MISSING) from a failed action.
+  int RunFinishActions(CxResult* code = nullptr);
   // Asks the runners to stop before their next action.
   void Stop() { stop_.store(1, std::memory_order_relaxed); }
 

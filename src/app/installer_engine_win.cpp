@@ -166,10 +166,10 @@ int InstallerEngine::RunActions(ProgressCallback callback, void* userData) {
   return done;
 }
 
-int InstallerEngine::RunFinishActions() {
+int InstallerEngine::RunFinishActions(CxResult* code) {
   RunnerEnv env{&script_, registry_.get(), &context_, &stop_, &IsUserAdmin,
                 quiet_ ? nullptr : &ShowErrorMessage};
-  return ::RunFinishActions(env, nullptr);
+  return ::RunFinishActions(env, code);
 }
 
 InstallerEngine* GetEngine() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/exit_codes.h"
+#include "app/own_image.h"
 #include "app/resource_ids.h"
 #include "app/run_policy.h"
 #include "common/result_codes.h"
@@ -85,7 +86,7 @@ class RunController {
   void AnnounceSilentInstall();
   RunOutcome OutcomeOfRun(bool succeeded) const;
   // What was registered for the next restart since the run started,
-  // without this program's own deletion.
+  // without this program's own file (deleted, or moved aside and deleted).
   std::vector<PendingRename> ScheduledForRestart() const;
   void ShowMessage(const char* textKey, uint32_t style) const;
 
@@ -102,4 +103,5 @@ class RunController {
   std::atomic<RunOutcome> outcome_{RunOutcome::kCancelled};
   std::vector<PendingRename> pendingBefore_;
   bool havePendingBefore_ = false;
+  OwnImage ownImage_;  // noted before the main list, which may move it aside
 };

@@ -15,6 +15,7 @@
 #include "engine/property_store.h"
 #include "package/script_vocabulary.h"
 #include "package/temp_folder.h"
+#include "platform/tool_exit.h"
 
 namespace {
 
@@ -126,6 +127,7 @@ void RunController::RunNotStarted() { state_ = kRunFinished; }
 
 bool RunController::RunMainList() {
   havePendingBefore_ = ReadPendingRenames(&pendingBefore_) == CX_OK;
+  ownImage_.Remember();
   PropertyStore store;
   store.AddPointer(kPropertyTagDialog, this);
   const bool succeeded = engine_->RunActions(&RunController::OnActionProgress, &store) == 1;
@@ -180,7 +182,11 @@ void RunController::Cancel() {
 }
 
 void RunController::RunFinishListAndCleanUp() {
-  ProcessLog().WriteResult("finish list", engine_->RunFinishActions() == 1 ? CX_OK : CX_E_FAIL);
+  CxResult code = CX_OK;
+  // A script need not have a finish list: that is no failure.
+  if (engine_->RunFinishActions(&code) == 1) ProcessLog().WriteResult("finish list", CX_OK);
+  else if (code == CX_E_MISSING) ProcessLog().Write("no finish list");
+  else ProcessLog().WriteResult("finish list", code);
   Cleanup(engine_);
 }
 
@@ -204,9 +210,16 @@ uint32_t RunController::OnActionProgress(ProgressRecord* record, void* userData)
   }
   auto* run = static_cast<RunController*>(pointer);
   if (run->cancelRequested_) return kProgressStop;
+  if (record->phase == kPhaseBeforeExecute) ForgetToolExit();
   if (record->phase == kPhaseAfterExecute) {
-    ProcessLog().WriteResult(record->name.Narrow() + std::string(": ") + record->description.Narrow(),
-                             record->result);
+    // A system tool's exit code handed on as the result is the tool's, not
+    // a Windows error code.
+    const std::string what = record->name.Narrow() + std::string(": ") + record->description.Narrow();
+    ToolExit tool;
+    if (TakeToolExit(&tool) && tool.code != 0 && tool.code == record->result)
+      ProcessLog().WriteToolResult(what, Utf16ToUtf8(tool.program), tool.code);
+    else
+      ProcessLog().WriteResult(what, record->result);
   }
   if (run->observer_) run->observer_->ShowProgressBar();
   const ProgressStep step = ProgressStepFor(record->total, record->completed, record->phase);
@@ -226,10 +239,15 @@ std::vector<PendingRename> RunController::ScheduledForRestart() const {
   const std::u16string selfPath = (n && n < MAX_PATH) ? std::u16string(AsU16(self)) : u"";
   for (const PendingRename& entry : NewPendingRenames(pendingBefore_, now)) {
     // The program's own deletion is the clean-up of an uninstall, not work
-    // left for a restart.
-    if (!selfPath.empty() && entry.IsDelete() &&
-        StrCompareNoCaseW(FromNtPath(entry.source).c_str(), selfPath.c_str()) == 0)
+    // left for a restart; so is that of its file moved aside by the run.
+    const std::u16string path = FromNtPath(entry.source);
+    if (entry.IsDelete() && !selfPath.empty() && StrCompareNoCaseW(path.c_str(), selfPath.c_str()) == 0)
       continue;
+    if (entry.IsDelete() && ownImage_.Is(path)) {
+      ProcessLog().Writef("this program's own file, moved aside, goes at the next restart (no restart "
+                          "needed): %s", Utf16ToUtf8(path).c_str());
+      continue;
+    }
     result.push_back(entry);
   }
   return result;

@@ -157,6 +157,17 @@ void SetupLog::WriteResult(const std::string& what, CxResult code) {
   Write(what + ": " + hex + " (" + ResultText(code) + ")");
 }
 
+void SetupLog::WriteToolResult(const std::string& what, const std::string& program, uint32_t exitCode) {
+  if (!Enabled()) return;
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(exitCode));
+  Write(what + ": " + hex + " (" + ToolResultText(program, exitCode) + ")");
+}
+
+std::string ToolResultText(const std::string& program, uint32_t exitCode) {
+  return program + " ended with exit code " + std::to_string(exitCode);
+}
+
 SetupLog& ProcessLog() {
   static SetupLog log;
   return log;

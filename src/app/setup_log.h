@@ -70,6 +70,9 @@ class SetupLog {
   // "<what>: 0x%08X (<readable text>)", with Windows' own text for system
   // codes and our names for ours.
   void WriteResult(const std::string& what, CxResult code);
+  // "<what>: 0x%08X (<ToolResultText>)": a system tool's exit code that an
+  // action handed on as its result.
+  void WriteToolResult(const std::string& what, const std::string& program, uint32_t exitCode);
 
  private:
   struct File;  // the open file, per platform
@@ -87,6 +90,9 @@ class SetupLog {
   std::unique_ptr<File> file_;
   std::vector<std::string> pending_;
 };
+
+// "<program> ended with exit code <n>".
+std::string ToolResultText(const std::string& program, uint32_t exitCode);
 
 // The process's one log; disabled until Enable.
 SetupLog& ProcessLog();

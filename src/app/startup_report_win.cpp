@@ -17,7 +17,7 @@ const wchar_t kHelp[] =
     L"/QUIET\tno window, message or balloon at all; the result is the exit code\n"
     L"/S, /SILENT, -S\tinstall without the wizard page; a balloon at the end\n"
     L"/UNINSTALL\tremove the product\n"
-    L"/REPAIR, /UPGRADE\trepair or upgrade mode\n"
+    L"/REPAIR, /UPGRADE\trun no action, as a setup script has no list for either: exit code 1603\n"
     L"/LOG=path\twrite a UTF-8 log to path\n"
     L"/LOG\twrite the log to the temporary folder, named after the product and the time\n"
     L"/?, /HELP\tthis help\n"

@@ -12,8 +12,8 @@ bool Fail(std::string* error, const char* text) {
 
 bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
-bool ReadHeaders(ByteSpan file, PeImage* img, std::string* error) {
-  if (file.size > kPeMaxFileBytes) return Fail(error, "larger than a setup program can be");
+bool ReadHeaders(ByteSpan file, size_t maxFileBytes, PeImage* img, std::string* error) {
+  if (file.size > maxFileBytes) return Fail(error, "larger than a setup program can be");
   ByteReader r(file);
   uint16_t mz = 0;
   uint32_t peOffset = 0, signature = 0;
@@ -110,10 +110,10 @@ int PeImage::SectionOfRva(uint32_t rva) const {
   return -1;
 }
 
-CxResult ReadPeImage(ByteSpan file, PeImage* image, std::string* error) {
+CxResult ReadPeImage(ByteSpan file, PeImage* image, std::string* error, size_t maxFileBytes) {
   if (!image) return CX_E_INVALID_ARG;
   PeImage read;
-  if (!ReadHeaders(file, &read, error)) return CX_E_BAD_DATA;
+  if (!ReadHeaders(file, maxFileBytes, &read, error)) return CX_E_BAD_DATA;
   *image = std::move(read);
   return CX_OK;
 }

@@ -87,8 +87,10 @@ struct PeImage {
 };
 
 // Reads the headers of `file`. On failure returns CX_E_BAD_DATA with `error`
-// saying what is wrong, and leaves `image` untouched.
-CxResult ReadPeImage(ByteSpan file, PeImage* image, std::string* error);
+// saying what is wrong, and leaves `image` untouched. A stub is at most
+// kPeMaxFileBytes; a written setup, which carries its package, may be larger.
+CxResult ReadPeImage(ByteSpan file, PeImage* image, std::string* error,
+                     size_t maxFileBytes = kPeMaxFileBytes);
 
 // The PE checksum of `file`: 16-bit one's-complement-style sum of its words
 // (a final odd byte as a word of its own), the 4 bytes at `checkSumOffset`

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -18,6 +17,9 @@
 #include "common/version_number.h"
 #include "common/wstring.h"
 #include "authoring/deletion_lint.h"
+#include "authoring/lint_package_reads.h"
+#include "authoring/lint_structure.h"
+#include "authoring/package_file_index.h"
 #include "authoring/package_writer.h"
 #include "package/script_vocabulary.h"
 #include "package/setup_script.h"
@@ -26,8 +28,6 @@
 #include "package/variables.h"
 #include "package/xml_access.h"
 #include "platform/task_schedule.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -55,7 +55,7 @@ class Linter {
 
  private:
   void Add(int line, int column, LintSeverity s, const std::string& message) {
-    findings_.push_back({line, column, s, message, {}});
+    findings_.push_back({line, column, s, message, {}, entry_});
   }
   void Error(const TiXmlBase* at, const std::string& m) {
     Add(at ? at->Row() : 1, at ? at->Column() : 1, LintSeverity::kError, m);
@@ -86,6 +86,8 @@ class Linter {
   void CheckPackageNames();
 
   const LintOptions& options_;
+  // The reference entry the findings of the check under way point to.
+  std::string entry_ = "format";
   std::vector<LintFinding> findings_;
   std::string raw_;
   std::unique_ptr<TiXmlDocument> rawDoc_;
@@ -467,8 +469,12 @@ void Linter::CheckLists() {
       continue;
     }
     bool main = Same(name, kMainLists[0]) || Same(name, kMainLists[1]);
-    for (const TiXmlElement* e : Children(list)) CheckAction(e, main);
+    for (const TiXmlElement* e : Children(list)) {
+      entry_ = kListSection;
+      CheckAction(e, main);
+    }
   }
+  entry_ = kListSection;
   for (const char* name : kMainLists)
     if (!seen.count(name))
       Error(config_, std::string("no ") + Quoted(name) + " list: the " +
@@ -487,6 +493,7 @@ void Linter::CheckAction(const TiXmlElement* e, bool mainList) {
     return;
   }
   if (mainList && !describedTypes_.count(name)) describedTypes_[name] = e;
+  entry_ = type->name;
 
   // Attributes the type does not have.
   std::vector<std::string> names;
@@ -635,46 +642,16 @@ void Linter::CheckValue(const TiXmlElement* e, const ActionType& type,
 
 // ---- package files ----
 
-// The entry of `dir` whose name equals `name` ignoring ASCII case, or empty.
-fs::path FindNoCase(const fs::path& dir, const std::string& name) {
-  std::error_code ec;
-  fs::path exact = dir / fs::u8path(name);
-  if (fs::exists(exact, ec)) return exact;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string entry;
-    try {
-      entry = it->path().filename().u8string();
-    } catch (const std::exception&) {
-      continue;
-    }
-    if (SameNoCase(entry.c_str(), name.c_str())) return it->path();
-  }
-  return {};
-}
-
 void Linter::CheckPackagePath(const TiXmlElement* e, const std::string& what,
                               const std::string& path) {
   if (options_.packageDir.empty() || srcroot_.empty()) return;
   if (path.size() < srcroot_.size() ||
       !SameNoCase(path.substr(0, srcroot_.size()).c_str(), srcroot_.c_str()))
     return;
-  std::string rel = path.substr(srcroot_.size());
-  if (!rel.empty() && rel.back() == '*') rel.pop_back();
-  fs::path at(options_.packageDir);
-  size_t start = 0;
-  while (start <= rel.size()) {
-    size_t end = rel.find_first_of("\\/", start);
-    if (end == std::string::npos) end = rel.size();
-    const std::string part = rel.substr(start, end - start);
-    if (!part.empty() && part != ".") {
-      at = FindNoCase(at, part);
-      if (at.empty()) {
-        Error(e, what + " " + Quoted(rel) + " is not in the package");
-        return;
-      }
-    }
-    start = end + 1;
-  }
+  const std::string rel = path.substr(srcroot_.size());
+  if (!PackageFileIndex(options_.packageDir).Has(rel))
+    Error(e, what + " " + Quoted(!rel.empty() && rel.back() == '*' ? rel.substr(0, rel.size() - 1) : rel) +
+                 " is not in the package");
 }
 
 void Linter::CheckPackageNames() {
@@ -684,6 +661,7 @@ void Linter::CheckPackageNames() {
   if (LoadPackTree(options_.packageDir, options_.codePage, &tree, &error) == CX_OK) return;
   LintFinding f;
   f.severity = LintSeverity::kError;
+  f.entry = entry_;
   size_t split = error.rfind(": ");
   f.file = split == std::string::npos ? std::string() : error.substr(0, split);
   f.message = split == std::string::npos ? error : error.substr(split + 2);
@@ -743,21 +721,40 @@ std::vector<LintFinding> Linter::Run(const std::string& bytes) {
 
   XmlParseError where;
   if (XmlParse(raw_.data(), raw_.size(), &rawDoc_, &where) != CX_OK) {
-    Add(where.row ? where.row : 1, where.column, LintSeverity::kError,
-        "not well-formed: " + where.description);
+    LintFinding unclosed;
+    if (FindUnclosedElement(raw_, &unclosed) && unclosed.line <= where.row) findings_.push_back(unclosed);
+    else Add(where.row ? where.row : 1, where.column, LintSeverity::kError, "not well-formed: " + where.description);
     return findings_;
   }
   if (!CheckDeclaration()) return findings_;
+  entry_ = "variables";
   CollectVariables();
   CheckReferences();
   CheckSelfReferences();
   Expand();
+  entry_ = kSetupInfoSection;
   CheckSetupInfo();
+  entry_ = kCustomStringSection;
   CheckTexts();
   CheckLists();
+  const size_t beforeDeletions = findings_.size();
   LintDeletionTargets(config_, encoding_, &findings_);
+  // Those findings are about the action their message begins with.
+  for (size_t i = beforeDeletions; i < findings_.size(); ++i) {
+    const std::string& m = findings_[i].message;
+    const ActionType* type = FindActionType(m.substr(0, m.find(' ')).c_str());
+    findings_[i].entry = type ? type->name : kListSection;
+  }
+  entry_ = kTemplatesSection;
   CheckTemplates();
+  entry_ = "package";
   CheckPackageNames();
+  const LintContext context{config_, expanded_ ? script_.ExpandedDocument()->FirstChildElement("Config") : nullptr,
+                            srcroot_, encoding_, &options_, &findings_};
+  LintTextSections(context);
+  LintProgramSources(context);
+  LintCertToRegTools(context);
+  LintLogo(context);
   std::stable_sort(findings_.begin(), findings_.end(),
                    [](const LintFinding& a, const LintFinding& b) {
                      const bool aFile = !a.file.empty(), bFile = !b.file.empty();
@@ -790,8 +787,12 @@ std::string FormatLintFindings(const std::vector<LintFinding>& findings,
       out += ":" + std::to_string(f.line);
       if (f.column > 0) out += ":" + std::to_string(f.column);
     }
-    out += f.severity == LintSeverity::kError ? ": error: " : ": warning: ";
-    out += f.message + "\n";
+    out += f.severity == LintSeverity::kError     ? ": error: "
+           : f.severity == LintSeverity::kWarning ? ": warning: "
+                                                  : ": note: ";
+    out += f.message;
+    if (!f.entry.empty()) out += " (see cxpack help script#" + f.entry + ")";
+    out += "\n";
   }
   return out;
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-enum class LintSeverity { kError, kWarning };
+enum class LintSeverity { kError, kWarning, kNote };
 
 struct LintFinding {
   int line = 0;    // 1-based; 0 for a finding about a package file
@@ -18,6 +18,7 @@ struct LintFinding {
   LintSeverity severity = LintSeverity::kError;
   std::string message;  // UTF-8
   std::string file;     // package path of the file concerned; empty: the script
+  std::string entry;    // the script reference's entry that explains it (script_reference.h)
 };
 
 struct LintOptions {
@@ -35,7 +36,8 @@ std::vector<LintFinding> LintScript(const std::string& scriptBytes, const LintOp
 // True when any finding is an error.
 bool HasLintErrors(const std::vector<LintFinding>& findings);
 
-// "LABEL:LINE:COL: error|warning: message" (the finding's own file and no
+// "LABEL:LINE:COL: error|warning|note: message (see cxpack help
+// script#ENTRY)" (the finding's own file and no
 // line or column for package files), one per line.
 std::string FormatLintFindings(const std::vector<LintFinding>& findings, const std::string& label);
 

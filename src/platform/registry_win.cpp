@@ -10,6 +10,7 @@
 #include "common/sysinfo.h"
 #include "common/win_handles.h"
 #include "platform/system_tools.h"
+#include "platform/tool_exit.h"
 
 namespace {
 CxResult LastErrorOr(CxResult fallback) {
@@ -58,6 +59,7 @@ CxResult RunRegistryTool(const ToolCommand& command) {
   const CxResult r = RunToolInJob(command.application.Wide(), command.commandLine.Wide(),
                                   CX_REGISTRAR_WAIT_MS, &exitCode);
   if (r != CX_OK) return r;
+  NoteToolExit(command.application.Str(), exitCode);
   return exitCode == 0 ? CX_OK : static_cast<CxResult>(exitCode);
 }
 

@@ -33,6 +33,15 @@ cp "$work/CorvexaSetup.exe" "$work/changed.exe"
 printf 'X' | dd of="$work/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
 verify "$work/changed.exe" && fail "a changed signed file still verifies"
 echo "  ok: unsigned and changed files do not verify"
+# A time-stamp server that does not answer (a closed local port): one line
+# saying so, status 1, and the file as it was.
+cp "$CX_SAMPLE_SETUP" "$work/unsigned.exe"
+said=$(bash "$CX_SIGN_SCRIPT" "$work/unsigned.exe" "$work/cert.pem" "$work/key.pem" http://127.0.0.1:9 2>&1) &&
+  fail "signing without a time-stamp server succeeded"
+[ "$(printf '%s\n' "$said" | wc -l)" -eq 1 ] && [[ $said == *"time-stamp server http://127.0.0.1:9 did not answer"* ]] ||
+  fail "a failed signing said: $said"
+cmp -s "$work/unsigned.exe" "$CX_SAMPLE_SETUP" || fail "a failed signing changed the file"
+echo "  ok: a failed signing is one line: $said"
 
 setup=$(install_setup "$work/CorvexaSetup.exe" CorvexaSetup.exe)
 
@@ -40,7 +49,7 @@ log "/HELP: one box with the switches and exit codes; under /QUIET nothing"
 start_program HELP_PID "$setup" /HELP
 ui --msgbox wait-window '*' 30000 >/dev/null || fail "no help box"
 box=$(ui --msgbox dump)
-for want in /QUIET /LOG=path 3010 1602 1603 1618 1620 1638 740 4100; do
+for want in /QUIET /LOG=path "/REPAIR, /UPGRADE" "run no action" 3010 1602 1603 1618 1620 1638 740 4100; do
   grep -qF -- "$want" <<<"$box" || fail "the help box lacks $want: $box"
 done
 echo "  ok: the help box lists the switches and exit codes"
@@ -51,6 +60,10 @@ expect_no_package_folder
 run_quiet 60 "$setup" /? /QUIET
 expect_eq "exit code of /? /QUIET" 0 "$EXIT_CODE"
 expect_no_window_seen
+# As the help box says: /REPAIR runs no action.
+run_quiet 60 "$setup" /QUIET /REPAIR
+expect_eq "exit code of /QUIET /REPAIR" 1603 "$EXIT_CODE"
+expect_no_path "$dir"
 
 log "quiet install"
 run_quiet 180 "$setup" /quiet '/LOG=C:\e2e\install log.txt'

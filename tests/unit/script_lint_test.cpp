@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
+
+#include <unistd.h>
 
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "authoring/script_lint.h"
+#include "authoring/script_reference.h"
 #include "package/value_rules.h"
 
 namespace {
@@ -53,7 +57,10 @@ TEST(ScriptLint, OneFaultPerCase) {
     const char* message;  // the finding's message begins with this
   } cases[] = {
       // Well-formedness and the declaration.
-      {"<KillProcess Pid=\"1234\"/>", "<KillProcess Pid=\"1234\">", "</Action>", kE, "not well-formed"},
+      {"<KillProcess Pid=\"1234\"/>", "<KillProcess Pid=\"1234\">", "<KillProcess Pid", kE,
+       "not well-formed: <KillProcess> is never closed (</Action> at line"},
+      {"<KillProcess Pid=\"1234\"/>", "<KillProcess Pid=\"1234\"/></Kill>", "</Kill>", kE,
+       "not well-formed: </Kill> closes no open element"},
       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", "", "<!--", kE,
        "the script must begin with an XML declaration"},
       {"encoding=\"UTF-8\"", "encoding=\"latin1\"", "<?xml", kW, "encoding \"latin1\" is not UTF-8"},
@@ -76,6 +83,16 @@ TEST(ScriptLint, OneFaultPerCase) {
        "<File><zh_cn>", kW, "$[Src] in the File template is not filled in"},
       {"<UnRegCert><zh_cn>Removing $[src] from $[store]</zh_cn>", "<UnRegCert>",
        "<UnRegCert><en_us>", kW, "the UnRegCert template has no zh_cn text"},
+      // Elements where texts belong.
+      {"<DelDir><zh_cn>Removing", "<KillProcess Name=\"Tool.exe\"/><DelDir><zh_cn>Removing",
+       "<KillProcess Name=\"Tool.exe\"/><DelDir>", kE,
+       "stray element <KillProcess> with attributes in ActionDescString"},
+      {"<IDS_BTN_FININSH><zh_cn>文字</zh_cn>", "<IDS_BTN_FININSH><zh_cn>文字</zh_cn><fr_fr>x</fr_fr>",
+       "<IDS_BTN_FININSH>", kE, "stray element <fr_fr> inside <IDS_BTN_FININSH> of CustomString"},
+      {"<IDS_NEED_ADMIN><zh_cn>文字</zh_cn>", "<IDS_NEED_ADMIN><zh_cn>文<b>字</b></zh_cn>", "<IDS_NEED_ADMIN>",
+       kE, "stray element <b> inside the zh_cn text of <IDS_NEED_ADMIN>"},
+      {"<Tool>$(InstallDir)\\Tool.exe</Tool>", "<Tool>$(InstallDir)\\Tool.exe<Dir/></Tool>", "<Tool>", kE,
+       "stray element <Dir> inside the value <Tool> of CustomInfo"},
       // Lists and elements.
       {"<Action name=\"Install Finish\"/>", "<Action name=\"Install Finish\"/><Action name=\"Install\"/>",
        "<Action name=\"Install Finish\"/>", kW, "list \"Install\" is never run; did you mean \"Insall\"?"},
@@ -146,13 +163,18 @@ TEST(ScriptLint, OneFaultPerCase) {
        kE, "$(Local) has no zh_cn text: loading fails in zh_cn"},
       {"<Tool>$(InstallDir)\\Tool.exe</Tool>", "<Tool>$(InstallDir\\Tool.exe</Tool>", "<Tool>",
        kE, "\"$(\" without a closing \")\" on its line"},
-      // Package files, compared ignoring case.
+      // Package files, compared ignoring case: what actions read.
+      {"<StartProcess Src=\"$(Tool)\"", "<StartProcess Src=\"&quot;$(srcroot)PackageFiles\\Bin\\tool.exe&quot;\"",
+       "Silent=\"false\"", kE, "StartProcess source \"PackageFiles\\Bin\\tool.exe\" is not in the package"},
+      {"CmdLine=\"/x\"", "CmdLine=\"/x &quot;$(srcroot)PackageFiles\\Bin\\TOOL.dat&quot; $(srcroot)Bin\\gone.txt\"",
+       "Silent=\"false\"", kE, "StartProcess's CmdLine names \"Bin\\gone.txt\", which is not in the package"},
       {"PackageFiles\\Reg\\settings.reg\"/>", "PackageFiles\\Reg\\setting.reg\"/>", "setting.reg", kE,
        "RunRegFile source \"PackageFiles\\Reg\\setting.reg\" is not in the package"},
       {"packagefiles\\BIN\\*", "packagefiles\\BIN2\\*", "BIN2", kE,
        "File source \"packagefiles\\BIN2\\\" is not in the package"},
   };
   const std::string clean = CleanScript();
+  const std::vector<ReferenceEntry> entries = ScriptReferenceEntries();
   for (const auto& c : cases) {
     std::string script = clean;
     const size_t at = script.find(c.from);
@@ -167,6 +189,9 @@ TEST(ScriptLint, OneFaultPerCase) {
                         f.message.compare(0, std::strlen(c.message), c.message) == 0);
     EXPECT_TRUE(found) << "expected at line " << line << ": " << c.message << "\ngot:\n"
                        << Dump(findings);
+    // Each finding points to the reference entry that explains it.
+    for (const LintFinding& f : findings)
+      EXPECT_NE(FindReferenceEntry(entries, f.entry), nullptr) << f.message << " names entry [" << f.entry << "]";
   }
 }
 
@@ -269,4 +294,57 @@ TEST(ScriptLint, DeletionsTheSetupRefusesAreFoundThroughEmptyVariables) {
     EXPECT_TRUE(found) << "expected at line " << line << ": " << c.message << "\ngot:\n"
                        << Dump(findings);
   }
+}
+
+TEST(ScriptLint, OneFaultPerPackageContent) {
+  namespace fs = std::filesystem;
+  const std::string logo = "PackageFiles/ProgramFiles(x86)/KOVA/Corvexa/Res/Logo_Long.bmp";
+  const struct {
+    std::string add;     // "path=contents;..." written into a copy of the package
+    std::string remove;  // a path removed from the copy, or ""
+    std::string file;    // the finding's file; "" for the script
+    LintSeverity severity;
+    std::string message;  // begins with this
+    bool reported;        // false: such a finding is a fault
+  } cases[] = {
+      // The wizard draws its logo from one place only.
+      {"", logo, logo, LintSeverity::kNote, "no logo here: the wizard's banner stays blank", true},
+      {logo + "=<svg/>", "", logo, kW, "the logo is no BMP, PNG or GIF", true},
+      // The Firefox step's tools.
+      {"PackageFiles/CertToReg/certutil.exe=x;PackageFiles/CertToReg/Root.cer=x", "", "PackageFiles/CertToReg",
+       kE, "certutil.exe without wSpawn.exe", true},
+      {"PackageFiles/CertToReg/certutil.exe=x;PackageFiles/CertToReg/wSpawn.exe=x", "", "PackageFiles/CertToReg",
+       kE, "certutil.exe without a root certificate", true},
+      // A file a build stages later counts as there; one it does not stage does not.
+      {"staged-files.txt=# built\nPackageFiles/Reg/settings.reg\n", "PackageFiles/Reg/settings.reg", "", kE,
+       "RunRegFile source", false},
+      {"staged-files.txt=PackageFiles/Reg/other.reg\n", "PackageFiles/Reg/settings.reg", "", kE,
+       "RunRegFile source \"PackageFiles\\Reg\\settings.reg\" is not in the package", true},
+  };
+  const fs::path work = fs::temp_directory_path() / ("cx_lint_package_" + std::to_string(::getpid()));
+  for (const auto& c : cases) {
+    fs::remove_all(work);
+    fs::copy(kPackage, work, fs::copy_options::recursive);
+    for (size_t start = 0; start < c.add.size();) {
+      size_t end = c.add.find(';', start);
+      if (end == std::string::npos) end = c.add.size();
+      const std::string item = c.add.substr(start, end - start);
+      const size_t eq = item.find('=');
+      const fs::path file = work / fs::u8path(item.substr(0, eq));
+      fs::create_directories(file.parent_path());
+      const std::string bytes = item.substr(eq + 1);
+      ASSERT_EQ(WriteWholeFile(file.u16string().c_str(), bytes.data(), bytes.size()), CX_OK);
+      start = end + 1;
+    }
+    if (!c.remove.empty()) fs::remove(work / fs::u8path(c.remove));
+    LintOptions options;
+    options.packageDir = work.u16string();
+    const std::vector<LintFinding> findings = LintScript(CleanScript(), options);
+    bool found = false;
+    for (const LintFinding& f : findings)
+      found = found || (f.file == c.file && f.severity == c.severity && f.message.rfind(c.message, 0) == 0);
+    EXPECT_EQ(found, c.reported) << c.add << " / " << c.remove << ": " << c.message << "\ngot:\n"
+                                 << Dump(findings);
+  }
+  fs::remove_all(work);
 }

@@ -8,6 +8,7 @@
 #include "authoring/pe_image.h"
 #include "authoring/pe_resources.h"
 #include "authoring/setup_image.h"
+#include "authoring/setup_package.h"
 #include "authoring/version_resource.h"
 
 namespace {
@@ -201,6 +202,11 @@ TEST(SetupImage, RebuildsResourcesAndMovesWhatFollows) {
   EXPECT_EQ(U32(out, pe.CheckSumOffset()), ComputePeChecksum(ByteSpan(out), pe.CheckSumOffset()));
   EXPECT_NE(U32(out, pe.CheckSumOffset()), 0u);
 
+  // list, extract and plan find the package in the written program.
+  size_t at = 0, size = 0;
+  ASSERT_TRUE(FindSetupPackage(ByteSpan(out), &at, &size, &error)) << error;
+  EXPECT_EQ(out.substr(at, size), package);
+
   // Same inputs, same bytes; the output as a stub gives the same program again.
   EXPECT_EQ(Build(stub, package), out);
   EXPECT_EQ(Build(out, package), out);
@@ -233,6 +239,19 @@ TEST(SetupImage, Checksum) {
   EXPECT_EQ(ComputePeChecksum(ByteSpan(bytes), 4), 0x0001u + 0x0003u + 9u);
   // 1 + 0xFFFF folds to 1; + 0xAAAA + 0xAAAA = 0x15555 folds to 0x5556; + 3.
   EXPECT_EQ(ComputePeChecksum(ByteSpan(bytes), 100), 0x5559u + 9u);
+}
+
+// A program without the package resource is no setup.
+TEST(SetupImage, FindsNoPackageInOtherPrograms) {
+  StubShape shape = DefaultShape();
+  shape.resources.erase(shape.resources.begin() + 5);  // 256/170
+  std::string error;
+  size_t at = 1, size = 1;
+  EXPECT_FALSE(FindSetupPackage(ByteSpan(MakeStub(shape)), &at, &size, &error));
+  EXPECT_NE(error.find("no resource 256/170"), std::string::npos) << error;
+  EXPECT_EQ(at + size, 2u);
+  shape.resourceDirectory = false;
+  EXPECT_FALSE(FindSetupPackage(ByteSpan(MakeStub(shape)), &at, &size, &error));
 }
 
 TEST(SetupImage, RefusesStubsItCannotRebuild) {

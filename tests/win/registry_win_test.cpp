@@ -12,6 +12,7 @@
 #include "common/sysinfo.h"
 #include "common/win_handles.h"
 #include "platform/registry.h"
+#include "platform/tool_exit.h"
 #include "platform/uninstall_registration.h"
 #include "app/run_policy.h"
 #include "tinyxml.h"
@@ -233,7 +234,15 @@ TEST(ModuleRegistration, FileRegistersAndDelFileUnregistersThroughTheRightRegist
 
   const std::wstring failing = dir.File(L"fails.dll");
   TestElement bad(L"<File Src='" + TestHelperPath(L"cx_registrar_probe_fails.dll") + L"' Dest='" + failing + L"' Register='true'/>");
-  EXPECT_NE(RunAction(bad), CX_OK);
+  ForgetToolExit();
+  const CxResult failed = RunAction(bad);
+  EXPECT_NE(failed, CX_OK);
+  // The run's log tells regsvr32's exit code from a Windows error by this note.
+  ToolExit tool;
+  ASSERT_TRUE(TakeToolExit(&tool));
+  EXPECT_EQ(tool.code, failed);
+  EXPECT_EQ(Lower(std::wstring(tool.program.begin(), tool.program.end())).substr(1),
+            L":\\windows\\syswow64\\regsvr32.exe");
   // A module whose unregistration fails is still deleted.
   TestElement delBad(L"<DelFile Src='" + failing + L"' Unregister='true'/>");
   CopyFileW(TestHelperPath(L"cx_registrar_probe_exe.exe").c_str(), failing.c_str(), FALSE);

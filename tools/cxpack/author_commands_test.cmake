@@ -7,15 +7,10 @@ file(MAKE_DIRECTORY "${WORK}")
 
 include(${CMAKE_CURRENT_LIST_DIR}/cli_test_lib.cmake)
 
-# Packages that lint clean.
+# Packages that lint clean: the sample product as kept here (its built
+# programs are named in its staged-files.txt), and the test packages.
 set(nothing "")
-# The sample product's programs (provider module, launcher, certificate) are
-# staged at build time, so its script is linted alone here, away from its
-# package folder; the build lints the staged folder, files included, before
-# it writes CorvexaSetup.exe.
-file(COPY "${SOURCE}/examples/sample-product/PackageFiles/SetupScript.xml"
-     DESTINATION "${WORK}/sample-script")
-foreach(dir "${WORK}/sample-script/SetupScript.xml" "${SOURCE}/tests/data/lint/all-actions"
+foreach(dir "${SOURCE}/examples/sample-product" "${SOURCE}/tests/data/lint/all-actions"
             "${SOURCE}/tests/data/dialog")
   cxpack(lint "${dir}")
   check("${dir} lints clean (rc ${rc}):\n${out}${err}" rc EQUAL 0 AND out STREQUAL nothing)
@@ -31,8 +26,8 @@ check("checks package: its one deliberate fault, and not another (rc ${rc}):\n${
 file(COPY "${SOURCE}/tests/data/lint/all-actions/" DESTINATION "${WORK}/names")
 file(WRITE "${WORK}/names/PackageFiles/Bin/表.txt" "x")
 cxpack(lint "${WORK}/names")
-check("non-ASCII name without a code page: [${out}]"
-      rc EQUAL 1 AND out STREQUAL "PackageFiles/Bin/表.txt: error: non-ASCII name needs --codepage\n")
+check("non-ASCII name without a code page, named as typed: [${out}]"
+      rc EQUAL 1 AND out STREQUAL "${WORK}/names/PackageFiles/Bin/表.txt: error: non-ASCII name needs --codepage (see cxpack help script#package)\n")
 cxpack(lint "${WORK}/names" --codepage 1252)
 check("name the code page cannot hold: [${out}]"
       rc EQUAL 1 AND out MATCHES "表.txt: error: name cannot be stored in code page 1252")
@@ -42,7 +37,8 @@ check("name the code page holds: [${out}]" rc EQUAL 0 AND out STREQUAL nothing)
 # A script named directly: findings carry the path as given.
 file(WRITE "${WORK}/bad.xml" "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Config>\n  <Action name=\"Insall\">\n</Config>\n")
 cxpack(lint "${WORK}/bad.xml")
-check("direct script: [${out}]" rc EQUAL 1 AND out MATCHES "^${WORK}/bad.xml:[0-9]+:[0-9]+: error: not well-formed")
+check("direct script, its fault's reference entry named: [${out}]" rc EQUAL 1
+      AND out MATCHES "^${WORK}/bad.xml:[0-9]+:[0-9]+: error: not well-formed[^\n]* \\(see cxpack help script#format\\)\n$")
 
 # Bad input and usage.
 cxpack(lint "${WORK}/missing")
@@ -50,8 +46,16 @@ check("missing folder: [${err}]" rc EQUAL 1 AND err STREQUAL "cxpack: ${WORK}/mi
 cxpack(plan "${WORK}/missing")
 check("plan of a missing folder: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: .*missing: no such file or folder\n$")
 cxpack(plan "${WORK}/bad.xml")
-check("plan of a broken script: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: .*bad.xml: the script does not load")
-expect_usage("usage: cxpack" "lint" "plan" "plan,x,--os,16" "plan,x,--lang,fr" "lint,a,b")
+check("plan of a broken script says where, what, and to lint: [${err}]" rc EQUAL 1
+      AND err MATCHES "^cxpack: [^\n]*bad.xml:3:3: error: not well-formed: <Action> is never closed[^\n]*. \"cxpack lint [^\n]*bad.xml\" lists every fault\n$")
+file(WRITE "${WORK}/undefined/PackageFiles/SetupScript.xml"
+     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Config>\n  <SetupInfo><InstallDir>$(pf33)</InstallDir></SetupInfo>\n</Config>\n")
+cxpack(plan "${WORK}/undefined")
+check("plan of an undefined variable names it: [${err}]" rc EQUAL 1
+      AND err MATCHES "^cxpack: [^\n]*undefined/PackageFiles/SetupScript.xml:3:26: error: ..pf33. is undefined: loading fails")
+expect_usage("." "lint" "plan" "lint,a,b")
+expect_usage("^cxpack: plan: --os takes 64 or 32, not \"16\"" "plan,x,--os,16")
+expect_usage("^cxpack: plan: --lang takes zh_cn, en_us or zh_tw, not \"fr\"" "plan,x,--lang,fr" "plan,x,--lang=fr")
 
 # The sample product's plans match the reviewed files.
 foreach(mode install uninstall)
@@ -63,6 +67,9 @@ foreach(mode install uninstall)
     endforeach()
   endforeach()
 endforeach()
+cxpack(plan "${SOURCE}/examples/sample-product" --mode=uninstall --lang=zh_tw --os=32)
+file(READ "${SOURCE}/tests/data/plan/uninstall-zh_tw-32.txt" expected)
+check("--name=value options (rc ${rc})" rc EQUAL 0 AND out STREQUAL expected)
 cxpack(plan "${SOURCE}/examples/sample-product" --json)
 file(READ "${SOURCE}/tests/data/plan/install-en_us-64.json" expected)
 check("JSON plan matches (rc ${rc})" rc EQUAL 0 AND out STREQUAL expected)

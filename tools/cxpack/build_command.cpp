@@ -13,10 +13,12 @@
 #endif
 
 #include "build_lint_hook.h"
+#include "cli_args.h"
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/version_number.h"
 #include "common/wstring.h"
+#include "authoring/package_file_index.h"
 #include "authoring/package_writer.h"
 #include "authoring/pe_image.h"
 #include "package/script_vocabulary.h"
@@ -27,21 +29,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 constexpr char kStubName[] = "cxsetup_stub.exe";
 
-int Usage(const std::string& problem) {
-  std::fprintf(stderr,
-               "cxpack: %s\nusage: cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n",
-               problem.c_str());
-  return kExitUsage;
-}
-
-int Failed(const std::string& path, const std::string& reason) {
-  std::fprintf(stderr, "cxpack: %s: %s\n", path.c_str(), reason.c_str());
-  return kExitFailed;
-}
+int Usage(const std::string& problem) { return UsageError("build", problem); }
 
 fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
 
@@ -66,19 +56,19 @@ std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions
       } else if (v == "1252" || v == "936") {
         o->codePage = uint32_t(std::stoul(v));
       } else {
-        return "code page must be 1252 or 936";
+        return "--codepage takes " + JoinChoices(kCodePageChoices) + ", not \"" + v + "\"";
       }
     } else if (a == "--no-lint") {
       o->lint = false;
     } else if (a.size() > 1 && a[0] == '-') {
-      return "unknown option " + a;
+      return "unknown option " + a + " (options: -o, --stub, --codepage, --no-lint)";
     } else if (o->packageDir.empty()) {
       o->packageDir = a;
     } else {
-      return "build takes one PACKAGE_DIR";
+      return "takes one PACKAGE_DIR";
     }
   }
-  if (o->packageDir.empty() || o->output.empty()) return "build takes PACKAGE_DIR and -o FILE";
+  if (o->packageDir.empty() || o->output.empty()) return "takes PACKAGE_DIR and -o FILE";
   return {};
 }
 
@@ -163,11 +153,21 @@ int FailedInFolder(const std::string& folder, const std::string& reason) {
   return Failed(folder, reason);
 }
 
-std::string DefaultStubPath() {
+std::vector<std::string> StubCandidates() {
+  std::vector<std::string> candidates;
   const std::string folder = ProgramFolder();
-  if (folder.empty()) return {};
-  for (const char* relative : {"", "../share/cxsetup/"}) {
-    const std::string candidate = folder + "/" + relative + kStubName;
+  if (!folder.empty()) {
+    candidates.push_back(folder + "/" + kStubName);
+    candidates.push_back(folder + "/../share/cxsetup/" + kStubName);
+  }
+#ifdef CX_BUILD_TREE_STUB
+  candidates.push_back(CX_BUILD_TREE_STUB);
+#endif
+  return candidates;
+}
+
+std::string DefaultStubPath() {
+  for (const std::string& candidate : StubCandidates()) {
     std::error_code ec;
     if (fs::is_regular_file(PathOf(candidate), ec)) return candidate;
   }
@@ -182,12 +182,25 @@ int RunBuild(const std::vector<std::string>& args) {
   if (!fs::is_directory(PathOf(o.packageDir), ec)) return Failed(o.packageDir, "not a folder");
   const std::string scriptPath = (fs::path(o.packageDir) / kPackageFilesFolder / kScriptFileName).string();
   if (!fs::is_regular_file(PathOf(scriptPath), ec)) return Failed(scriptPath, "no setup script");
+  const std::vector<std::string> unstaged = PackageFileIndex(Utf8ToUtf16(o.packageDir)).MissingStaged();
+  if (!unstaged.empty())
+    return Failed(o.packageDir,
+                  unstaged.front() +
+                      (unstaged.size() > 1 ? " and " + std::to_string(unstaged.size() - 1) + " more files" : "") +
+                      " named in " + kStagedFilesList +
+                      " not there yet: build the copy of this folder that a build stages them into "
+                      "(make setup does so for the sample)");
   fs::path output = PathOf(o.output);
   const fs::path outputFolder = output.has_parent_path() ? output.parent_path() : fs::path(u".");
   if (!fs::is_directory(outputFolder, ec)) return Failed(o.output, "its folder does not exist");
   if (fs::is_directory(output, ec)) return Failed(o.output, "is a folder");
   if (o.stub.empty()) o.stub = DefaultStubPath();
-  if (o.stub.empty()) return Failed(kStubName, "not found beside cxpack; give --stub PATH");
+  if (o.stub.empty()) {
+    std::string looked;
+    for (const std::string& c : StubCandidates()) looked += (looked.empty() ? "" : ", ") + c;
+    return Failed(kStubName, "not found (looked for " + looked +
+                                 "); build it with make windows, or give --stub PATH");
+  }
 
   const int errors = o.lint ? LintBeforeBuild(o.packageDir, o.codePage) : 0;
   if (errors > 0)

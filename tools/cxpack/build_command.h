@@ -13,7 +13,9 @@ int RunBuild(const std::vector<std::string>& args);
 // a path inside it (the file at fault). Returns the failure exit status.
 int FailedInFolder(const std::string& folder, const std::string& reason);
 
-// Where the stub is looked for without --stub: next to the cxpack program,
-// then in ../share/cxsetup/ from there (an installed tree). Empty when
-// neither holds "cxsetup_stub.exe".
+// Where the stub is looked for without --stub, in this order: next to the
+// cxpack program, in ../share/cxsetup/ from there (an installed tree), then
+// in the Windows build tree of the source tree cxpack was built from.
+std::vector<std::string> StubCandidates();
+// The first candidate that holds "cxsetup_stub.exe"; empty when none does.
 std::string DefaultStubPath();

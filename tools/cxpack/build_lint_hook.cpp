@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "authoring/script_lint.h"
+#include "lint_command.h"
 #include "script_input.h"
 
 int LintBeforeBuild(const std::string& packageDir, uint32_t codePage) {
@@ -14,10 +14,7 @@ int LintBeforeBuild(const std::string& packageDir, uint32_t codePage) {
     std::fprintf(stderr, "cxpack: %s: %s\n", packageDir.c_str(), problem.c_str());
     return 1;
   }
-  LintOptions options;
-  options.packageDir = input.packageDir;
-  options.codePage = codePage;
-  const std::vector<LintFinding> findings = LintScript(input.bytes, options);
+  const std::vector<LintFinding> findings = LintInput(input, codePage);
   std::fputs(FormatLintFindings(findings, input.label).c_str(), stderr);
   int errors = 0;
   for (const LintFinding& f : findings) errors += f.severity == LintSeverity::kError ? 1 : 0;

@@ -12,11 +12,13 @@ macro(cxpack)
 endmacro()
 
 # expect_usage(PATTERN ARGS...): each ARGS entry (a list joined by commas)
-# is a usage error: status 2 and PATTERN on stderr.
+# is a usage error: status 2 and one line on stderr matching PATTERN and
+# ending in where to read more.
 function(expect_usage pattern)
   foreach(args IN LISTS ARGN)
     string(REPLACE "," ";" args "${args}")
     cxpack(${args})
-    check("usage error for [${args}] (rc ${rc})" rc EQUAL 2 AND err MATCHES "${pattern}")
+    check("usage error for [${args}] (rc ${rc}): [${err}]" rc EQUAL 2 AND err MATCHES "${pattern}"
+          AND err MATCHES "^cxpack: [^\n]*. see \"cxpack help[a-z ]*\"\n$")
   endforeach()
 endfunction()

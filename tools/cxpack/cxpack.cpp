@@ -1,188 +1,150 @@
-// cxpack: packs a folder tree into a package archive, lists an archive and
-// extracts it, exactly as the setup program reads it.
+// cxpack: the package author's tool. Writes a starting package, lints and
+// plans a setup script, writes a setup program, and packs, lists and
+// extracts package archives exactly as the setup program reads them.
 //
+//   cxpack init DIR ...                  (init_command.h)
+//   cxpack lint PACKAGE_DIR|SCRIPT       (lint_command.h)
+//   cxpack plan PACKAGE_DIR|SCRIPT|SETUP (plan_command.h)
+//   cxpack build PACKAGE_DIR -o FILE     (build_command.h)
+//   cxpack msi PACKAGE_DIR -o FILE ...   (msi_command.h)
 //   cxpack pack DIR -o FILE [--codepage 1252|936]
-//   cxpack list FILE [--codepage 1252|936]
-//   cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]
-//   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]
-//   cxpack msi PACKAGE_DIR -o FILE ...  (msi_command.h)
-//   cxpack lint PACKAGE_DIR|SCRIPT      (lint_command.h)
-//   cxpack plan PACKAGE_DIR|SCRIPT ...  (plan_command.h)
-//   cxpack cert FILE...                 (cxpack_cert.h)
+//   cxpack list ARCHIVE|SETUP [--codepage 1252|936]
+//   cxpack extract ARCHIVE|SETUP DEST [--only PATH] [--codepage 1252|936]
+//   cxpack cert FILE...                  (cxpack_cert.h)
+//   cxpack help [COMMAND|script[#ENTRY]] (command_help.h, script_reference.h)
 //
 // Exit status: 0 done, 1 failed (message "cxpack: FILE: reason"), 2 usage.
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "common/codepage.h"
-#include "lint_command.h"
-#include "plan_command.h"
-#include "common/file_io.h"
-#include "package/package_archive.h"
-#include "authoring/package_writer.h"
+#include "archive_input.h"
 #include "build_command.h"
+#include "cli_args.h"
+#include "command_help.h"
+#include "common/codepage.h"
+#include "common/file_io.h"
+#include "init_command.h"
+#include "lint_command.h"
 #include "msi_command.h"
+#include "authoring/package_writer.h"
+#include "authoring/script_reference.h"
+#include "plan_command.h"
 #include "tools/cxpack/cxpack_cert.h"
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
-const char kUsage[] =
-    "usage: cxpack pack DIR -o FILE [--codepage 1252|936]\n"
-    "       cxpack list FILE [--codepage 1252|936]\n"
-    "       cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]\n"
-    "       cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
-    "       cxpack msi PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--compress] [--no-lint]\n"
-    "       cxpack lint PACKAGE_DIR|SCRIPT [--codepage 1252|936]\n"
-    "       cxpack plan PACKAGE_DIR|SCRIPT [--mode install|uninstall] [--lang L] [--os 64|32] [--json]\n"
-    "       cxpack cert FILE...\n"
-    "\n"
-    "pack     stores the contents of DIR as the archive's top level; names must be\n"
-    "         ASCII unless a code page is given\n"
-    "list     prints PATH<TAB>SIZE per entry in reading order\n"
-    "extract  writes the entries below DEST; --only takes one entry path\n"
-    "         (compared ignoring case), e.g. \\PackageFiles\\SetupScript.xml\n"
-    "build    writes a setup program: the stub (default: cxsetup_stub.exe beside\n"
-    "         cxpack) with the package folder embedded and a version record from\n"
-    "         its SetupInfo; the same inputs give the same bytes (lint runs first)\n"
-    "msi      writes a Windows Installer package that runs the setup build would\n"
-    "         write (same options), for Group Policy and Configuration Manager\n"
-    "lint     reports the script's faults as FILE:LINE:COL: error|warning: message\n"
-    "plan     prints what a run will do, action by action, without doing it\n"
-    "cert     prints the key algorithm of DER certificates, as certificate removal\n"
-    "         sees it\n";
-
-int Usage(const char* problem) {
-  std::fprintf(stderr, "cxpack: %s\n%s", problem, kUsage);
-  return kExitUsage;
+uint32_t CodePageOf(const CliArgs& a) {
+  return a.Has("--codepage") ? uint32_t(std::stoul(a.Value("--codepage"))) : kPackAsciiOnly;
 }
 
-int Failed(const std::string& file, const std::string& reason) {
-  std::fprintf(stderr, "cxpack: %s: %s\n", file.c_str(), reason.c_str());
-  return kExitFailed;
-}
-
-struct Options {
-  std::vector<std::string> positional;
-  std::string output;
-  std::string only;
-  uint32_t codePage = kPackAsciiOnly;
-  bool help = false;
-};
-
-// Returns an empty text on success, else the problem.
-std::string ParseOptions(const std::vector<std::string>& args, Options* o) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (a == "--help" || a == "-h") {
-      o->help = true;
-    } else if (a == "-o" || a == "--only" || a == "--codepage") {
-      if (!hasValue) return a + " needs a value";
-      const std::string& v = args[++i];
-      if (a == "-o") {
-        o->output = v;
-      } else if (a == "--only") {
-        o->only = v;
-      } else if (v == "1252" || v == "936") {
-        o->codePage = uint32_t(std::stoul(v));
-      } else {
-        return "code page must be 1252 or 936";
-      }
-    } else if (a.size() > 1 && a[0] == '-') {
-      return "unknown option " + a;
-    } else {
-      o->positional.push_back(a);
-    }
-  }
-  return {};
-}
-
-std::u16string Wide(const std::string& utf8) { return Utf8ToUtf16(utf8); }
-
-// The archive is mapped, not read: packages run to hundreds of MiB.
-bool ReadArchive(const std::string& file, uint32_t codePage, MappedFile* bytes,
-                 std::vector<PackageEntry>* entries, PackageArchive* archive, std::string* reason) {
-  if (bytes->Open(Wide(file).c_str()) != CX_OK) {
-    *reason = "cannot read";
-    return false;
-  }
-  if (!archive->Attach(bytes->Data(), bytes->Size())) {
-    *reason = "empty file";
-    return false;
-  }
-  // kPackAsciiOnly leaves the reader on the system ANSI code page.
-  if (codePage != kPackAsciiOnly) archive->SetNameCodePage(codePage);
-  return archive->ReadFileTable(entries, reason);
-}
-
-int Pack(const Options& o) {
-  if (o.positional.size() != 2 || o.output.empty() || !o.only.empty())
-    return Usage("pack takes DIR and -o FILE");
+int Pack(const std::vector<std::string>& args) {
+  CliArgs a;
+  std::string problem = ParseCliArgs(args, {{"-o", true, nullptr}, {"--codepage", true, kCodePageChoices}}, &a);
+  if (problem.empty() && (a.positional.size() != 1 || !a.Has("-o"))) problem = "takes DIR and -o FILE";
+  if (!problem.empty()) return UsageError("pack", problem);
   std::string error;
-  CxResult r = PackFolderToFile(Wide(o.positional[1]), o.codePage, Wide(o.output), &error);
-  if (r == CX_E_OPEN_FAILED) return Failed(o.output, error);
-  if (r != CX_OK) return FailedInFolder(o.positional[1], error);
+  const std::string& dir = a.positional[0];
+  CxResult r = PackFolderToFile(Utf8ToUtf16(dir), CodePageOf(a), Utf8ToUtf16(a.Value("-o")), &error);
+  if (r == CX_E_OPEN_FAILED) return Failed(a.Value("-o"), error);
+  if (r != CX_OK) return FailedInFolder(dir, error);
   return 0;
 }
 
-int List(const Options& o) {
-  if (o.positional.size() != 2 || !o.output.empty() || !o.only.empty())
-    return Usage("list takes FILE");
-  MappedFile bytes;
+int List(const std::vector<std::string>& args) {
+  CliArgs a;
+  std::string problem = ParseCliArgs(args, {{"--codepage", true, kCodePageChoices}}, &a);
+  if (problem.empty() && a.positional.size() != 1) problem = "takes one ARCHIVE or SETUP";
+  if (!problem.empty()) return UsageError("list", problem);
+  ArchiveInput in;
   std::string reason;
-  std::vector<PackageEntry> entries;
-  PackageArchive archive;
-  if (!ReadArchive(o.positional[1], o.codePage, &bytes, &entries, &archive, &reason))
-    return Failed(o.positional[1], reason);
-  for (const PackageEntry& e : entries)
+  if (!OpenArchiveInput(a.positional[0], CodePageOf(a), &in, &reason)) return Failed(a.positional[0], reason);
+  for (const PackageEntry& e : in.entries)
     std::printf("%s\t%u\n", Utf16ToUtf8(e.path).c_str(), unsigned(e.size));
   return std::fflush(stdout) == 0 ? 0 : kExitFailed;
 }
 
-int ExtractCommand(const Options& o) {
-  if (o.positional.size() != 3 || !o.output.empty()) return Usage("extract takes FILE and DEST");
-  MappedFile bytes;
+// An entry path as the archive lists it: '\'-separated, a leading one
+// optional, case ignored (PackagePathEquals).
+std::u16string NormalisedEntryPath(std::u16string path) {
+  for (char16_t& c : path)
+    if (c == u'/') c = u'\\';
+  path.erase(0, path.find_first_not_of(u'\\') == std::u16string::npos ? path.size()
+                                                                     : path.find_first_not_of(u'\\'));
+  return path;
+}
+
+int ExtractCommand(const std::vector<std::string>& args) {
+  CliArgs a;
+  std::string problem =
+      ParseCliArgs(args, {{"--only", true, nullptr}, {"--codepage", true, kCodePageChoices}}, &a);
+  if (problem.empty() && a.positional.size() != 2) problem = "takes ARCHIVE or SETUP, and DEST";
+  if (!problem.empty()) return UsageError("extract", problem);
+  const std::string& file = a.positional[0];
+  const std::string& destination = a.positional[1];
+  ArchiveInput in;
   std::string reason;
-  std::vector<PackageEntry> entries;
-  PackageArchive archive;
-  if (!ReadArchive(o.positional[1], o.codePage, &bytes, &entries, &archive, &reason))
-    return Failed(o.positional[1], reason);
-  const std::u16string dest = Wide(o.positional[2]);
+  if (!OpenArchiveInput(file, CodePageOf(a), &in, &reason)) return Failed(file, reason);
+  std::u16string filter;
+  if (a.Has("--only")) {
+    const std::u16string wanted = NormalisedEntryPath(Utf8ToUtf16(a.Value("--only")));
+    for (const PackageEntry& e : in.entries)
+      if (filter.empty() && PackagePathEquals(NormalisedEntryPath(e.path), wanted)) filter = e.path;
+    if (filter.empty())
+      return Failed(file, "no entry " + a.Value("--only") + " (cxpack list shows the entries)");
+  }
+  const std::u16string dest = Utf8ToUtf16(destination);
   CxResult rc = CreateFolder(dest.c_str());
-  if (rc != CX_OK && rc != CX_WIN_ERROR_ALREADY_EXISTS)
-    return Failed(o.positional[2], "cannot create the folder");
-  archive.SetEntryFileWriter([&bytes](const std::u16string& path, uint32_t offset, uint32_t size) {
-    return bytes.CopyRegionToFile(offset, size, path.c_str());
+  if (rc != CX_OK && rc != CX_WIN_ERROR_ALREADY_EXISTS) return Failed(destination, "cannot create the folder");
+  const size_t base = in.base;
+  const MappedFile& bytes = in.file;
+  in.archive.SetEntryFileWriter([&bytes, base](const std::u16string& path, uint32_t offset, uint32_t size) {
+    return bytes.CopyRegionToFile(base + uint64_t(offset), size, path.c_str());
   });
-  if (!archive.Extract(entries, Wide(o.only), dest, &reason)) return Failed(o.positional[1], reason);
+  if (!in.archive.Extract(in.entries, filter, dest, &reason)) return Failed(file, reason);
   return 0;
 }
 
-int Run(const std::vector<std::string>& args) {
-  if (!args.empty() && args[0] == "build") return RunBuild(args);
-  if (!args.empty() && args[0] == "msi") return RunMsi(args);
-  // Commands with options of their own parse them themselves.
-  const std::vector<std::string> rest(args.empty() ? args.end() : args.begin() + 1, args.end());
-  if (!args.empty() && args[0] == "lint") return LintCommand(rest);
-  if (!args.empty() && args[0] == "plan") return PlanCommand(rest);
-  Options o;
-  std::string problem = ParseOptions(args, &o);
-  if (!problem.empty()) return Usage(problem.c_str());
-  if (o.help) {
-    std::fputs(kUsage, stdout);
-    return 0;
+int Help(const std::vector<std::string>& args) {
+  if (args.empty()) return std::fputs(OverviewHelp(), stdout) >= 0 ? 0 : kExitFailed;
+  if (args.size() > 1) return UsageError("help", "takes one COMMAND");
+  if (args[0] == "script") return std::fputs(ScriptReferenceText().c_str(), stdout) >= 0 ? 0 : kExitFailed;
+  if (args[0].rfind("script#", 0) == 0) {
+    const std::vector<ReferenceEntry> entries = ScriptReferenceEntries();
+    const ReferenceEntry* entry = FindReferenceEntry(entries, args[0].substr(7));
+    if (!entry) {
+      std::string names;
+      for (const ReferenceEntry& e : entries) names += (names.empty() ? "" : ", ") + e.name;
+      return UsageError("help", "the script reference has no entry \"" + args[0].substr(7) + "\" (entries: " +
+                                    names + ")");
+    }
+    return std::fputs(entry->text.c_str(), stdout) >= 0 ? 0 : kExitFailed;
   }
-  if (o.positional.empty()) return Usage("no command");
-  const std::string& command = o.positional[0];
-  if (command == "pack") return Pack(o);
-  if (command == "list") return List(o);
-  if (command == "extract") return ExtractCommand(o);
-  if (command == "cert") return CertCommand({o.positional.begin() + 1, o.positional.end()});
-  return Usage(("unknown command " + command).c_str());
+  const char* text = CommandHelp(args[0]);
+  if (!text) return UsageError("help", "no command \"" + args[0] + "\"");
+  std::fputs(text, stdout);
+  return 0;
+}
+
+int Run(const std::vector<std::string>& given) {
+  const std::vector<std::string> args = SplitOptionValues(given);
+  if (args.empty()) return UsageError("", "no command");
+  const std::string& command = args[0];
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (command == "help" || command == "--help" || command == "-h") return Help(rest);
+  // Every command answers --help with its own text.
+  for (const std::string& a : rest)
+    if ((a == "--help" || a == "-h") && CommandHelp(command)) return Help({command});
+  if (command == "init") return InitCommand(rest);
+  if (command == "lint") return LintCommand(rest);
+  if (command == "plan") return PlanCommand(rest);
+  if (command == "build") return RunBuild(args);
+  if (command == "msi") return RunMsi(args);
+  if (command == "pack") return Pack(rest);
+  if (command == "list") return List(rest);
+  if (command == "extract") return ExtractCommand(rest);
+  if (command == "cert") return CertCommand(rest);
+  return UsageError("", "no command \"" + command + "\"");
 }
 
 }  // namespace

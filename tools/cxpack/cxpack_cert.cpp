@@ -14,6 +14,7 @@
 
 #include "common/cert/x509_decode.h"
 #include "common/result_codes.h"
+#include "tools/cxpack/cli_args.h"
 
 namespace {
 
@@ -32,7 +33,9 @@ const char* Reason(CxResult r) {
   }
 }
 
-int OneFile(const std::string& file) {
+// `prefix` is "FILE: " when several files are named, so each line says
+// which certificate it is about.
+int OneFile(const std::string& file, const std::string& prefix) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "cxpack: %s: cannot read\n", file.c_str());
@@ -49,9 +52,10 @@ int OneFile(const std::string& file) {
   }
   const PublicKeyInfo& key = info->publicKey;
   if (key.keyAlgorithm == kKeyRsa) {
-    std::printf("0x%" PRIx32 " RSA %" PRIu32 "-bit\n", key.keyAlgorithm, key.size * 8);
+    std::printf("%s0x%" PRIx32 " RSA %" PRIu32 "-bit\n", prefix.c_str(), key.keyAlgorithm, key.size * 8);
   } else {
-    std::printf("0x%" PRIx32 " %s\n", key.keyAlgorithm, KeyAlgorithmName(key.keyAlgorithm));
+    std::printf("%s0x%" PRIx32 " %s\n", prefix.c_str(), key.keyAlgorithm,
+                KeyAlgorithmName(key.keyAlgorithm));
   }
   return 0;
 }
@@ -59,13 +63,10 @@ int OneFile(const std::string& file) {
 }  // namespace
 
 int CertCommand(const std::vector<std::string>& files) {
-  if (files.empty()) {
-    std::fprintf(stderr, "cxpack: cert takes one or more FILEs (DER certificates)\n");
-    return 2;
-  }
+  if (files.empty()) return UsageError("cert", "takes one or more FILEs (DER certificates)");
   int status = 0;
   for (const std::string& f : files) {
-    if (OneFile(f) != 0) status = 1;
+    if (OneFile(f, files.size() > 1 ? f + ": " : std::string()) != 0) status = 1;
   }
   return status;
 }

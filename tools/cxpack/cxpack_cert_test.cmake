@@ -18,4 +18,7 @@ file(MAKE_DIRECTORY "${WORK}")
 file(WRITE "${WORK}/empty.der" "")
 cxpack(cert "${WORK}/empty.der")
 check("empty file: [${err}]" rc EQUAL 1 AND err MATCHES ": 0xE0600007 ")
-expect_usage("^cxpack: cert takes one or more FILEs" "cert")
+cxpack(cert "${CERTS}/rsa.der" "${CERTS}/sm2.der")
+check("several files, each line named: [${out}]" rc EQUAL 0
+      AND out STREQUAL "${CERTS}/rsa.der: 0x1 RSA 2048-bit\n${CERTS}/sm2.der: 0x2 SM2\n")
+expect_usage("^cxpack: cert: takes one or more FILEs" "cert")

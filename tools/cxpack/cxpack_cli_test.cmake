@@ -32,12 +32,17 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${WORK}/a.bin" "${WOR
                 RESULT_VARIABLE same)
 check("second pack is byte-identical" rc EQUAL 0 AND same EQUAL 0)
 
-# The filter ignores case and extracts nothing else.
-cxpack(extract "${WORK}/a.bin" "${WORK}/only" --only "\\packagefiles\\setupscript.xml")
-check("filtered extract: ${err}" rc EQUAL 0 AND EXISTS "${WORK}/only/PackageFiles/SetupScript.xml"
-      AND NOT EXISTS "${WORK}/only/readme.txt")
-cxpack(extract "${WORK}/a.bin" "${WORK}/none" --only "\\PackageFiles\\missing.xml")
-check("filter without a match fails" rc EQUAL 1)
+# The filter ignores case and the separators' kind, takes the leading one or
+# not, and extracts nothing else.
+foreach(only "\\packagefiles\\setupscript.xml" "PackageFiles/SetupScript.xml" "/packagefiles\\SETUPSCRIPT.XML")
+  file(REMOVE_RECURSE "${WORK}/only")
+  cxpack(extract "${WORK}/a.bin" "${WORK}/only" --only "${only}")
+  check("filtered extract of ${only}: ${err}" rc EQUAL 0 AND EXISTS "${WORK}/only/PackageFiles/SetupScript.xml"
+        AND NOT EXISTS "${WORK}/only/readme.txt" AND NOT EXISTS "${WORK}/only/PackageFiles/LICENSE")
+endforeach()
+cxpack(extract "${WORK}/a.bin" "${WORK}/none" --only=PackageFiles/missing.xml)
+check("filter without a match names it: [${err}]" rc EQUAL 1
+      AND err MATCHES "^cxpack: [^\n]*a.bin: no entry PackageFiles/missing.xml \\(cxpack list shows the entries\\)\n$")
 
 # Damaged archive: status 1 and "cxpack: FILE: reason".
 file(WRITE "${WORK}/bad.bin" "not an archive at all, only text")
@@ -60,8 +65,14 @@ cxpack(pack "${WORK}/missing" -o "${WORK}/m.bin")
 check("pack of a missing folder: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: [^:]*missing: not a folder\n$"
       AND NOT EXISTS "${WORK}/m.bin")
 
-# Usage errors exit with 2.
-expect_usage("usage: cxpack" "" "pack,${tree}" "list,a,--codepage,850" "extract,${WORK}/a.bin")
+# Usage errors exit with 2, in one line; a bad value names the valid ones.
+expect_usage("." "" "pack,${tree}" "extract,${WORK}/a.bin" "frobnicate")
+expect_usage("^cxpack: list: --codepage takes 1252 or 936, not \"850\"" "list,a,--codepage,850" "list,a,--codepage=850")
+expect_usage("^cxpack: pack: unknown option --fast \\(options: -o, --codepage\\)" "pack,${tree},--fast")
+cxpack(help)
+check("help lists the commands: [${out}]" rc EQUAL 0 AND out MATCHES "init DIR" AND out MATCHES "cxpack help COMMAND")
+cxpack(extract --help)
+check("a command's --help: [${out}]" rc EQUAL 0 AND out MATCHES "^usage: cxpack extract")
 
 # build: bad inputs give one line "cxpack: PATH: reason", status 1, and no output file.
 # These minimal packages are no complete product, so lint is left out here.
@@ -132,17 +143,34 @@ cxpack(build "${product}" -o "${WORK}/out.exe" --stub "${WORK}/notpe.exe")
 check("lint stops the build: [${err}]" rc EQUAL 1 AND err MATCHES "SetupScript.xml:[0-9]+:[0-9]+: error: "
       AND err MATCHES "cxpack: [^\n]*product: [0-9]+ errors found by lint. nothing written\n$"
       AND NOT EXISTS "${WORK}/out.exe")
-expect_usage("usage: cxpack build" "build" "build,${product}" "build,${product},-o"
+expect_usage("^cxpack: build: " "build" "build,${product}" "build,${product},-o"
              "build,${product},-o,x,--codepage,850" "build,${product},${tree},-o,x")
 
-# Without --stub, the stub is looked for in share/cxsetup/ beside an installed cxpack.
+# Without --stub the stub is looked for beside cxpack, in share/cxsetup/ of
+# its prefix, then in the Windows build tree of its source tree.
 file(COPY "${CXPACK}" DESTINATION "${WORK}/prefix/bin")
 get_filename_component(toolName "${CXPACK}" NAME)
+set(installed "${WORK}/prefix/bin/${toolName}")
 file(WRITE "${WORK}/prefix/share/cxsetup/cxsetup_stub.exe" "MZ, yet no program")
-execute_process(COMMAND "${WORK}/prefix/bin/${toolName}" build "${product}" -o "${WORK}/out.exe" --no-lint
+file(WRITE "${WORK}/prefix/bin/cxsetup_stub.exe" "MZ, yet no program beside")
+foreach(where "bin/cxsetup_stub.exe" "share/cxsetup/cxsetup_stub.exe")
+  execute_process(COMMAND "${installed}" build "${product}" -o "${WORK}/out.exe" --no-lint
+                  RESULT_VARIABLE rc ERROR_VARIABLE err)
+  check("stub found first at ${where}: [${err}]" rc EQUAL 1 AND err MATCHES "${where}: not a PE32 program")
+  file(REMOVE "${WORK}/prefix/${where}")
+endforeach()
+execute_process(COMMAND "${installed}" build "${product}" -o "${WORK}/out.exe" --no-lint
                 RESULT_VARIABLE rc ERROR_VARIABLE err)
-check("installed stub found: [${err}]" rc EQUAL 1 AND err MATCHES "share/cxsetup/cxsetup_stub.exe: not a PE32 program")
-file(REMOVE "${WORK}/prefix/share/cxsetup/cxsetup_stub.exe")
-execute_process(COMMAND "${WORK}/prefix/bin/${toolName}" build "${product}" -o "${WORK}/out.exe" --no-lint
-                RESULT_VARIABLE rc ERROR_VARIABLE err)
-check("no stub anywhere: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: cxsetup_stub.exe: not found beside cxpack. give --stub PATH\n$")
+if(EXISTS "${STUB_BUILD_DIR}/cxsetup_stub.exe")
+  check("the build tree's stub found last: [${err}]" rc EQUAL 0 AND EXISTS "${WORK}/out.exe")
+else()
+  check("no stub anywhere names where it looked: [${err}]" rc EQUAL 1
+        AND err MATCHES "^cxpack: cxsetup_stub.exe: not found \\(looked for [^\n]*share/cxsetup/cxsetup_stub.exe, ${STUB_BUILD_DIR}/cxsetup_stub.exe\\). build it with make windows. or give --stub PATH\n$")
+endif()
+
+# A package folder whose staged files are not there yet is not built.
+file(COPY "${product}/" DESTINATION "${WORK}/unstaged")
+file(WRITE "${WORK}/unstaged/staged-files.txt" "# built elsewhere\nPackageFiles/Bin/tool.exe\nPackageFiles/SetupScript.xml\n")
+cxpack(build "${WORK}/unstaged" -o "${WORK}/unstaged.exe" --stub "${WORK}/notpe.exe" --no-lint)
+check("unstaged folder refused: [${err}]" rc EQUAL 1
+      AND err MATCHES "^cxpack: [^\n]*unstaged: PackageFiles/Bin/tool.exe named in staged-files.txt not there yet")

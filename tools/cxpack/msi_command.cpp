@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "build_command.h"
+#include "cli_args.h"
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "msi_product.h"
@@ -19,8 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 constexpr char kStubName[] = "cxsetup_stub.exe";
 // The runner DLL travels with the stub (the Windows build puts both in
 // its top folder; an installed tree in share/cxsetup/).
@@ -31,18 +30,7 @@ constexpr char kScriptPath[] = "PackageFiles/SetupScript.xml";
 // option on unchanged; until the build has it, it is refused here.
 constexpr bool kBuildTakesCompress = false;
 
-int Usage(const std::string& problem) {
-  std::fprintf(stderr,
-               "cxpack: %s\nusage: cxpack msi PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] "
-               "[--compress] [--no-lint]\n",
-               problem.c_str());
-  return kExitUsage;
-}
-
-int Failed(const std::string& path, const std::string& reason) {
-  std::fprintf(stderr, "cxpack: %s: %s\n", path.c_str(), reason.c_str());
-  return kExitFailed;
-}
+int Usage(const std::string& problem) { return UsageError("msi", problem); }
 
 fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
 
@@ -123,7 +111,11 @@ int RunMsi(const std::vector<std::string>& args) {
   if (!fs::is_directory(outputFolder, ec)) return Failed(o.output, "its folder does not exist");
   if (fs::is_directory(output, ec)) return Failed(o.output, "is a folder");
   if (o.stub.empty()) o.stub = DefaultStubPath();
-  if (o.stub.empty()) return Failed(kStubName, "not found beside cxpack; give --stub PATH");
+  if (o.stub.empty()) {
+    std::string looked;
+    for (const std::string& c : StubCandidates()) looked += (looked.empty() ? "" : ", ") + c;
+    return Failed(kStubName, "not found (looked for " + looked + "); build it with make windows, or give --stub PATH");
+  }
   const fs::path stubFolder = PathOf(o.stub).parent_path();
   const std::string runnerPath =
       Utf16ToUtf8(((stubFolder.empty() ? fs::path(u".") : stubFolder) / kRunnerName).u16string());

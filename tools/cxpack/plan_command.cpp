@@ -4,63 +4,62 @@
 #include <cstdio>
 
 #include "authoring/script_plan.h"
+#include "cli_args.h"
+#include "lint_command.h"
 #include "script_input.h"
 
 namespace {
 
-const char kPlanUsage[] =
-    "usage: cxpack plan PACKAGE_DIR|SCRIPT [--mode install|uninstall]\n"
-    "                   [--lang zh_cn|en_us|zh_tw] [--os 64|32] [--json]\n"
-    "prints the mode's list and then its finish list as the setup would carry\n"
-    "them out on a standard Windows (defaults: install, en_us, 64)\n";
+const char* const kModes[] = {"install", "uninstall", nullptr};
+const char* const kLanguages[] = {"zh_cn", "en_us", "zh_tw", nullptr};
+const char* const kBitness[] = {"64", "32", nullptr};
 
-int Usage(const std::string& problem) {
-  std::fprintf(stderr, "cxpack: plan: %s\n%s", problem.c_str(), kPlanUsage);
-  return 2;
+// True for the lint errors that keep a script from loading.
+bool StopsLoading(const LintFinding& f) {
+  return f.severity == LintSeverity::kError &&
+         (f.message.find("loading fails") != std::string::npos || f.message.rfind("not well-formed", 0) == 0 ||
+          f.message.rfind("the script must begin", 0) == 0 || f.message.rfind("the text is not valid", 0) == 0);
+}
+
+// A script that does not load says little by itself; lint's finding names
+// the line and the fault.
+int ReportUnplannable(const std::string& target, const ScriptInput& input, const std::string& problem) {
+  for (const LintFinding& f : LintInput(input, 0)) {
+    if (!StopsLoading(f)) continue;
+    std::string where = FormatLintFindings({f}, input.label);
+    where.pop_back();  // the newline
+    std::fprintf(stderr, "cxpack: %s; \"cxpack lint %s\" lists every fault\n", where.c_str(),
+                 target.c_str());
+    return kExitFailed;
+  }
+  return Failed(input.label, problem + "; \"cxpack lint " + target + "\" lists every fault");
 }
 
 }  // namespace
 
 int PlanCommand(const std::vector<std::string>& args) {
-  std::string target;
+  CliArgs a;
+  std::string problem = ParseCliArgs(args,
+                                     {{"--mode", true, kModes},
+                                      {"--lang", true, kLanguages},
+                                      {"--os", true, kBitness},
+                                      {"--json", false, nullptr}},
+                                     &a);
+  if (problem.empty() && a.positional.size() != 1) problem = "takes one PACKAGE_DIR, SCRIPT or SETUP";
+  if (!problem.empty()) return UsageError("plan", problem);
   PlanOptions options;
-  bool json = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const std::string value = i + 1 < args.size() ? args[i + 1] : std::string();
-    if (a == "--json") {
-      json = true;
-    } else if (a == "--help" || a == "-h") {
-      std::fputs(kPlanUsage, stdout);
-      return 0;
-    } else if (a == "--mode" && (value == "install" || value == "uninstall")) {
-      options.uninstall = value == "uninstall";
-      ++i;
-    } else if (a == "--lang" && (value == "zh_cn" || value == "en_us" || value == "zh_tw")) {
-      options.languageCode = value == "zh_cn" ? 0 : value == "en_us" ? 1 : 2;
-      ++i;
-    } else if (a == "--os" && (value == "64" || value == "32")) {
-      options.is64 = value == "64";
-      ++i;
-    } else if (target.empty() && !a.empty() && a[0] != '-') {
-      target = a;
-    } else {
-      return Usage("unexpected argument " + a + (value.empty() ? "" : " " + value));
-    }
-  }
-  if (target.empty()) return Usage("needs a package folder or script");
+  options.uninstall = a.Value("--mode") == "uninstall";
+  const std::string lang = a.Has("--lang") ? a.Value("--lang") : "en_us";
+  options.languageCode = lang == "zh_cn" ? 0 : lang == "en_us" ? 1 : 2;
+  options.is64 = a.Value("--os") != "32";
+
+  const std::string& target = a.positional[0];
   ScriptInput input;
-  std::string problem;
-  if (!ReadScriptInput(target, &input, &problem)) {
-    std::fprintf(stderr, "cxpack: %s: %s\n", target.c_str(), problem.c_str());
-    return 1;
-  }
+  if (!ReadScriptInput(target, &input, &problem)) return Failed(target, problem);
   Plan plan;
-  if (MakePlan(input.bytes, options, &plan, &problem) != 0) {
-    std::fprintf(stderr, "cxpack: %s: %s\n", input.label.c_str(), problem.c_str());
-    return 1;
-  }
-  const std::string text = json ? FormatPlanJson(plan) : FormatPlanText(plan);
+  if (MakePlan(input.bytes, options, &plan, &problem) != 0)
+    return ReportUnplannable(target, input, problem);
+  const std::string text = a.Has("--json") ? FormatPlanJson(plan) : FormatPlanText(plan);
   std::fputs(text.c_str(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return std::fflush(stdout) == 0 ? 0 : kExitFailed;
 }

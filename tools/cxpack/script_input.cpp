@@ -1,14 +1,38 @@
-// Finding the setup script of a package folder.
+// Finding the setup script of a package folder, a script file or a setup.
 #include "script_input.h"
 
 #include <filesystem>
 
+#include "archive_input.h"
+#include "cli_args.h"
 #include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/strings.h"
 #include "package/script_vocabulary.h"
+#include "authoring/setup_package.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kScriptInPackage = std::string(kPackageFilesFolder) + "/" + kScriptFileName;
+
+// Mapped, not read: a setup may be large and only its start is wanted.
+bool IsSetupProgram(const std::string& arg) {
+  MappedFile file;
+  return file.Open(Utf8ToUtf16(arg).c_str()) == CX_OK && IsProgramFile(ByteSpan(file.Data(), file.Size()));
+}
+
+bool ReadFromSetup(const std::string& arg, ScriptInput* in, std::string* problem) {
+  ArchiveInput archive;
+  if (!OpenArchiveInput(arg, 0, &archive, problem)) return false;
+  if (!ReadArchiveEntry(archive, kScriptPackagePath, &in->bytes))
+    return *problem = "its package has no " + kScriptInPackage, false;
+  in->label = JoinTyped(arg, kScriptInPackage);
+  return true;
+}
+
+}  // namespace
 
 bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* problem) {
   std::error_code ec;
@@ -17,19 +41,28 @@ bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* prob
   fs::path script;
   if (fs::is_directory(given, ec)) {
     script = given / kPackageFilesFolder / kScriptFileName;
-    in.label = std::string(kPackageFilesFolder) + "/" + kScriptFileName;
+    in.label = JoinTyped(arg, kScriptInPackage);
+    in.typedFolder = arg;
     in.packageDir = Utf8ToUtf16(arg);
     if (!fs::is_regular_file(script, ec)) {
-      *problem = "no " + in.label + " in this folder";
+      *problem = std::string("no ") + kScriptInPackage + " in this folder (cxpack init writes a package)";
       return false;
     }
   } else if (fs::is_regular_file(given, ec)) {
+    if (IsSetupProgram(arg)) {
+      if (!ReadFromSetup(arg, &in, problem)) return false;
+      *out = std::move(in);
+      return true;
+    }
     script = given;
     in.label = arg;
     // A script inside its package: PACKAGE_DIR/PackageFiles/SetupScript.xml.
     const fs::path folder = fs::absolute(given, ec).parent_path();
-    if (!ec && StrCompareNoCaseA(folder.filename().u8string().c_str(), kPackageFilesFolder) == 0)
+    if (!ec && StrCompareNoCaseA(folder.filename().u8string().c_str(), kPackageFilesFolder) == 0) {
       in.packageDir = Utf8ToUtf16(folder.parent_path().u8string());
+      const fs::path typed = given.parent_path().parent_path();
+      in.typedFolder = typed.empty() ? "." : typed.u8string();
+    }
   } else {
     *problem = "no such file or folder";
     return false;
@@ -40,4 +73,8 @@ bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* prob
   }
   *out = std::move(in);
   return true;
+}
+
+std::string TypedPackagePath(const ScriptInput& input, const std::string& inside) {
+  return JoinTyped(input.typedFolder, inside);
 }
