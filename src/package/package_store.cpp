@@ -1,6 +1,8 @@
 // The package folder filled on demand from the archive.
 #include "package/package_store.h"
 
+#include <thread>
+
 #include "common/file_io.h"
 
 namespace {
@@ -61,19 +63,32 @@ bool IsBelow(const std::u16string& key, const std::u16string& folder) {
 }  // namespace
 
 bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
-                        const std::u16string& folder, std::string* reason) {
+                        const std::u16string& folder, std::string* reason, PackageKind kind) {
   if (folder.empty()) {
     if (reason) *reason = "no package folder";
     return false;
   }
   PackageArchive archive;
-  if (!archive.Attach(data, size)) {
-    if (reason) *reason = "no archive bytes";
-    return false;
-  }
-  archive.SetNameCodePage(codePage);
+  std::unique_ptr<CompressedPackage> compressed;
   std::vector<PackageEntry> entries;
-  if (!archive.ReadFileTable(&entries, reason)) return false;
+  if (kind == PackageKind::kCompressed) {
+    compressed = std::make_unique<CompressedPackage>();
+    if (!compressed->Attach(data, size)) {
+      if (reason) *reason = "no package bytes";
+      return false;
+    }
+    compressed->SetNameCodePage(codePage);
+    if (!compressed->ReadFileTable(&entries, reason) ||
+        !compressed->Verify(std::thread::hardware_concurrency(), reason))
+      return false;
+  } else {
+    if (!archive.Attach(data, size)) {
+      if (reason) *reason = "no archive bytes";
+      return false;
+    }
+    archive.SetNameCodePage(codePage);
+    if (!archive.ReadFileTable(&entries, reason)) return false;
+  }
 
   std::vector<std::u16string> keys;
   std::unordered_map<std::u16string, size_t> files;
@@ -94,6 +109,7 @@ bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
   }
 
   archive_ = archive;
+  compressed_ = std::move(compressed);
   data_ = static_cast<const uint8_t*>(data);
   size_ = size;
   folder_ = folder;
@@ -119,14 +135,22 @@ bool PackageStore::RelativePath(const std::u16string& path, std::u16string* rela
   return true;
 }
 
-bool PackageStore::FileBytes(size_t index, ArchiveFile* file) const {
-  const PackageEntry& e = entries_[index];
+PackageStore::ArchiveFile PackageStore::FileAt(size_t index) const {
+  return {entries_[index].offset, entries_[index].size};
+}
+
+CxResult PackageStore::Stream(const ArchiveFile& file, const ByteSink& sink) {
+  if (!open_) return CX_E_BAD_DATA;
+  if (compressed_) return compressed_->Stream(file.offset, file.size, sink);
   // The table was checked at Open; the bounds are checked again because
   // these bytes leave the process.
-  if (e.offset > size_ || e.size > size_ - e.offset) return false;
-  file->data = data_ + e.offset;
-  file->size = e.size;
-  return true;
+  if (file.offset > size_ || file.size > size_ - file.offset) return CX_E_BAD_DATA;
+  return sink(data_ + file.offset, file.size) ? CX_OK : CX_E_FAIL;
+}
+
+bool PackageStore::Extract(const std::vector<PackageEntry>& entries) {
+  return compressed_ ? compressed_->Extract(entries, u"", folder_)
+                     : archive_.Extract(entries, u"", folder_);
 }
 
 CxResult PackageStore::ExtractFile(const std::u16string& path) {
@@ -148,7 +172,7 @@ CxResult PackageStore::ExtractFile(const std::u16string& path) {
     }
   }
   state_[i] = kAttempted;
-  if (!archive_.Extract({entries_[i]}, u"", folder_)) return CX_E_FAIL;
+  if (!Extract({entries_[i]})) return CX_E_FAIL;
   state_[i] = kExtracted;
   return CX_OK;
 }
@@ -179,7 +203,7 @@ CxResult PackageStore::EnsureFolder(const std::u16string& key) {
     batch.push_back(entries_[i]);
     indexes.push_back(i);
   }
-  if (!batch.empty() && !archive_.Extract(batch, u"", folder_)) return CX_E_FAIL;
+  if (!batch.empty() && !Extract(batch)) return CX_E_FAIL;
   for (size_t i : indexes) state_[i] = kExtracted;
   ensured_.insert(key);
   return CX_OK;
@@ -220,7 +244,8 @@ bool PackageStore::FindUnextracted(const std::u16string& path, ArchiveFile* file
   if (!file || !RelativePath(path, &relative)) return false;
   auto found = files_.find(Folded(relative));
   if (found == files_.end() || state_[found->second] != kUntouched) return false;
-  return FileBytes(found->second, file);
+  *file = FileAt(found->second);
+  return true;
 }
 
 bool PackageStore::IsArchiveFolder(const std::u16string& path) const {
@@ -241,7 +266,7 @@ bool PackageStore::ListFolder(const std::u16string& path, std::vector<TreeItem>*
     TreeItem item;
     item.path = Join(NormalParts(e.path), depth, u'\\');
     if (!e.path.empty() && e.path.back() == u'\\') item.path += u'\\';
-    else if (!FileBytes(i, &item.file)) return false;
+    else item.file = FileAt(i);
     found.push_back(std::move(item));
   }
   items->swap(found);

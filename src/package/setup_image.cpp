@@ -64,8 +64,8 @@ PeResource VersionSlot(const std::vector<PeResource>& resources) {
 bool IsReplaced(const PeResource& r) {
   if (r.type.IsText()) return false;
   if (r.type.id == kResourceTypeVersion) return true;
-  return r.type.id == kSetupPackageResourceType && !r.name.IsText() &&
-         r.name.id == kSetupPackageResourceId;
+  return (r.type.id == kSetupPackageResourceType || r.type.id == kSetupCompressedPackageResourceType) &&
+         !r.name.IsText() && r.name.id == kSetupPackageResourceId;
 }
 
 void PadTo(std::string* out, uint32_t alignment) {
@@ -75,7 +75,7 @@ void PadTo(std::string* out, uint32_t alignment) {
 }  // namespace
 
 CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionTexts& texts,
-                         std::string* out, std::string* error) {
+                         std::string* out, std::string* error, uint16_t packageType) {
   if (!out) return CX_E_INVALID_ARG;
   uint64_t productVersion = 0;
   if (ParseVersionString(texts.version.c_str(), &productVersion) != CX_DONE)
@@ -117,7 +117,7 @@ CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionText
   version.data = BuildVersionResource(record);
   resources.push_back(std::move(version));
   PeResource archive;
-  archive.type = ResourceKey::Id(kSetupPackageResourceType);
+  archive.type = ResourceKey::Id(packageType);
   archive.name = ResourceKey::Id(kSetupPackageResourceId);
   archive.view = package;
   resources.push_back(archive);

@@ -97,27 +97,43 @@ CxResult CopyOver(const U16& source, const U16& destination) {
   return ::CopyFileW(W(source), W(destination), FALSE) ? CX_OK : LastError();
 }
 
-// Writes `size` bytes as a new file. Like a copy, the file gets the security
+// Writes the content as a new file. Like a copy, the file gets the security
 // its folder hands down (no descriptor given). A failed write removes the
 // partial file.
-CxResult WriteOver(const uint8_t* bytes, uint32_t size, const U16& destination) {
+CxResult WriteOver(const FileContent& content, const U16& destination) {
   ScopedFileHandle file(::CreateFileW(W(destination), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastError();
-  // Pieces bound what the system buffers at once for one call.
-  constexpr uint32_t kPiece = 8u << 20;
-  for (uint32_t done = 0; done < size;) {
-    const DWORD piece = size - done < kPiece ? size - done : kPiece;
-    DWORD put = 0;
-    if (!::WriteFile(file.Get(), bytes + done, piece, &put, nullptr) || put != piece) {
-      CxResult r = LastError();
-      file.Reset();
-      ::DeleteFileW(W(destination));
-      return r;
+  // Pieces bound what the system buffers at once for one call. Never more
+  // than the declared size is written.
+  constexpr size_t kPiece = 8u << 20;
+  uint32_t done = 0;
+  CxResult failure = CX_OK;
+  const ByteSink put = [&](const uint8_t* bytes, size_t size) {
+    if (size > content.size - done) {
+      failure = CX_E_BAD_DATA;
+      return false;
     }
-    done += piece;
+    for (size_t at = 0; at < size;) {
+      const DWORD piece = DWORD(size - at < kPiece ? size - at : kPiece);
+      DWORD written = 0;
+      if (!::WriteFile(file.Get(), bytes + at, piece, &written, nullptr) || written != piece) {
+        failure = LastError();
+        return false;
+      }
+      at += piece;
+    }
+    done += uint32_t(size);
+    return true;
+  };
+  CxResult r = content.write(put);
+  if (failure != CX_OK) r = failure;
+  if (r == CX_OK && done != content.size) r = CX_E_BAD_DATA;
+  if (r != CX_OK) {
+    file.Reset();
+    ::DeleteFileW(W(destination));
   }
-  return CX_OK;
+  return r;
 }
 
 // The destination exists and may be in use. The old file is moved out of
@@ -267,12 +283,11 @@ CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int co
   return ReplaceExisting([&src](const U16& to) { return CopyOver(src, to); }, dst, restartFlag);
 }
 
-CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
-                              uint32_t* restartFlag) {
+CxResult ReplaceFileWithContent(const FileContent& content, const char16_t* destination,
+                                uint32_t* restartFlag) {
   if (restartFlag) *restartFlag = 0;
-  if ((!bytes && size) || !destination || !*destination) return CX_E_INVALID_ARG;
-  const uint8_t* data = static_cast<const uint8_t*>(bytes);
-  auto write = [data, size](const U16& to) { return WriteOver(data, size, to); };
+  if (!content.write || !destination || !*destination) return CX_E_INVALID_ARG;
+  auto write = [&content](const U16& to) { return WriteOver(content, to); };
   U16 dst = destination;
   // One look serves both checks: a tree copy makes thousands of these calls.
   const DWORD attributes = ::GetFileAttributesW(W(dst));

@@ -17,6 +17,7 @@
 #include "common/file_io.h"
 #include "common/version_number.h"
 #include "common/wstring.h"
+#include "package/compressed_package_writer.h"
 #include "package/package_writer.h"
 #include "package/pe_image.h"
 #include "package/setup_image.h"
@@ -33,7 +34,8 @@ constexpr char kScriptPath[] = "PackageFiles/SetupScript.xml";
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr,
-               "cxpack: %s\nusage: cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n",
+               "cxpack: %s\nusage: cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
+               "                    [--compress]\n",
                problem.c_str());
   return kExitUsage;
 }
@@ -51,6 +53,7 @@ struct BuildOptions {
   std::string stub;
   uint32_t codePage = kPackAsciiOnly;
   bool lint = true;  // --no-lint: for test packages that are faulty on purpose
+  bool compress = false;
 };
 
 std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions* o) {
@@ -70,6 +73,8 @@ std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions
       }
     } else if (a == "--no-lint") {
       o->lint = false;
+    } else if (a == "--compress") {
+      o->compress = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return "unknown option " + a;
     } else if (o->packageDir.empty()) {
@@ -193,10 +198,14 @@ int RunBuild(const std::vector<std::string>& args) {
     if (stub.Open(Utf8ToUtf16(o.stub).c_str()) != CX_OK) return Failed(o.stub, "cannot read");
     if (stub.Size() > kPeMaxFileBytes) return Failed(o.stub, "larger than a setup program can be");
     std::string archive;
-    const CxResult packed = PackFolder(Utf8ToUtf16(o.packageDir), o.codePage, &archive, &reason);
+    const CxResult packed =
+        o.compress ? PackFolderCompressed(Utf8ToUtf16(o.packageDir), o.codePage, CompressOptions(),
+                                          &archive, &reason)
+                   : PackFolder(Utf8ToUtf16(o.packageDir), o.codePage, &archive, &reason);
     if (packed != CX_OK) return FailedInFolder(o.packageDir, reason);
-    const CxResult built = BuildSetupImage(ByteSpan(stub.Data(), stub.Size()), ByteSpan(archive),
-                                           texts, &image, &reason);
+    const CxResult built = BuildSetupImage(
+        ByteSpan(stub.Data(), stub.Size()), ByteSpan(archive), texts, &image, &reason,
+        o.compress ? kSetupCompressedPackageResourceType : kSetupPackageResourceType);
     if (built == CX_E_DEST_TOO_SMALL) return Failed(o.packageDir, reason);
     if (built != CX_OK) return Failed(o.stub, reason);
   }

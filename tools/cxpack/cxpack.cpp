@@ -1,26 +1,29 @@
-// cxpack: packs a folder tree into a package archive, lists an archive and
-// extracts it, exactly as the setup program reads it.
+// cxpack: packs a folder tree into a package (an archive, or compressed),
+// lists a package and extracts it, exactly as the setup program reads it.
 //
-//   cxpack pack DIR -o FILE [--codepage 1252|936]
+//   cxpack pack DIR -o FILE [--codepage 1252|936] [--compress]
 //   cxpack list FILE [--codepage 1252|936]
 //   cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]
-//   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]
-//   cxpack lint PACKAGE_DIR|SCRIPT      (lint_command.h)
-//   cxpack plan PACKAGE_DIR|SCRIPT ...  (plan_command.h)
+//   cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint] [--compress]
+//   cxpack lint PACKAGE_DIR|PACKAGE|SCRIPT      (lint_command.h)
+//   cxpack plan PACKAGE_DIR|PACKAGE|SCRIPT ...  (plan_command.h)
 //   cxpack cert FILE...                 (cxpack_cert.h)
 //
 // Exit status: 0 done, 1 failed (message "cxpack: FILE: reason"), 2 usage.
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "common/codepage.h"
 #include "lint_command.h"
 #include "plan_command.h"
 #include "common/file_io.h"
-#include "package/package_archive.h"
+#include "package/compressed_package_writer.h"
 #include "package/package_writer.h"
 #include "build_command.h"
+#include "package_file.h"
 #include "tools/cxpack/cxpack_cert.h"
 
 namespace {
@@ -29,22 +32,25 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "usage: cxpack pack DIR -o FILE [--codepage 1252|936]\n"
+    "usage: cxpack pack DIR -o FILE [--codepage 1252|936] [--compress]\n"
     "       cxpack list FILE [--codepage 1252|936]\n"
     "       cxpack extract FILE DEST [--only PATH] [--codepage 1252|936]\n"
     "       cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
-    "       cxpack lint PACKAGE_DIR|SCRIPT [--codepage 1252|936]\n"
-    "       cxpack plan PACKAGE_DIR|SCRIPT [--mode install|uninstall] [--lang L] [--os 64|32] [--json]\n"
+    "                    [--compress]\n"
+    "       cxpack lint PACKAGE_DIR|PACKAGE|SCRIPT [--codepage 1252|936]\n"
+    "       cxpack plan PACKAGE_DIR|PACKAGE|SCRIPT [--mode install|uninstall] [--lang L] [--os 64|32] [--json]\n"
     "       cxpack cert FILE...\n"
     "\n"
-    "pack     stores the contents of DIR as the archive's top level; names must be\n"
-    "         ASCII unless a code page is given\n"
-    "list     prints PATH<TAB>SIZE per entry in reading order\n"
+    "pack     stores the contents of DIR as the package's top level; names must be\n"
+    "         ASCII unless a code page is given; --compress writes the compressed\n"
+    "         package (Zstandard) instead of the archive\n"
+    "list     prints PATH<TAB>SIZE per entry in reading order (either kind)\n"
     "extract  writes the entries below DEST; --only takes one entry path\n"
     "         (compared ignoring case), e.g. \\PackageFiles\\SetupScript.xml\n"
     "build    writes a setup program: the stub (default: cxsetup_stub.exe beside\n"
     "         cxpack) with the package folder embedded and a version record from\n"
-    "         its SetupInfo; the same inputs give the same bytes (lint runs first)\n"
+    "         its SetupInfo; the same inputs give the same bytes (lint runs first);\n"
+    "         --compress embeds the compressed package\n"
     "lint     reports the script's faults as FILE:LINE:COL: error|warning: message\n"
     "plan     prints what a run will do, action by action, without doing it\n"
     "cert     prints the key algorithm of DER certificates, as certificate removal\n"
@@ -65,6 +71,7 @@ struct Options {
   std::string output;
   std::string only;
   uint32_t codePage = kPackAsciiOnly;
+  bool compress = false;
   bool help = false;
 };
 
@@ -75,6 +82,8 @@ std::string ParseOptions(const std::vector<std::string>& args, Options* o) {
     const bool hasValue = i + 1 < args.size();
     if (a == "--help" || a == "-h") {
       o->help = true;
+    } else if (a == "--compress") {
+      o->compress = true;
     } else if (a == "-o" || a == "--only" || a == "--codepage") {
       if (!hasValue) return a + " needs a value";
       const std::string& v = args[++i];
@@ -98,62 +107,49 @@ std::string ParseOptions(const std::vector<std::string>& args, Options* o) {
 
 std::u16string Wide(const std::string& utf8) { return Utf8ToUtf16(utf8); }
 
-// The archive is mapped, not read: packages run to hundreds of MiB.
-bool ReadArchive(const std::string& file, uint32_t codePage, MappedFile* bytes,
-                 std::vector<PackageEntry>* entries, PackageArchive* archive, std::string* reason) {
-  if (bytes->Open(Wide(file).c_str()) != CX_OK) {
-    *reason = "cannot read";
-    return false;
-  }
-  if (!archive->Attach(bytes->Data(), bytes->Size())) {
-    *reason = "empty file";
-    return false;
-  }
-  // kPackAsciiOnly leaves the reader on the system ANSI code page.
-  if (codePage != kPackAsciiOnly) archive->SetNameCodePage(codePage);
-  return archive->ReadFileTable(entries, reason);
-}
-
 int Pack(const Options& o) {
   if (o.positional.size() != 2 || o.output.empty() || !o.only.empty())
     return Usage("pack takes DIR and -o FILE");
   std::string error;
-  CxResult r = PackFolderToFile(Wide(o.positional[1]), o.codePage, Wide(o.output), &error);
+  CxResult r = CX_OK;
+  if (o.compress) {
+    std::string package;
+    r = PackFolderCompressed(Wide(o.positional[1]), o.codePage, CompressOptions(), &package, &error);
+    if (r == CX_OK && WriteWholeFile(Wide(o.output).c_str(), package.data(), package.size()) != CX_OK) {
+      std::error_code ec;
+      std::filesystem::remove(std::filesystem::path(Wide(o.output)), ec);  // no half package
+      return Failed(o.output, "cannot write");
+    }
+  } else {
+    r = PackFolderToFile(Wide(o.positional[1]), o.codePage, Wide(o.output), &error);
+  }
   if (r == CX_E_OPEN_FAILED) return Failed(o.output, error);
   if (r != CX_OK) return FailedInFolder(o.positional[1], error);
   return 0;
 }
 
 int List(const Options& o) {
-  if (o.positional.size() != 2 || !o.output.empty() || !o.only.empty())
+  if (o.positional.size() != 2 || !o.output.empty() || !o.only.empty() || o.compress)
     return Usage("list takes FILE");
-  MappedFile bytes;
+  PackageFile package;
   std::string reason;
-  std::vector<PackageEntry> entries;
-  PackageArchive archive;
-  if (!ReadArchive(o.positional[1], o.codePage, &bytes, &entries, &archive, &reason))
-    return Failed(o.positional[1], reason);
-  for (const PackageEntry& e : entries)
+  if (!package.Open(o.positional[1], o.codePage, &reason)) return Failed(o.positional[1], reason);
+  for (const PackageEntry& e : package.Entries())
     std::printf("%s\t%u\n", Utf16ToUtf8(e.path).c_str(), unsigned(e.size));
   return std::fflush(stdout) == 0 ? 0 : kExitFailed;
 }
 
 int ExtractCommand(const Options& o) {
-  if (o.positional.size() != 3 || !o.output.empty()) return Usage("extract takes FILE and DEST");
-  MappedFile bytes;
+  if (o.positional.size() != 3 || !o.output.empty() || o.compress)
+    return Usage("extract takes FILE and DEST");
+  PackageFile package;
   std::string reason;
-  std::vector<PackageEntry> entries;
-  PackageArchive archive;
-  if (!ReadArchive(o.positional[1], o.codePage, &bytes, &entries, &archive, &reason))
-    return Failed(o.positional[1], reason);
+  if (!package.Open(o.positional[1], o.codePage, &reason)) return Failed(o.positional[1], reason);
   const std::u16string dest = Wide(o.positional[2]);
   CxResult rc = CreateFolder(dest.c_str());
   if (rc != CX_OK && rc != CX_WIN_ERROR_ALREADY_EXISTS)
     return Failed(o.positional[2], "cannot create the folder");
-  archive.SetEntryFileWriter([&bytes](const std::u16string& path, uint32_t offset, uint32_t size) {
-    return bytes.CopyRegionToFile(offset, size, path.c_str());
-  });
-  if (!archive.Extract(entries, Wide(o.only), dest, &reason)) return Failed(o.positional[1], reason);
+  if (!package.Extract(Wide(o.only), dest, &reason)) return Failed(o.positional[1], reason);
   return 0;
 }
 

@@ -9,7 +9,7 @@
 
 namespace {
 const char kLintUsage[] =
-    "usage: cxpack lint PACKAGE_DIR|SCRIPT [--codepage 1252|936]\n"
+    "usage: cxpack lint PACKAGE_DIR|PACKAGE|SCRIPT [--codepage 1252|936]\n"
     "prints FILE:LINE:COL: error|warning: message per finding; --codepage is the\n"
     "code page the package's file names must fit (as for pack; none: ASCII only)\n";
 }  // namespace
@@ -37,7 +37,7 @@ int LintCommand(const std::vector<std::string>& args) {
   }
   ScriptInput input;
   std::string problem;
-  if (!ReadScriptInput(target, &input, &problem)) {
+  if (!ReadScriptInput(target, &input, &problem, codePage)) {
     std::fprintf(stderr, "cxpack: %s: %s\n", target.c_str(), problem.c_str());
     return 1;
   }

@@ -9,7 +9,7 @@
 namespace {
 
 const char kPlanUsage[] =
-    "usage: cxpack plan PACKAGE_DIR|SCRIPT [--mode install|uninstall]\n"
+    "usage: cxpack plan PACKAGE_DIR|PACKAGE|SCRIPT [--mode install|uninstall]\n"
     "                   [--lang zh_cn|en_us|zh_tw] [--os 64|32] [--json]\n"
     "prints the mode's list and then its finish list as the setup would carry\n"
     "them out on a standard Windows (defaults: install, en_us, 64)\n";
