@@ -56,6 +56,7 @@ bool CompressedPackage::Attach(const void* data, size_t size) {
   frames_.clear();
   contentSize_ = 0;
   verified_ = false;
+  ahead_.reset();
   return true;
 }
 
@@ -180,7 +181,7 @@ bool CompressedPackage::ReadFileTable(std::vector<PackageEntry>* entries, std::s
   frames_.swap(frames);
   contentSize_ = content;
   verified_ = false;
-  reader_.Stop();  // a frame index of the old table means nothing now
+  ahead_.reset();  // it read the frames of the old table
   entries->swap(found);
   return true;
 }
@@ -201,39 +202,19 @@ bool CompressedPackage::Verify(unsigned threads, std::string* reason) {
   for (std::thread& t : pool) t.join();
   if (failed) return Fail(reason, "frame damaged");
   verified_ = true;
+  ahead_.reset();  // later reads skip the checksums
   return true;
 }
 
 CxResult CompressedPackage::Stream(uint32_t offset, uint32_t size, const ByteSink& sink) {
   if (uint64_t(offset) + size > contentSize_) return CX_E_BAD_DATA;
-  // The frame holding `offset`: the last one starting at or before it.
-  auto it = std::upper_bound(frames_.begin(), frames_.end(), offset,
-                             [](uint32_t at, const Frame& f) { return at < f.contentStart; });
-  size_t index = size_t(it - frames_.begin()) - (it == frames_.begin() ? 0 : 1);
-  uint64_t at = offset;
-  uint32_t left = size;
-  while (left > 0) {
-    // Skip empty frames; `at` always lies inside the content here.
-    while (at >= uint64_t(frames_[index].contentStart) + frames_[index].contentSize) ++index;
-    const Frame& f = frames_[index];
-    const uint64_t within = at - f.contentStart;
-    // Go on from where the last read stopped when it lies at or before `at`
-    // in the same frame; otherwise decode the frame from its start.
-    if (!reader_.Active() || readerFrame_ != index || reader_.Position() > within) {
-      CxResult r = reader_.Begin(FrameBytes(index), f.contentSize, !verified_);
-      if (r != CX_OK) return r;
-      readerFrame_ = index;
-    }
-    CxResult r = reader_.Read(within - reader_.Position(), nullptr);
-    if (r != CX_OK) return r;
-    const uint64_t inFrame = f.contentSize - within;
-    const uint32_t take = uint32_t(left < inFrame ? left : inFrame);
-    r = reader_.Read(take, &sink);
-    if (r != CX_OK) return r;
-    at += take;
-    left -= take;
+  if (!ahead_) {
+    std::vector<ContentReadAhead::Frame> frames;
+    for (size_t i = 0; i < frames_.size(); ++i)
+      frames.push_back({FrameBytes(i), frames_[i].contentStart, frames_[i].contentSize});
+    ahead_ = std::make_unique<ContentReadAhead>(std::move(frames), !verified_);
   }
-  return CX_OK;
+  return ahead_->Read(offset, size, sink);
 }
 
 bool CompressedPackage::Extract(const std::vector<PackageEntry>& entries, const std::u16string& filter,

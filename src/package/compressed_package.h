@@ -1,8 +1,8 @@
 // The compressed package: the same folder tree as the archive of
 // package_archive.h, its files' bytes compressed with Zstandard. It travels
 // in a resource of its own (type 257), so a program that only knows the
-// archive never takes it for one. README.md ("The compressed package")
-// describes every field; in short:
+// archive never takes it for one. docs/compressed-format.md describes every
+// field and why it is so; in short:
 //
 //   header    "CXPKZST1", then where the table frame lies and its size
 //   frames    zstd frames, each with its content size and checksum; their
@@ -21,18 +21,22 @@
 // the content, so PackageEntry lists look the same for both kinds.
 //
 // Decoding keeps one zstd window of at most 2^kZstdMaxWindowLog bytes per
-// decoder (zstd_frame_reader.h), and reads in content order continue where
-// the last read stopped, so extracting a folder or copying a tree decodes
-// each frame once. Not thread-safe (Verify uses threads of its own).
+// decoder (zstd_frame_reader.h). Reads go through a ContentReadAhead, which
+// decodes on a thread of its own a little ahead: reads in content order
+// continue where the last one stopped, so extracting a folder or copying a
+// tree decodes each frame once, while the caller writes. Not thread-safe
+// (Verify and the read-ahead use threads of their own).
 // Portable: extraction writes through file_io.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/codepage.h"
 #include "common/result_codes.h"
+#include "package/content_read_ahead.h"
 #include "package/package_archive.h"
 #include "package/zstd_frame_reader.h"
 
@@ -88,6 +92,5 @@ class CompressedPackage {
   std::vector<Frame> frames_;
   uint64_t contentSize_ = 0;
   bool verified_ = false;
-  ZstdFrameReader reader_;
-  size_t readerFrame_ = 0;  // the frame reader_ is in, when active
+  std::unique_ptr<ContentReadAhead> ahead_;  // made by the first Stream
 };
