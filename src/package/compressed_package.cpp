@@ -190,6 +190,7 @@ bool CompressedPackage::Verify(unsigned threads, std::string* reason) {
   if (!data_) return Fail(reason, "no package attached");
   std::atomic<size_t> next{0};
   std::atomic<bool> failed{false};
+  threads = std::min(threads, kCompressedMaxDecoders);
   const size_t helpers = std::min<size_t>(threads > 1 ? threads - 1 : 0, frames_.size());
   std::vector<std::thread> pool;
   try {

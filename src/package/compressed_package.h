@@ -45,6 +45,8 @@ constexpr char kCompressedPackageMagic[] = "CXPKZST1";  // 8 bytes, no terminato
 constexpr size_t kCompressedHeaderBytes = 20;
 constexpr uint32_t kCompressedNoParent = 0xFFFFFFFF;
 constexpr uint32_t kCompressedMaxTableBytes = 64u << 20;
+// Verify decodes on at most this many threads: each decoder holds a window.
+constexpr unsigned kCompressedMaxDecoders = 2;
 
 // True when `bytes` start like a compressed package (its magic).
 bool LooksCompressed(const void* bytes, size_t size);
@@ -68,8 +70,9 @@ class CompressedPackage {
   // PackageArchive::ReadFileTable does, in table order. On failure returns
   // false, leaves `entries` untouched and says why in `reason`.
   bool ReadFileTable(std::vector<PackageEntry>* entries, std::string* reason = nullptr);
-  // Decodes every frame once, on up to `threads` threads, checking sizes and
-  // checksums; after ReadFileTable. Later reads skip the checksums.
+  // Decodes every frame once, on up to `threads` threads (at most
+  // kCompressedMaxDecoders), checking sizes and checksums; after
+  // ReadFileTable. Later reads skip the checksums.
   bool Verify(unsigned threads, std::string* reason = nullptr);
 
   // Hands the content bytes [offset, offset+size) to `sink` in order.

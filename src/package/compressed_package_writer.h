@@ -23,7 +23,7 @@
 
 struct CompressOptions {
   int level = 19;                    // zstd level
-  uint32_t frameBytes = 4u << 20;    // content of one frame, at most
+  uint32_t frameBytes = 64u << 20;   // content of one frame, at most
   unsigned threads = 0;              // 0: one per processor
 };
 

@@ -14,10 +14,10 @@
 #include "common/result_codes.h"
 #include "package/byte_reader.h"
 
-// The largest window a package frame may use: 2^23 bytes (8 MiB). A decoder
-// holds one window, so this bounds the memory decoding takes, whatever the
-// package's size.
-constexpr int kZstdMaxWindowLog = 23;
+// The largest window a package frame may use: 2^24 bytes (16 MiB). A
+// decoder holds one window, so this bounds the memory decoding takes,
+// whatever the package's size.
+constexpr int kZstdMaxWindowLog = 24;
 
 // The header checks alone, without decoding: `frame` must be exactly one
 // zstd frame (its blocks end at its last byte) declaring `contentSize`, a
