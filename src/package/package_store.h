@@ -4,7 +4,7 @@
 // read and checked when the store opens, so a damaged package still fails
 // before any action runs. It is an archive (package_archive.h) or a
 // compressed package (compressed_package.h), whose frames are moreover all
-// decoded once at open, on every processor, to check their sizes and
+// decoded once at open, on two processors, to check their sizes and
 // checksums; its files are decoded again on their way to disk.
 //
 // What lands on disk, and when:

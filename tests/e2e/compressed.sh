@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
-# A setup whose package is compressed: each kind of damage to the package
-# fails an unattended run with exit code 1620 and the damaged-package log
-# line, with nothing installed and no package folder left; the sound setup
-# installs its tree (an empty file, an empty folder, a 1-byte file, a file
-# larger than the decoder's window) byte for byte, and the large file copied
-# alone too.
+# Compressed packages under Wine. cxpack.exe packs the end-to-end package
+# compressed, lists it and extracts it as it was. Each kind of damage to a
+# setup's compressed package fails an unattended run with exit code 1620 and
+# the damaged-package log line, with nothing installed and no package
+# folder left. The sound setup installs its tree (an empty file, an empty
+# folder, a 1-byte file, a file larger than the decoder's window) byte for
+# byte, and the large file copied alone too.
 . "$(dirname "$0")/lib.sh"
 e2e_begin compressed en_US.UTF-8
 dir="$DRIVE_C/Program Files (x86)/KOVA/CorvexaCompressed"
 files="$CX_COMPRESSED_PACKAGE/PackageFiles/Files"
 stub=$(install_setup "$CX_SETUP_STUB" stub.exe)
+
+log "cxpack.exe: pack --compress, list, extract"
+cxpack() { wine "$CX_CXPACK_EXE" "$@" 2>&1 | tr -d '\r'; }
+out="$DRIVE_C/e2e/extracted"
+cxpack pack "Z:$CX_COMPRESSED_PACKAGE" -o 'C:\e2e\package.cxz' --compress
+[ -f "$DRIVE_C/e2e/package.cxz" ] || fail "cxpack.exe wrote no package"
+listed=$(cxpack list 'C:\e2e\package.cxz')
+grep -qx '\\PackageFiles\\Files\\Empty\\.0' <<<"${listed//$'\t'/.}" || fail "the list lacks the empty folder: $listed"
+cxpack extract 'C:\e2e\package.cxz' 'C:\e2e\extracted'
+diff -r "$CX_COMPRESSED_PACKAGE" "$out" || fail "what cxpack.exe extracted differs from the package folder"
+echo "  ok: packed, listed and extracted under Wine, byte for byte"
 
 for kind in checksum truncated size bomb table; do
   log "damaged package: $kind"
