@@ -5,6 +5,8 @@ SHELL := /bin/bash
 FUZZ_SECONDS ?= 60
 PACKAGE_DIR ?= examples/sample-product
 OUT ?= out/setup.exe
+# COMPRESS=1: `make setup` embeds the package compressed (cxpack build --compress).
+COMPRESS ?=
 # Authenticode signing of `make setup`'s result: both or neither.
 SIGN_CERT ?=
 SIGN_KEY ?=
@@ -67,7 +69,7 @@ setup: deps
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows --target $(SETUP_TARGETS)
 	@mkdir -p "$(dir $(abspath $(OUT)))"
-	@build/host/tools/cxpack/cxpack build "$(SETUP_PACKAGE)" -o "$(OUT)" --stub build/windows/cxsetup_stub.exe
+	@build/host/tools/cxpack/cxpack build "$(SETUP_PACKAGE)" -o "$(OUT)" --stub build/windows/cxsetup_stub.exe $(if $(COMPRESS),--compress)
 	@echo "wrote $(OUT) from $(SETUP_PACKAGE)"
 	@if [ -n "$(SIGN_CERT)" ]; then \
 	  bash tools/sign-setup.sh "$(OUT)" "$(SIGN_CERT)" "$(SIGN_KEY)" $(if $(SIGN_TIMESTAMP_URL),"$(SIGN_TIMESTAMP_URL)"); fi

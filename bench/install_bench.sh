@@ -1,27 +1,41 @@
 #!/usr/bin/env bash
-# Install benchmark: cxsetup against NSIS (no compression and zlib) and an
-# MSI (msitools' wixl, run by msiexec /qn), all installing the same generated
-# tree silently under Wine, each run in a fresh prefix (the prefix's creation
-# and the installer's copy into it are not timed), in interleaved rounds so
-# that a busy moment of the machine weighs on all of them alike. Every
-# installed tree is compared with the source.
+# Install benchmark: cxsetup, with its package as it is and compressed
+# (`cxpack build --compress`), against NSIS (no compression, zlib and solid
+# LZMA), an MSI (msitools' wixl, run by msiexec /qn) and `cp -r` (the
+# floor), all installing the same tree silently under Wine, each run in a
+# fresh prefix (the prefix's creation and the installer's copy into it are
+# not timed), in interleaved rounds so that a busy moment of the machine
+# weighs on all of them alike. Every installed tree is compared with the
+# source. Two trees: a generated one (2000 files in 140 folders, half of the
+# bytes incompressible) and real binaries, Wine's own i386 DLLs.
 #
-# Prints each installer's median time and range, its ratio to cxsetup, its
-# file size and the peak private memory (RssAnon) of its process; cxsetup's
-# time from start to the welcome page for the same package and a tiny one;
-# and whether the three targets are met.
+# Prints, per tree, each installer's median time and range, its ratio to
+# cxsetup /QUIET, the peak private memory (RssAnon) of its process, its file
+# size and the time its build took; cxsetup's time from start to the
+# welcome page; and the targets, met or not:
+#   size     compressed cxsetup file <= 1.05 x NSIS solid LZMA's
+#   speed    compressed cxsetup /QUIET <= 0.6 x NSIS without compression,
+#            and <= 1.5 x cp -r
+#   memory   peak RssAnon of cxsetup < 64 MiB
+#   welcome  the compressed package's welcome page <= 2 x a tiny package's
+#   build    cxpack build --compress <= makensis with solid LZMA
 #
-#   make bench-install            a 64 MiB tree, 3 rounds
+#   make bench-install            a 64 MiB generated tree and the DLLs, 3 rounds
 #   BENCH_FULL=1 make bench-install
-#                                 a 256 MiB tree and a 1 GiB cxsetup package
-# Knobs: BENCH_MIB (tree size), BENCH_HUGE_MIB (0: no huge package),
-# BENCH_ROUNDS, BENCH_WORK (work folder, kept between runs for its prefix).
+#                                 a 256 MiB generated tree, the DLLs, and a
+#                                 1 GiB cxsetup package of each kind
+# Knobs: BENCH_MIB (generated tree size), BENCH_HUGE_MIB (0: no huge
+# package), BENCH_ROUNDS, BENCH_TREES ("generated dlls"), BENCH_DLLS (the
+# folder of real binaries), BENCH_WORK (work folder, kept between runs for
+# its prefix).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 full=${BENCH_FULL:-0}
 mib=${BENCH_MIB:-$([ "$full" = 1 ] && echo 256 || echo 64)}
 huge_mib=${BENCH_HUGE_MIB:-$([ "$full" = 1 ] && echo 1024 || echo 0)}
 rounds=${BENCH_ROUNDS:-3}
+trees=${BENCH_TREES:-generated dlls}
+dlls=${BENCH_DLLS:-/usr/lib/i386-linux-gnu/wine/i386-windows}
 work=${BENCH_WORK:-$root/build/bench-install}
 watch="$root/bench/proc_watch.py"
 title="CxBench Setup"
@@ -47,7 +61,7 @@ mkdir -p "$work"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 export LANG=C.UTF-8
 
-# --- the tree -----------------------------------------------------------------
+# --- the trees -----------------------------------------------------------------
 # 2000 files in 140 folders (20 folders of 6 subfolders), half of the bytes
 # random (incompressible, like binaries), half repetitive text.
 make_tree() {  # DIR MIB FILES
@@ -82,6 +96,13 @@ for i, size in enumerate(sizes):
                 out.write(text[:size])
                 size -= len(text)
 EOF
+}
+
+# Real binaries: the DLLs and programs of Wine's 32-bit Windows side.
+copy_dlls() {  # DIR
+  rm -rf "$1"
+  [ -d "$dlls" ] || die "no folder of binaries at $dlls (BENCH_DLLS)"
+  cp -r "$dlls" "$1"
 }
 
 # A cxsetup package folder around a tree: one File action copies it whole.
@@ -125,29 +146,45 @@ make_cx_package() {  # DIR TREE
 EOF
 }
 
+# Seconds a command takes (wall clock).
+seconds() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }'
+}
+
 # cxsetup around a package folder: the optimised cxpack writes it into the
-# stub, built once in a build folder of the benchmark's own.
-build_cxsetup() {  # PACKAGE_DIR OUT
-  local b="$work/cmake" cxpack="$root/build/bench/tools/cxpack/cxpack"
+# stub, built once in a build folder of the benchmark's own. Prints the
+# seconds `cxpack build` took.
+cxpack="$root/build/bench/tools/cxpack/cxpack"
+stub="$work/cmake/cxsetup_stub.exe"
+build_cxsetup() {  # PACKAGE_DIR OUT [--compress]
   if [ ! -x "$cxpack" ]; then
     cmake --preset bench -S "$root" >/dev/null
     cmake --build "$root/build/bench" --target cxpack >/dev/null
   fi
-  if [ ! -f "$b/cxsetup_stub.exe" ]; then
-    cmake -S "$root" -B "$b" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  if [ ! -f "$stub" ]; then
+    cmake -S "$root" -B "$work/cmake" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
       -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
       -DCX_HOST_CXPACK="$cxpack" >/dev/null
-    cmake --build "$b" --target cxsetup_stub >/dev/null
+    cmake --build "$work/cmake" --target cxsetup_stub >/dev/null
   fi
-  "$cxpack" build "$1" -o "$2" --stub "$b/cxsetup_stub.exe" >/dev/null
+  seconds "$cxpack" build "$1" -o "$2" --stub "$stub" ${3:-}
 }
 
-build_nsis() {  # TREE OUT COMPRESSION(off|zlib)
+# Prints the seconds makensis took.
+build_nsis() {  # TREE OUT COMPRESSION(off|zlib|lzma)
   local nsi="$work/nsis-$3.nsi"
   {
     echo "Name \"CxBench\""
     echo "OutFile \"$2\""
-    [ "$3" = off ] && echo "SetCompress off" || echo "SetCompressor zlib"
+    case $3 in
+      off) echo "SetCompress off" ;;
+      zlib) echo "SetCompressor zlib" ;;
+      lzma) echo "SetCompressor /SOLID lzma" ;;
+    esac
     echo "InstallDir \"\$PROGRAMFILES\\CxBenchNsis\""
     echo "RequestExecutionLevel admin"
     echo "SilentInstall silent"
@@ -156,7 +193,7 @@ build_nsis() {  # TREE OUT COMPRESSION(off|zlib)
     echo "  File /r \"$1/*\""
     echo "SectionEnd"
   } >"$nsi"
-  makensis -V1 "$nsi" >/dev/null
+  seconds makensis -V1 "$nsi"
 }
 
 build_msi() {  # TREE OUT
@@ -223,26 +260,13 @@ for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
 [ -s "$displayfile" ] || die "Xvfb did not start"
 export DISPLAY=":$(tr -d '[:space:]' <"$displayfile")"
 
-# --- the installers --------------------------------------------------------------
-say "generating a $mib MiB tree"
-make_tree "$work/tree" "$mib" 2000
-say "building the installers"
-make_cx_package "$work/pkg-main" "$work/tree"
-build_cxsetup "$work/pkg-main" "$work/cxsetup.exe"
-make_cx_package "$work/pkg-tiny" ""
-build_cxsetup "$work/pkg-tiny" "$work/cxsetup-tiny.exe"
-build_nsis "$work/tree" "$work/nsis-none.exe" off
-build_nsis "$work/tree" "$work/nsis-zlib.exe" zlib
-build_msi "$work/tree" "$work/bench.msi"
-
 pf="drive_c/Program Files (x86)"
+tree=""  # the tree being measured
 # run_install NAME FILE TARGET_FOLDER ARGS... -> "seconds peak_kib marked" on
-# stdout. For cxsetup /S, "marked" is when Wine's tray window appears: the
-# silent run adds its icon (for the balloon) once the install is done.
+# stdout.
 run_install() {
-  local name=$1 file=$2 target=$3 mark=()
+  local name=$1 file=$2 target=$3
   shift 3
-  [ "${file#cxsetup}" != "$file" ] && [ "${*: -1}" = /S ] && mark=(--mark "Wine System Tray")
   export WINEPREFIX="$work/run"
   fresh_prefix "$WINEPREFIX"
   mkdir -p "$WINEPREFIX/drive_c/bench"
@@ -252,11 +276,19 @@ run_install() {
   local match=$file
   [ "${file##*.}" = msi ] && match=msiexec
   local line
-  line=$(python3 "$watch" --match "$match" "${mark[@]}" -- wine "$@") || die "$name failed: $line"
-  diff -r "$work/tree" "$WINEPREFIX/$pf/$target" >/dev/null || die "$name: the installed tree differs from the source"
+  line=$(python3 "$watch" --match "$match" -- wine "$@") || die "$name failed: $line"
+  diff -r "$tree" "$WINEPREFIX/$pf/$target" >/dev/null || die "$name: the installed tree differs from the source"
   echo "$line"
   wineserver -k 2>/dev/null || true
   unset WINEPREFIX
+}
+
+# The floor: the tree copied by cp -r into a fresh prefix's Program Files.
+run_copy() {
+  local to="$work/run"
+  fresh_prefix "$to"
+  sync
+  echo "$(seconds cp -r "$tree" "$to/$pf/CxBenchCopy") 0 -"
 }
 
 # welcome FILE -> seconds from start to the welcome page
@@ -275,71 +307,126 @@ welcome() {
   echo "$3"
 }
 
-names=("cxsetup /QUIET" "cxsetup /S" "NSIS, no compression" "NSIS, zlib" "MSI (wixl, msiexec /qn)")
-files=(cxsetup.exe cxsetup.exe nsis-none.exe nsis-zlib.exe bench.msi)
-declare -A times peaks
-welcome_main=() welcome_tiny=() cx_done=()
-for r in $(seq "$rounds"); do
-  say "round $r of $rounds"
-  for i in "${!names[@]}"; do
-    case $i in
-      0) out=$(run_install "${names[0]}" cxsetup.exe CxBench 'C:\bench\cxsetup.exe' /QUIET) ;;
-      1) out=$(run_install "${names[1]}" cxsetup.exe CxBench 'C:\bench\cxsetup.exe' /S) ;;
-      2) out=$(run_install "${names[2]}" nsis-none.exe CxBenchNsis 'C:\bench\nsis-none.exe' /S) ;;
-      3) out=$(run_install "${names[3]}" nsis-zlib.exe CxBenchNsis 'C:\bench\nsis-zlib.exe' /S) ;;
-      4) out=$(run_install "${names[4]}" bench.msi CxBenchMsi msiexec /i 'C:\bench\bench.msi' /qn) ;;
-    esac
-    set -- $out
-    times[$i]="${times[$i]:-} $1"
-    [ "$i" = 1 ] && cx_done+=("$3")
-    [ "$2" -gt "${peaks[$i]:-0}" ] && peaks[$i]=$2
-    say "  ${names[$i]}: $1 s, $(( $2 / 1024 )) MiB"
-  done
-  welcome_main+=("$(welcome cxsetup.exe)")
-  welcome_tiny+=("$(welcome cxsetup-tiny.exe)")
-  say "  welcome: $mib MiB ${welcome_main[-1]} s, tiny ${welcome_tiny[-1]} s"
-done
-
 median() { printf '%s\n' "$@" | sort -n | sed -n "$(( ($# + 1) / 2 ))p"; }
 lowest() { printf '%s\n' "$@" | sort -n | head -1; }
 highest() { printf '%s\n' "$@" | sort -n | tail -1; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-size_mib() { awk -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.0f", s / 1048576 }'; }
+size_mib() { awk -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", s / 1048576 }'; }
+# verdict VALUE OP LIMIT -> "met" or "NOT met"
+verdict() {
+  awk -v v="$1" -v l="$3" -v op="$2" 'BEGIN { ok = op == "<=" ? v <= l : v < l; print ok ? "met" : "NOT met" }'
+}
 
-cx_median=$(median ${times[0]})
-printf '\nTree: %s MiB in 2000 files, 140 folders, half incompressible; %s interleaved rounds, fresh prefix each.\n\n' "$mib" "$rounds"
-printf '| Installer | Median s (range) | vs cxsetup | Peak RssAnon | File |\n|---|---|---|---|---|\n'
-for i in "${!names[@]}"; do
-  m=$(median ${times[$i]})
-  printf '| %s | %.2f (%.2f-%.2f) | %s | %d MiB | %s MiB |\n' "${names[$i]}" "$m" \
-    "$(lowest ${times[$i]})" "$(highest ${times[$i]})" "$(ratio "$m" "$cx_median")" \
-    "$(( ${peaks[$i]} / 1024 ))" "$(size_mib "$work/${files[$i]}")"
-  if [ "$i" = 1 ]; then
-    m=$(median "${cx_done[@]}")
-    printf '| cxsetup /S, until its balloon | %.2f (%.2f-%.2f) | %s | | |\n' "$m" \
-      "$(lowest "${cx_done[@]}")" "$(highest "${cx_done[@]}")" "$(ratio "$m" "$cx_median")"
+# --- one tree: every installer built, then the interleaved rounds -------------------
+bench_tree() {  # NAME
+  local name=$1 describe
+  tree="$work/tree-$name"
+  if [ "$name" = generated ]; then
+    say "generating a $mib MiB tree"
+    make_tree "$tree" "$mib" 2000
+    describe="generated: $mib MiB in 2000 files, 140 folders, half incompressible"
+  else
+    say "copying the binaries of $dlls"
+    copy_dlls "$tree"
+    describe="real binaries: $(du -sm --apparent-size "$tree" | cut -f1) MiB in $(find "$tree" -type f | wc -l) files of $dlls"
   fi
-done
-wm=$(median "${welcome_main[@]}")
-wt=$(median "${welcome_tiny[@]}")
-printf '\nWelcome page after start: %s MiB package %.2f s, tiny package %.2f s (ratio %s).\n' "$mib" "$wm" "$wt" "$(ratio "$wm" "$wt")"
+  say "$name: building the installers"
+  make_cx_package "$work/pkg-main" "$tree"
+  local names=("cxsetup /QUIET" "cxsetup compressed /QUIET" "NSIS, no compression" "NSIS, zlib"
+               "NSIS, solid LZMA" "MSI (wixl, msiexec /qn)" "cp -r")
+  local files=(cxsetup.exe cxsetup-z.exe nsis-none.exe nsis-zlib.exe nsis-lzma.exe bench.msi -)
+  local builds=()
+  builds[0]=$(build_cxsetup "$work/pkg-main" "$work/cxsetup.exe")
+  builds[1]=$(build_cxsetup "$work/pkg-main" "$work/cxsetup-z.exe" --compress)
+  builds[2]=$(build_nsis "$tree" "$work/nsis-none.exe" off)
+  builds[3]=$(build_nsis "$tree" "$work/nsis-zlib.exe" zlib)
+  builds[4]=$(build_nsis "$tree" "$work/nsis-lzma.exe" lzma)
+  builds[5]=$(seconds build_msi "$tree" "$work/bench.msi")
+  say "  built in ${builds[*]} s"
 
-speed=$(ratio "$cx_median" "$(median ${times[2]})")
-s_speed=$(ratio "$(median ${times[1]})" "$(median ${times[2]})")
-done_speed=$(ratio "$(median "${cx_done[@]}")" "$(median ${times[2]})")
-cx_peak=$(( ${peaks[0]} > ${peaks[1]} ? ${peaks[0]} : ${peaks[1]} ))
-printf '\nTargets:\n'
-printf '  speed:   cxsetup /QUIET vs NSIS without compression: %s (target <= 1.00); /S: %s, /S until its balloon: %s\n' "$speed" "$s_speed" "$done_speed"
-printf '  memory:  cxsetup peak RssAnon %d MiB (target < 64)\n' "$(( cx_peak / 1024 ))"
-printf '  welcome: %s x the tiny package'"'"'s time (target <= 2)\n' "$(ratio "$wm" "$wt")"
+  local -A times=() peaks=()
+  local welcome_z=() welcome_tiny=() r i out
+  for r in $(seq "$rounds"); do
+    say "$name: round $r of $rounds"
+    for i in "${!names[@]}"; do
+      case $i in
+        0) out=$(run_install "${names[0]}" cxsetup.exe CxBench 'C:\bench\cxsetup.exe' /QUIET) ;;
+        1) out=$(run_install "${names[1]}" cxsetup-z.exe CxBench 'C:\bench\cxsetup-z.exe' /QUIET) ;;
+        2) out=$(run_install "${names[2]}" nsis-none.exe CxBenchNsis 'C:\bench\nsis-none.exe' /S) ;;
+        3) out=$(run_install "${names[3]}" nsis-zlib.exe CxBenchNsis 'C:\bench\nsis-zlib.exe' /S) ;;
+        4) out=$(run_install "${names[4]}" nsis-lzma.exe CxBenchNsis 'C:\bench\nsis-lzma.exe' /S) ;;
+        5) out=$(run_install "${names[5]}" bench.msi CxBenchMsi msiexec /i 'C:\bench\bench.msi' /qn) ;;
+        6) out=$(run_copy) ;;
+      esac
+      set -- $out
+      times[$i]="${times[$i]:-} $1"
+      [ "$2" -gt "${peaks[$i]:-0}" ] && peaks[$i]=$2
+      say "  ${names[$i]}: $1 s, $(( $2 / 1024 )) MiB"
+    done
+    welcome_z+=("$(welcome cxsetup-z.exe)")
+    welcome_tiny+=("$(welcome cxsetup-tiny.exe)")
+    say "  welcome: compressed ${welcome_z[-1]} s, tiny ${welcome_tiny[-1]} s"
+  done
+
+  local cx_median
+  cx_median=$(median ${times[0]})
+  printf '\nTree %s; %s interleaved rounds, fresh prefix each.\n\n' "$describe" "$rounds"
+  printf '| Installer | Median s (range) | vs cxsetup | Peak RssAnon | File | Build s |\n'
+  printf '|---|---|---|---|---|---|\n'
+  for i in "${!names[@]}"; do
+    local m file=- peak=-
+    m=$(median ${times[$i]})
+    [ "${files[$i]}" != - ] && file="$(size_mib "$work/${files[$i]}") MiB"
+    [ "$i" != 6 ] && peak="$(( ${peaks[$i]} / 1024 )) MiB"
+    printf '| %s | %.2f (%.2f-%.2f) | %s | %s | %s | %s |\n' "${names[$i]}" "$m" \
+      "$(lowest ${times[$i]})" "$(highest ${times[$i]})" "$(ratio "$m" "$cx_median")" \
+      "$peak" "$file" "${builds[$i]:--}"
+  done
+  local wz wt
+  wz=$(median "${welcome_z[@]}")
+  wt=$(median "${welcome_tiny[@]}")
+  printf '\nWelcome page after start: compressed package %.2f s, tiny package %.2f s.\n' "$wz" "$wt"
+
+  local z none copy size speed floor memory welcome build
+  z=$(median ${times[1]})
+  none=$(median ${times[2]})
+  copy=$(median ${times[6]})
+  size=$(ratio "$(stat -c %s "$work/cxsetup-z.exe")" "$(stat -c %s "$work/nsis-lzma.exe")")
+  speed=$(ratio "$z" "$none")
+  floor=$(ratio "$z" "$copy")
+  memory=$(( (${peaks[0]} > ${peaks[1]} ? ${peaks[0]} : ${peaks[1]}) / 1024 ))
+  welcome=$(ratio "$wz" "$wt")
+  build=$(ratio "${builds[1]}" "${builds[4]}")
+  printf '\nTargets (%s):\n' "$name"
+  printf '  size:    compressed cxsetup / NSIS solid LZMA = %s (<= 1.05): %s\n' "$size" "$(verdict "$size" '<=' 1.05)"
+  printf '  speed:   compressed cxsetup /QUIET / NSIS without compression = %s (<= 0.6): %s\n' \
+    "$speed" "$(verdict "$speed" '<=' 0.6)"
+  printf '           compressed cxsetup /QUIET / cp -r = %s (<= 1.5): %s\n' "$floor" "$(verdict "$floor" '<=' 1.5)"
+  printf '           (uncompressed cxsetup /QUIET / NSIS without compression = %s)\n' "$(ratio "$cx_median" "$none")"
+  printf '  memory:  cxsetup peak RssAnon %d MiB (< 64): %s\n' "$memory" "$(verdict "$memory" '<' 64)"
+  printf '  welcome: compressed package / tiny package = %s (<= 2): %s\n' "$welcome" "$(verdict "$welcome" '<=' 2)"
+  printf '  build:   cxpack build --compress / makensis solid LZMA = %s (<= 1): %s\n' \
+    "$build" "$(verdict "$build" '<=' 1)"
+  rm -rf "$tree" "$work/pkg-main"
+}
+
+make_cx_package "$work/pkg-tiny" ""
+build_cxsetup "$work/pkg-tiny" "$work/cxsetup-tiny.exe" >/dev/null
+for t in $trees; do bench_tree "$t"; done
 
 if [ "$huge_mib" -gt 0 ]; then
-  say "the $huge_mib MiB package"
-  make_tree "$work/tree" "$huge_mib" 2000
-  make_cx_package "$work/pkg-main" "$work/tree"
-  build_cxsetup "$work/pkg-main" "$work/cxsetup-huge.exe"
-  set -- $(run_install "cxsetup $huge_mib MiB" cxsetup-huge.exe CxBench 'C:\bench\cxsetup-huge.exe' /QUIET)
-  printf '\n%s MiB package (%s MiB file): installed and verified in %.2f s, peak RssAnon %d MiB\n' \
-    "$huge_mib" "$(size_mib "$work/cxsetup-huge.exe")" "$1" "$(( $2 / 1024 ))"
-  make_tree "$work/tree" "$mib" 2000  # leave the default tree for the next run
+  say "the $huge_mib MiB packages"
+  tree="$work/tree-huge"
+  make_tree "$tree" "$huge_mib" 2000
+  make_cx_package "$work/pkg-main" "$tree"
+  build_cxsetup "$work/pkg-main" "$work/cxsetup-huge.exe" >/dev/null
+  build_cxsetup "$work/pkg-main" "$work/cxsetup-huge-z.exe" --compress >/dev/null
+  printf '\n'
+  for f in cxsetup-huge.exe cxsetup-huge-z.exe; do
+    set -- $(run_install "cxsetup $huge_mib MiB" $f CxBench "C:\\bench\\$f" /QUIET)
+    printf '%s MiB package, %s (%s MiB file): installed and verified in %.2f s, peak RssAnon %d MiB\n' \
+      "$huge_mib" "$([ $f = cxsetup-huge.exe ] && echo as it is || echo compressed)" \
+      "$(size_mib "$work/$f")" "$1" "$(( $2 / 1024 ))"
+  done
+  rm -rf "$tree" "$work/pkg-main"
 fi

@@ -3,7 +3,7 @@
 # id 170, with a version record from the script's SetupInfo.
 #
 #   cx_add_setup(TARGET PACKAGE_DIR [MAIN source] [CODEPAGE 1252|936] [NO_LINT]
-#                [EXCLUDE_FROM_ALL])
+#                [COMPRESS] [EXCLUDE_FROM_ALL])
 #
 # MAIN replaces the program's start source (tests use a small probe); such a
 # probe gets the archive through windres instead, because it is no setup
@@ -12,7 +12,7 @@
 # packer runs on the build machine: the host build's cxpack when it exists
 # (CX_HOST_CXPACK), else cxpack.exe through the emulator; both give the same
 # bytes. Adding, changing or removing a file of the package folder rebuilds
-# the setup.
+# the setup. COMPRESS embeds the compressed package (type 257) instead.
 #
 # The Windows build also makes cxsetup_stub.exe: the setup program without a
 # package, installed with the tools (share/cxsetup/), from which
@@ -48,7 +48,7 @@ function(cx_add_setup target package_dir)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(ARG "EXCLUDE_FROM_ALL;NO_LINT" "MAIN;CODEPAGE" "" ${ARGN})
+  cmake_parse_arguments(ARG "EXCLUDE_FROM_ALL;NO_LINT;COMPRESS" "MAIN;CODEPAGE" "" ${ARGN})
   get_filename_component(dir "${package_dir}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
   if(NOT IS_DIRECTORY "${dir}")
     message(FATAL_ERROR "cx_add_setup(${target}): package folder ${dir} does not exist")
@@ -109,13 +109,16 @@ function(cx_add_setup target package_dir)
   else()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${packer_dep}")
   endif()
-  set(lint)
+  set(build_options)
   if(ARG_NO_LINT)
-    set(lint --no-lint)
+    list(APPEND build_options --no-lint)
+  endif()
+  if(ARG_COMPRESS)
+    list(APPEND build_options --compress)
   endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${packer} build "${dir}" -o "$<TARGET_FILE:${target}>" --stub "$<TARGET_FILE:${target}>"
-            ${codepage} ${lint}
+            ${codepage} ${build_options}
     COMMENT "Writing the package ${dir} into ${target}"
     VERBATIM)
 endfunction()

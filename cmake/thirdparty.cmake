@@ -26,3 +26,40 @@ endif()
 find_path(STB_INCLUDE stb_image.h PATHS /usr/include/stb NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 add_library(cx_stb INTERFACE)
 target_include_directories(cx_stb SYSTEM INTERFACE ${STB_INCLUDE})
+
+# Zstandard, for compressed packages.
+#  - host: the system library (libzstd-dev), compressor and decompressor.
+#  - mingw: Debian's libzstd source package unpacked by
+#    tools/install-deps.sh. The setup program links the decompressor alone
+#    (cx_zstd); cxpack.exe and the Windows tests, which write compressed
+#    packages, add the compressor (cx_zstd_compress). Both are built with
+#    -O2 whatever the build type: decoding speed is the install's speed.
+add_library(cx_zstd INTERFACE)
+add_library(cx_zstd_compress INTERFACE)
+if(WIN32)
+  set(_zs "${CX_DEPS_DIR}/zstd/lib")
+  if(NOT EXISTS "${_zs}/zstd.h")
+    message(FATAL_ERROR "Zstandard source missing in ${_zs}: run tools/install-deps.sh")
+  endif()
+  add_library(zstd_decompress_mingw STATIC
+    ${_zs}/common/debug.c ${_zs}/common/entropy_common.c ${_zs}/common/error_private.c
+    ${_zs}/common/fse_decompress.c ${_zs}/common/xxhash.c ${_zs}/common/zstd_common.c
+    ${_zs}/decompress/huf_decompress.c ${_zs}/decompress/zstd_ddict.c
+    ${_zs}/decompress/zstd_decompress.c ${_zs}/decompress/zstd_decompress_block.c)
+  file(GLOB _zs_compress ${_zs}/compress/*.c)
+  add_library(zstd_compress_mingw STATIC ${_zs_compress}
+    ${_zs}/common/pool.c ${_zs}/common/threading.c)
+  foreach(lib zstd_decompress_mingw zstd_compress_mingw)
+    target_compile_definitions(${lib} PRIVATE ZSTD_DISABLE_ASM)
+    target_compile_options(${lib} PRIVATE -O2 -w)
+    target_include_directories(${lib} SYSTEM PUBLIC ${_zs})
+  endforeach()
+  target_link_libraries(zstd_compress_mingw PUBLIC zstd_decompress_mingw)
+  target_link_libraries(cx_zstd INTERFACE zstd_decompress_mingw)
+  target_link_libraries(cx_zstd_compress INTERFACE zstd_compress_mingw)
+else()
+  find_path(ZSTD_INCLUDE zstd.h REQUIRED)
+  find_library(ZSTD_LIB zstd REQUIRED)
+  target_include_directories(cx_zstd SYSTEM INTERFACE ${ZSTD_INCLUDE})
+  target_link_libraries(cx_zstd INTERFACE ${ZSTD_LIB})
+endif()

@@ -26,11 +26,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PackageStore store;
   if (!store.Open(data, size, CX_CP_UTF8, folder)) std::abort();  // the same table read
   auto inside = [&](const PackageStore::ArchiveFile& f) {
-    if (f.data < data || f.size > size || f.data - data > ptrdiff_t(size - f.size)) std::abort();
-    volatile uint8_t sink = 0;
-    for (uint32_t i = 0; i < f.size; i += 4096) sink ^= f.data[i];
-    if (f.size) sink ^= f.data[f.size - 1];
-    (void)sink;
+    uint64_t served = 0;
+    const CxResult r = store.Stream(f, [&](const uint8_t* p, size_t n) {
+      if (p < data || n > size || p - data > ptrdiff_t(size - n)) std::abort();
+      volatile uint8_t sink = 0;
+      for (size_t i = 0; i < n; i += 4096) sink ^= p[i];
+      if (n) sink ^= p[n - 1];
+      (void)sink;
+      served += n;
+      return true;
+    });
+    if (r != CX_OK || served != f.size) std::abort();
   };
   for (const PackageEntry& e : entries) {
     PackageStore::ArchiveFile file;

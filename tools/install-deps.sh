@@ -12,7 +12,7 @@ want=(
   wine wine32:i386 wine64
   xvfb x11-utils imagemagick fonts-wqy-zenhei libxml2-utils locales
   cmake ninja-build make g++ clang
-  libtinyxml-dev libstb-dev libgtest-dev googletest
+  libtinyxml-dev libstb-dev libgtest-dev googletest libzstd-dev
   libclang-rt-14-dev dpkg-dev
   osslsigncode openssl
   msitools wixl
@@ -88,6 +88,27 @@ if [ ! -f "$srcdir/tinyxml.cpp" ]; then
   [ -n "$d" ] && [ -f "$d/tinyxml.cpp" ] || { echo "install-deps: tinyxml source not found" >&2; exit 1; }
   mkdir -p "$(dirname "$srcdir")"
   rm -rf "$srcdir"; cp -r "$d" "$srcdir"
+  rm -rf "$tmp"
+fi
+# Zstandard's source for the mingw build (the setup program links its
+# decompressor; cxpack.exe its compressor too), unpacked once under
+# build/deps/. The version the host's libzstd-dev comes from is asked first;
+# a security update's source may not be on every mirror yet, so older
+# versions of the package follow.
+zsrc="$here/build/deps/zstd"
+if [ ! -f "$zsrc/lib/zstd.h" ]; then
+  say "fetching Debian's libzstd source package into $zsrc"
+  tmp=$(mktemp -d)
+  versions=$(dpkg-query -W -f='${Version}' libzstd-dev 2>/dev/null || true)
+  versions+=" "$(apt-cache showsrc libzstd 2>/dev/null | sed -n 's/^Version: //p' | sort -urV | tr '\n' ' ')
+  for v in $versions; do
+    (cd "$tmp" && apt-get source -qq "libzstd=$v" >/dev/null 2>&1) && break
+    rm -rf "${tmp:?}"/*
+  done
+  d=$(find "$tmp" -maxdepth 1 -type d -name 'libzstd-*' | head -n1)
+  [ -n "$d" ] && [ -f "$d/lib/zstd.h" ] || { echo "install-deps: libzstd source not found" >&2; exit 1; }
+  mkdir -p "$(dirname "$zsrc")"
+  rm -rf "$zsrc"; mkdir -p "$zsrc"; cp -r "$d/lib" "$d/LICENSE" "$zsrc/"
   rm -rf "$tmp"
 fi
 say "all dependencies present"

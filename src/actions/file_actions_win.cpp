@@ -27,11 +27,20 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& rest
   return folder + u"\\" + rest;
 }
 
+// A file of the package as new content for a file, read from the package
+// (decoded, for a compressed one) while it is written.
+FileContent PackageContent(PackageStore* package, const PackageStore::ArchiveFile& file) {
+  FileContent content;
+  content.size = file.size;
+  content.write = [package, file](const ByteSink& sink) { return package->Stream(file, sink); };
+  return content;
+}
+
 // A tree copy from a package folder that is only in the archive: the same
 // result as CopyDirectoryTree of the extracted folder (folders created
 // whatever their names, every file through ReplaceFile's rules, stop at the
 // first failure), without the folder ever touching the disk.
-CxResult CopyTreeFromArchive(const std::vector<PackageStore::TreeItem>& items,
+CxResult CopyTreeFromArchive(PackageStore* package, const std::vector<PackageStore::TreeItem>& items,
                              const std::u16string& destination) {
   if (!IsDirectoryPath(destination.c_str())) {
     CxResult r = CreateFolderPath(destination.c_str());
@@ -53,7 +62,7 @@ CxResult CopyTreeFromArchive(const std::vector<PackageStore::TreeItem>& items,
     }
     if (isFolder) continue;
     std::u16string to = JoinPath(destination, item.path);
-    CxResult r = ReplaceFileWithBytes(item.file.data, item.file.size, to.c_str(), nullptr);
+    CxResult r = ReplaceFileWithContent(PackageContent(package, item.file), to.c_str(), nullptr);
     if (r != CX_OK) return r;
   }
   return CX_OK;
@@ -86,7 +95,7 @@ CxResult ExecuteFile(ActionValues* values, InstallContext* context) {
     PackageStore* package = context ? context->package : nullptr;
     std::vector<PackageStore::TreeItem> items;
     if (package && !package->IsExtractedFolder(src) && package->ListFolder(src, &items))
-      return CopyTreeFromArchive(items, dst);
+      return CopyTreeFromArchive(package, items, dst);
     r = EnsurePackagePath(context, src.c_str());
     if (r != CX_OK) return r;
     // The destination is a folder whatever its name holds ("Tool 2.0").
@@ -120,7 +129,7 @@ CxResult ExecuteFile(ActionValues* values, InstallContext* context) {
       r = EnsurePackagePath(context, src.c_str());
       if (r == CX_OK) r = ReplaceFile(src.c_str(), dst.c_str(), 1, nullptr);
     } else {
-      r = ReplaceFileWithBytes(served.data, served.size, dst.c_str(), nullptr);
+      r = ReplaceFileWithContent(PackageContent(package, served), dst.c_str(), nullptr);
     }
   } else {
     r = ReplaceFile(src.c_str(), dst.c_str(), compareVersion ? 1 : 0, nullptr);

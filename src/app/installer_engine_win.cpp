@@ -97,13 +97,20 @@ int InstallerEngine::LoadPackageFiles(uint32_t resourceId, const char16_t* scrip
   if (!scriptPath || !*scriptPath) return 0;
   if (!packageFolderLock_ && !CreatePackageFolder()) return 0;
 
-  // The archive is read where the loader mapped it; the whole table is
-  // checked now, the files are extracted when the run needs them.
+  // The package is read where the loader mapped it; the whole table is
+  // checked now (a compressed package's frames decoded once), the files
+  // are extracted when the run needs them.
   const void* data = nullptr;
   size_t size = 0;
-  if (ViewPackageResource(resourceId, &data, &size) != CX_OK) return 0;
+  PackageKind kind = PackageKind::kArchive;
+  CxResult found = ViewPackageResource(resourceId, &data, &size);
+  if (found == CX_E_MISSING) {
+    kind = PackageKind::kCompressed;
+    found = ViewPackageResource(resourceId, &data, &size, nullptr, kCompressedPackageResourceType);
+  }
+  if (found != CX_OK) return 0;
   context_.package = nullptr;
-  if (!package_.Open(data, size, CX_CP_ANSI, context_.packageFolder.Str())) return 0;
+  if (!package_.Open(data, size, CX_CP_ANSI, context_.packageFolder.Str(), nullptr, kind)) return 0;
   context_.package = &package_;
   if (package_.ExtractFile(scriptPath) != CX_OK) return 0;
 

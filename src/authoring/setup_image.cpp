@@ -64,8 +64,8 @@ PeResource VersionSlot(const std::vector<PeResource>& resources) {
 bool IsReplaced(const PeResource& r) {
   if (r.type.IsText()) return false;
   if (r.type.id == kResourceTypeVersion) return true;
-  return r.type.id == kSetupPackageResourceType && !r.name.IsText() &&
-         r.name.id == kSetupPackageResourceId;
+  return (r.type.id == kSetupPackageResourceType || r.type.id == kSetupCompressedPackageResourceType) &&
+         !r.name.IsText() && r.name.id == kSetupPackageResourceId;
 }
 
 void PadTo(std::string* out, uint32_t alignment) {
@@ -75,7 +75,7 @@ void PadTo(std::string* out, uint32_t alignment) {
 }  // namespace
 
 CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionTexts& texts,
-                         std::string* out, std::string* error) {
+                         std::string* out, std::string* error, uint16_t packageType) {
   if (!out) return CX_E_INVALID_ARG;
   uint64_t productVersion = 0;
   if (ParseVersionString(texts.version.c_str(), &productVersion) != CX_DONE)
@@ -124,7 +124,7 @@ CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionText
   version.data = BuildVersionResource(record);
   resources.push_back(std::move(version));
   PeResource archive;
-  archive.type = ResourceKey::Id(kSetupPackageResourceType);
+  archive.type = ResourceKey::Id(packageType);
   archive.name = ResourceKey::Id(kSetupPackageResourceId);
   archive.view = package;
   resources.push_back(archive);
@@ -189,13 +189,14 @@ CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionText
     SetU32At(&image, pe.optionalOffset + kOptSizeOfInitializedData, initialized);
   }
   SetU32At(&image, pe.CheckSumOffset(), ComputePeChecksum(ByteSpan(image), pe.CheckSumOffset()));
-  if (VerifySetupImage(ByteSpan(image), package, &why) != CX_OK)
+  if (VerifySetupImage(ByteSpan(image), package, &why, packageType) != CX_OK)
     return Fail(error, "the rebuilt program does not read back: " + why);
   out->swap(image);
   return CX_OK;
 }
 
-CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error) {
+CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error,
+                          uint16_t packageType) {
   PeImage pe;
   std::string why;
   if (ReadPeImage(image, &pe, &why) != CX_OK) return Fail(error, why);
@@ -211,7 +212,7 @@ CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error) 
   for (const PeResource& r : resources) {
     if (r.type.IsText() || r.name.IsText()) continue;
     const ByteSpan bytes = r.Bytes();
-    if (r.type.id == kSetupPackageResourceType && r.name.id == kSetupPackageResourceId)
+    if (r.type.id == packageType && r.name.id == kSetupPackageResourceId)
       packaged = bytes.size == package.size &&
                  std::equal(bytes.data, bytes.data + bytes.size, package.data);
     VersionRecord record;

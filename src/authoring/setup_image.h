@@ -1,12 +1,12 @@
 // Writing a setup program from a prebuilt stub (the setup program without a
-// package) and a package archive: the stub's resource section is rebuilt
-// with the package as resource type 256, id 170, and with a version record
-// naming the product. Portable, so a release machine needs neither a Windows
+// package) and a package: the stub's resource section is rebuilt with the
+// package as resource type 256, id 170 (257 for a compressed package), and
+// with a version record naming the product. Portable, so a release machine needs neither a Windows
 // toolchain nor Windows.
 //
 // What the stub keeps: every header flag, FileAlignment, SectionAlignment,
-// its code and data, and every resource other than the package and the
-// version record (the dialog, the icons, the manifest). What changes:
+// its code and data, and every resource other than the package (of either
+// kind) and the version record (the dialog, the icons, the manifest). What changes:
 //   - the resource section is rebuilt; sections after it (only discardable
 //     ones, such as base relocations, can be moved) move in the file and in
 //     memory, and the data directories that point into them follow;
@@ -24,6 +24,7 @@
 #include "package/byte_reader.h"
 
 constexpr uint16_t kSetupPackageResourceType = 256;
+constexpr uint16_t kSetupCompressedPackageResourceType = 257;
 constexpr uint16_t kSetupPackageResourceId = 170;
 // The most memory image a setup program may claim: a 32-bit program without
 // large-address awareness has 2 GiB of address space.
@@ -45,12 +46,15 @@ struct SetupVersionTexts {
 // (the package makes the program larger than kSetupMaxImageBytes).
 // A stub whose headers and section data share bytes, or whose resources are
 // not the last section that stays in the file, is refused. The result is
-// checked with VerifySetupImage before it is handed out.
+// checked with VerifySetupImage before it is handed out. `packageType` is
+// the package's resource type.
 CxResult BuildSetupImage(ByteSpan stub, ByteSpan package, const SetupVersionTexts& texts,
-                         std::string* out, std::string* error);
+                         std::string* out, std::string* error,
+                         uint16_t packageType = kSetupPackageResourceType);
 
 // Reads a setup program back as Windows would: its headers, its resources
-// with exactly `package` as type 256, id 170, a version record that reads,
-// and a correct checksum. 0, or CX_E_BAD_DATA with `error` saying what does
-// not read.
-CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error);
+// with exactly `package` as type `packageType`, id 170, a version record
+// that reads, and a correct checksum. 0, or CX_E_BAD_DATA with `error`
+// saying what does not read.
+CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error,
+                          uint16_t packageType = kSetupPackageResourceType);

@@ -45,7 +45,10 @@ bool FindSetupPackage(ByteSpan file, size_t* offset, size_t* size, std::string* 
   const ByteSpan section = file.Sub(rsrc.rawPointer, std::min(rsrc.rawSize, rsrc.MemorySize()));
   const uint32_t root = rva - rsrc.virtualAddress;
   uint32_t names = 0, languages = 0, dataEntry = 0;
-  if (!FindEntry(section, root, kSetupPackageResourceType, &names) || !(names & kSubdirectoryFlag) ||
+  // The compressed package has a resource type of its own.
+  const bool found = FindEntry(section, root, kSetupPackageResourceType, &names) ||
+                     FindEntry(section, root, kSetupCompressedPackageResourceType, &names);
+  if (!found || !(names & kSubdirectoryFlag) ||
       !FindEntry(section, names & ~kSubdirectoryFlag, kSetupPackageResourceId, &languages) ||
       !(languages & kSubdirectoryFlag) ||
       !FindEntry(section, languages & ~kSubdirectoryFlag, -1, &dataEntry) ||

@@ -239,24 +239,23 @@ bool PackageArchive::ReadFileTable(std::vector<PackageEntry>* entries, std::stri
 bool PackageArchive::Extract(const std::vector<PackageEntry>& entries, const std::u16string& filter,
                              const std::u16string& destination, std::string* reason) const {
   if (!data_) return Fail(reason, "no archive attached");
-  // An empty destination would put the tree at the root of the drive.
-  if (destination.empty()) return Fail(reason, "no destination folder");
-  if (!filter.empty()) {
-    for (const PackageEntry& e : entries)
-      if (PackagePathEquals(e.path, filter)) {
-        std::u16string madeFolder;
-        return WriteEntry(e, destination, &madeFolder, reason);
-      }
-    return Fail(reason, "no entry matches the filter");
-  }
-  std::u16string madeFolder;
-  for (const PackageEntry& e : entries)
-    if (!WriteEntry(e, destination, &madeFolder, reason)) return false;
-  return true;
+  return ExtractPackageEntries(
+      entries, filter, destination,
+      [this](const PackageEntry& entry, const std::u16string& path) -> CxResult {
+        if (entry.offset > size_ || entry.size > size_ - entry.offset) return CX_E_BAD_DATA;
+        return entryWriter_ ? entryWriter_(path, entry.offset, entry.size)
+                            : WriteWholeFile(path.c_str(), data_ + entry.offset, entry.size);
+      },
+      reason);
 }
 
-bool PackageArchive::WriteEntry(const PackageEntry& entry, const std::u16string& destination,
-                                std::u16string* madeFolder, std::string* reason) const {
+namespace {
+
+// `madeFolder` is the last folder this extraction made or found, so that
+// the files of one folder don't each try to make it again.
+bool WriteEntry(const PackageEntry& entry, const std::u16string& destination,
+                std::u16string* madeFolder, const PackageFileWriter& writeFile,
+                std::string* reason) {
   std::vector<std::u16string> parts = SplitPath(entry.path);
   if (parts.empty()) return Fail(reason, "empty entry path");
   for (const std::u16string& part : parts)
@@ -264,8 +263,6 @@ bool PackageArchive::WriteEntry(const PackageEntry& entry, const std::u16string&
   const bool isFolder = entry.path.back() == u'\\';
   if (!isFolder && (entry.flags & kPackageFolderFlag))
     return Fail(reason, "file entry flagged as a folder");
-  if (!isFolder && (entry.offset > size_ || entry.size > size_ - entry.offset))
-    return Fail(reason, "file data outside the archive");
 
   // Folders are made level by level from the destination down; a file's
   // last part is its name whatever it looks like.
@@ -288,8 +285,27 @@ bool PackageArchive::WriteEntry(const PackageEntry& entry, const std::u16string&
   if (isFolder) return true;
   std::u16string path = folder;
   join(&path, parts.back());
-  CxResult written = entryWriter_ ? entryWriter_(path, entry.offset, entry.size)
-                                  : WriteWholeFile(path.c_str(), data_ + entry.offset, entry.size);
+  const CxResult written = writeFile(entry, path);
+  if (written == CX_E_BAD_DATA) return Fail(reason, "file data outside the archive");
   if (written != CX_OK) return Fail(reason, "cannot write a file");
+  return true;
+}
+
+}  // namespace
+
+bool ExtractPackageEntries(const std::vector<PackageEntry>& entries, const std::u16string& filter,
+                           const std::u16string& destination, const PackageFileWriter& writeFile,
+                           std::string* reason) {
+  // An empty destination would put the tree at the root of the drive.
+  if (destination.empty()) return Fail(reason, "no destination folder");
+  std::u16string madeFolder;
+  if (!filter.empty()) {
+    for (const PackageEntry& e : entries)
+      if (PackagePathEquals(e.path, filter))
+        return WriteEntry(e, destination, &madeFolder, writeFile, reason);
+    return Fail(reason, "no entry matches the filter");
+  }
+  for (const PackageEntry& e : entries)
+    if (!WriteEntry(e, destination, &madeFolder, writeFile, reason)) return false;
   return true;
 }

@@ -49,6 +49,21 @@ struct PackageEntry {
 // a file or folder name below the destination. Shared with the writer.
 bool IsSafePackageName(const std::u16string& name);
 
+// Writes one file entry's bytes to `path` (its folders exist by then).
+using PackageFileWriter =
+    std::function<CxResult(const PackageEntry& entry, const std::u16string& path)>;
+
+// Extraction as both package kinds do it: writes the listed entries below
+// `destination` (an existing folder, with or without a final separator),
+// creating the folders they need, each file through `writeFile`. With a
+// nonempty `filter` only the first entry whose path equals it ignoring
+// ASCII case is extracted; no match fails. A file entry with bit 7 of its
+// flags set is never written and fails the extraction; so does an unsafe
+// path or an empty destination. Files written before a failure stay.
+bool ExtractPackageEntries(const std::vector<PackageEntry>& entries, const std::u16string& filter,
+                           const std::u16string& destination, const PackageFileWriter& writeFile,
+                           std::string* reason = nullptr);
+
 class PackageArchive {
  public:
   // Views `size` bytes at `data` (not copied: they must outlive the reads).
@@ -69,23 +84,12 @@ class PackageArchive {
   // untouched and, when `reason` is given, says what was wrong.
   bool ReadFileTable(std::vector<PackageEntry>* entries, std::string* reason = nullptr) const;
 
-  // Writes the listed entries below `destination` (an existing folder, with
-  // or without a final separator), creating the folders they need. With a
-  // nonempty `filter` only the first entry whose path equals it ignoring
-  // ASCII case is extracted; no match fails. A file entry with bit 7 of its
-  // flags set, or whose data lies outside the archive, is never written and
-  // fails the extraction; so does an empty destination. Files written before
-  // a failure stay.
+  // ExtractPackageEntries from the attached bytes; a file whose data lies
+  // outside the archive is never written and fails the extraction.
   bool Extract(const std::vector<PackageEntry>& entries, const std::u16string& filter,
                const std::u16string& destination, std::string* reason = nullptr) const;
 
  private:
-  // `madeFolder` is the last folder this extraction made or found, so that
-  // the files of one folder don't each try to make it again.
-  bool WriteEntry(const PackageEntry& entry, const std::u16string& destination,
-                  std::u16string* madeFolder,
-                  std::string* reason) const;
-
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
   uint32_t codePage_ = CX_CP_ANSI;

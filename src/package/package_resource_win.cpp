@@ -3,10 +3,11 @@
 
 #include "package/package_resource.h"
 
-CxResult ViewPackageResource(uint32_t id, const void** data, size_t* size, void* module) {
+CxResult ViewPackageResource(uint32_t id, const void** data, size_t* size, void* module,
+                             uint32_t type) {
   if (!data || !size) return CX_E_INVALID_ARG;
   HMODULE mod = module ? static_cast<HMODULE>(module) : GetModuleHandleW(nullptr);
-  HRSRC info = FindResourceW(mod, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(kPackageResourceType));
+  HRSRC info = FindResourceW(mod, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(type));
   if (!info) return CX_E_MISSING;
   const DWORD length = SizeofResource(mod, info);
   HGLOBAL loaded = LoadResource(mod, info);  // not freed: it belongs to the module

@@ -1,6 +1,8 @@
 // The package folder filled on demand from the archive.
 #include "package/package_store.h"
 
+#include <thread>
+
 #include "platform/held_file.h"
 
 namespace {
@@ -60,20 +62,33 @@ bool IsBelow(const std::u16string& key, const std::u16string& folder) {
 }  // namespace
 
 bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
-                        const std::u16string& folder, std::string* reason) {
+                        const std::u16string& folder, std::string* reason, PackageKind kind) {
   if (folder.empty()) {
     if (reason) *reason = "no package folder";
     return false;
   }
   if (open_ && data == data_ && size == size_ && folder == folder_) return true;
   PackageArchive archive;
-  if (!archive.Attach(data, size)) {
-    if (reason) *reason = "no archive bytes";
-    return false;
-  }
-  archive.SetNameCodePage(codePage);
+  std::unique_ptr<CompressedPackage> compressed;
   std::vector<PackageEntry> entries;
-  if (!archive.ReadFileTable(&entries, reason)) return false;
+  if (kind == PackageKind::kCompressed) {
+    compressed = std::make_unique<CompressedPackage>();
+    if (!compressed->Attach(data, size)) {
+      if (reason) *reason = "no package bytes";
+      return false;
+    }
+    compressed->SetNameCodePage(codePage);
+    if (!compressed->ReadFileTable(&entries, reason) ||
+        !compressed->Verify(std::thread::hardware_concurrency(), reason))
+      return false;
+  } else {
+    if (!archive.Attach(data, size)) {
+      if (reason) *reason = "no archive bytes";
+      return false;
+    }
+    archive.SetNameCodePage(codePage);
+    if (!archive.ReadFileTable(&entries, reason)) return false;
+  }
 
   std::vector<std::u16string> keys;
   std::unordered_map<std::u16string, size_t> files;
@@ -94,6 +109,8 @@ bool PackageStore::Open(const void* data, size_t size, uint32_t codePage,
   }
 
   Close();
+  archive_ = archive;
+  compressed_ = std::move(compressed);
   data_ = static_cast<const uint8_t*>(data);
   size_ = size;
   folder_ = folder;
@@ -123,8 +140,6 @@ CxResult PackageStore::WriteEntries(const std::vector<size_t>& indexes) {
     const bool isFolder = !e.path.empty() && e.path.back() == u'\\';
     // A top-level file entry flagged as a folder is never written.
     if (!isFolder && (e.flags & kPackageFolderFlag)) return CX_E_FAIL;
-    ArchiveFile bytes;
-    if (!isFolder && !FileBytes(i, &bytes)) return CX_E_FAIL;
     const std::vector<std::u16string> parts = NormalParts(e.path);
     if (parts.empty()) return CX_E_FAIL;
     std::u16string disk = folder_;
@@ -151,8 +166,12 @@ CxResult PackageStore::WriteEntries(const std::vector<size_t>& indexes) {
     }
     if (folders) disk += kNativeSeparator;
     disk += parts.back();
+    const ArchiveFile file = FileAt(i);
     HeldFile held;
-    if (WriteNewHeldFile(disk.c_str(), bytes.data, bytes.size, &held) != CX_OK) return CX_E_FAIL;
+    if (WriteNewHeldFileFrom(disk.c_str(), file.size,
+                             [this, file](const ByteSink& sink) { return Stream(file, sink); },
+                             &held) != CX_OK)
+      return CX_E_FAIL;
     held_.push_back(std::move(held));
     state_[i] = kExtracted;
   }
@@ -169,14 +188,17 @@ bool PackageStore::RelativePath(const std::u16string& path, std::u16string* rela
   return true;
 }
 
-bool PackageStore::FileBytes(size_t index, ArchiveFile* file) const {
-  const PackageEntry& e = entries_[index];
+PackageStore::ArchiveFile PackageStore::FileAt(size_t index) const {
+  return {entries_[index].offset, entries_[index].size};
+}
+
+CxResult PackageStore::Stream(const ArchiveFile& file, const ByteSink& sink) {
+  if (!open_) return CX_E_BAD_DATA;
+  if (compressed_) return compressed_->Stream(file.offset, file.size, sink);
   // The table was checked at Open; the bounds are checked again because
   // these bytes leave the process.
-  if (e.offset > size_ || e.size > size_ - e.offset) return false;
-  file->data = data_ + e.offset;
-  file->size = e.size;
-  return true;
+  if (file.offset > size_ || file.size > size_ - file.offset) return CX_E_BAD_DATA;
+  return sink(data_ + file.offset, file.size) ? CX_OK : CX_E_FAIL;
 }
 
 CxResult PackageStore::ExtractFile(const std::u16string& path) {
@@ -244,7 +266,8 @@ bool PackageStore::FindUnextracted(const std::u16string& path, ArchiveFile* file
   if (!file || !RelativePath(path, &relative)) return false;
   auto found = files_.find(Folded(relative));
   if (found == files_.end() || state_[found->second] == kExtracted) return false;
-  return FileBytes(found->second, file);
+  *file = FileAt(found->second);
+  return true;
 }
 
 bool PackageStore::IsExtractedFolder(const std::u16string& path) const {
@@ -276,7 +299,7 @@ bool PackageStore::ListFolder(const std::u16string& path, std::vector<TreeItem>*
     TreeItem item;
     item.path = Join(NormalParts(e.path), depth, u'\\');
     if (!e.path.empty() && e.path.back() == u'\\') item.path += u'\\';
-    else if (!FileBytes(i, &item.file)) return false;
+    else item.file = FileAt(i);
     found.push_back(std::move(item));
   }
   items->swap(found);

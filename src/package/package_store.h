@@ -1,8 +1,11 @@
-// PackageStore: the package folder, filled from the embedded archive only as
-// far as the run needs it. The archive is viewed where it lies (the program's
-// own read-only resource, never copied) and its whole table is read and
-// checked when the store opens, so a damaged package still fails before any
-// action runs.
+// PackageStore: the package folder, filled from the embedded package only as
+// far as the run needs it. The package is viewed where it lies (the
+// program's own read-only resource, never copied), and its whole table is
+// read and checked when the store opens, so a damaged package still fails
+// before any action runs. It is an archive (package_archive.h) or a
+// compressed package (compressed_package.h), whose frames are moreover all
+// decoded once at open, on two processors, to check their sizes and
+// checksums; its files are decoded again on their way to disk.
 //
 // What lands on disk, and when:
 //   - the script, when the package loads (ExtractFile);
@@ -12,8 +15,8 @@
 //     holds the path; a path naming a folder extracts that folder. A path
 //     right in PackageFiles therefore extracts the whole package;
 //   - nothing for a File copy whose source is not extracted by the store:
-//     its bytes are written straight from the archive into the destination
-//     (FindUnextracted, ListFolder).
+//     its bytes are written straight from the package into the destination
+//     (FindUnextracted, ListFolder, Stream).
 // The store trusts only what it wrote itself in this run, and it keeps
 // track of that in memory: every file and folder is created new (a name
 // already taken on disk fails the extraction, whoever put it there) and
@@ -26,20 +29,25 @@
 // Portable: extraction goes through file_io.h.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "common/byte_sink.h"
 #include "common/result_codes.h"
+#include "package/compressed_package.h"
 #include "package/package_archive.h"
 #include "platform/held_file.h"
 
+enum class PackageKind { kArchive, kCompressed };
+
 class PackageStore {
  public:
-  // A file's bytes inside the viewed archive.
+  // A file inside the package, for Stream.
   struct ArchiveFile {
-    const uint8_t* data = nullptr;
+    uint32_t offset = 0;  // in the archive, or in the compressed package's content
     uint32_t size = 0;
   };
   // One item below a folder: `path` relative to that folder, '\'-separated;
@@ -50,12 +58,13 @@ class PackageStore {
   };
 
   // Views `size` bytes at `data` (not copied: they must outlive the store),
-  // with names in `codePage`, and reads the whole table. `folder` is the
+  // a package of the given kind with names in `codePage`, and reads the
+  // whole table (and decodes a compressed package once, to check it). `folder` is the
   // package folder (absolute, existing). False with `reason` on a damaged
   // archive or an empty folder; the store is then left as it was. Opening
   // the same bytes on the same folder again keeps what was extracted.
   bool Open(const void* data, size_t size, uint32_t codePage, const std::u16string& folder,
-            std::string* reason = nullptr);
+            std::string* reason = nullptr, PackageKind kind = PackageKind::kArchive);
   bool IsOpen() const { return open_; }
   const std::u16string& Folder() const { return folder_; }
 
@@ -74,12 +83,15 @@ class PackageStore {
   // of the package folder up to the next '"', '<', '>' or '|' (or the end).
   CxResult EnsurePathsIn(const std::u16string& text);
 
-  // True, with the bytes, when `path` is a file entry the store has not
+  // True, with the file, when `path` is a file entry the store has not
   // extracted (whatever lies at that path on disk); false otherwise (out
   // untouched).
   bool FindUnextracted(const std::u16string& path, ArchiveFile* file) const;
   // True when the store extracted the archive folder `path` whole.
   bool IsExtractedFolder(const std::u16string& path) const;
+  // Hands a file's bytes to `sink` in order: 0, CX_E_BAD_DATA when they are
+  // not the package's to give, CX_E_FAIL when the sink said stop.
+  CxResult Stream(const ArchiveFile& file, const ByteSink& sink);
   // True when `path` names a folder of the archive.
   bool IsArchiveFolder(const std::u16string& path) const;
   // The files and empty folders below the archive folder `path`, in archive
@@ -100,8 +112,10 @@ class PackageStore {
   // Writes the entries (files and empty folders) with the folders they
   // need; stops at the first failure.
   CxResult WriteEntries(const std::vector<size_t>& indexes);
-  bool FileBytes(size_t index, ArchiveFile* file) const;
+  ArchiveFile FileAt(size_t index) const;
 
+  PackageArchive archive_;
+  std::unique_ptr<CompressedPackage> compressed_;  // set for a compressed package
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
   bool open_ = false;

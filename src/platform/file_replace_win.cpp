@@ -344,6 +344,29 @@ CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int co
   return ReplaceWith(content, dst, restartFlag);
 }
 
+CxResult ReplaceFileWithContent(const FileContent& content, const char16_t* destination,
+                                uint32_t* restartFlag) {
+  if (restartFlag) *restartFlag = 0;
+  if (!content.write || !destination || !*destination) return CX_E_INVALID_ARG;
+  if (IsDirectoryPath(destination)) return CX_E_INVALID_ARG;
+  const Content written{content.size, [&content](HANDLE to) {
+                          // Never more than the declared size is written.
+                          uint64_t done = 0;
+                          CxResult failure = CX_OK;
+                          const ByteSink put = [&](const uint8_t* bytes, size_t size) {
+                            if (size > content.size - done) failure = CX_E_BAD_DATA;
+                            else failure = WriteAll(to, bytes, size);
+                            done += size;
+                            return failure == CX_OK;
+                          };
+                          CxResult r = content.write(put);
+                          if (failure != CX_OK) r = failure;
+                          if (r == CX_OK && done != content.size) r = CX_E_BAD_DATA;
+                          return r;
+                        }};
+  return ReplaceWith(written, destination, restartFlag);
+}
+
 CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
                               uint32_t* restartFlag) {
   if (restartFlag) *restartFlag = 0;

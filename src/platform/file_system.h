@@ -11,7 +11,9 @@
 // Implemented for Windows only (file_system_win.cpp).
 #pragma once
 #include <cstdint>
+#include <functional>
 
+#include "common/byte_sink.h"
 #include "common/result_codes.h"
 #include "common/wstring.h"
 
@@ -51,6 +53,22 @@ CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int co
 // CX_E_INVALID_ARG for an empty destination or a folder.
 CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
                               uint32_t* restartFlag);
+
+// New content for a file: `size` bytes, which `write` hands to the sink it
+// is given, in order (a package file decoded on its way, say). A `write`
+// that fails, or gives more or fewer bytes, fails the writing.
+struct FileContent {
+  uint32_t size = 0;
+  std::function<CxResult(const ByteSink& sink)> write;
+};
+
+// ReplaceFile with the new content given (the package's files are written
+// straight from the package) and no version check: the same in-use
+// handling, side names, restart operations and running-".exe" check. The
+// new file gets the security its folder hands down, as a copy does.
+// CX_E_INVALID_ARG for an empty destination, a folder or no content.
+CxResult ReplaceFileWithContent(const FileContent& content, const char16_t* destination,
+                                uint32_t* restartFlag);
 
 // Deletes a file; a locked one is moved to a "_@" temporary name on its drive
 // and scheduled for deletion at restart (restart flag 1). A missing file is

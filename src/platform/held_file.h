@@ -10,6 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <functional>
+
+#include "common/byte_sink.h"
 #include "common/result_codes.h"
 
 class HeldFile {
@@ -33,7 +36,8 @@ class HeldFile {
   void Release();
 
  private:
-  friend CxResult WriteNewHeldFile(const char16_t*, const void*, size_t, HeldFile*);
+  friend CxResult WriteNewHeldFileFrom(const char16_t*, uint64_t, const std::function<CxResult(const ByteSink&)>&,
+                                      HeldFile*);
   friend CxResult CreateNewHeldFolder(const char16_t*, HeldFile*);
   static constexpr intptr_t kNone = -1;
   intptr_t handle_ = kNone;
@@ -45,6 +49,12 @@ class HeldFile {
 // file held afterwards is not the one written (it was swapped in between).
 // `held` is untouched on failure.
 CxResult WriteNewHeldFile(const char16_t* path, const void* data, size_t size, HeldFile* held);
+// The same with the bytes handed over by `produce`, which passes them to the
+// sink it is given, in order: `size` bytes in all, or the file is not kept.
+// A failed production fails with its own code.
+CxResult WriteNewHeldFileFrom(const char16_t* path, uint64_t size,
+                              const std::function<CxResult(const ByteSink&)>& produce,
+                              HeldFile* held);
 
 // Creates `path` as a new folder and holds it, so that it can be neither
 // renamed nor removed while held; files may still be made inside it.

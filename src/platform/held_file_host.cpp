@@ -30,23 +30,45 @@ void HeldFile::Release() {
 }
 
 CxResult WriteNewHeldFile(const char16_t* path, const void* data, size_t size, HeldFile* held) {
-  if (!path || !*path || (!data && size) || !held) return CX_E_INVALID_ARG;
+  if (!data && size) return CX_E_INVALID_ARG;
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  return WriteNewHeldFileFrom(
+      path, size,
+      [bytes, size](const ByteSink& sink) { return !size || sink(bytes, size) ? CX_OK : CX_E_FAIL; },
+      held);
+}
+
+CxResult WriteNewHeldFileFrom(const char16_t* path, uint64_t size,
+                              const std::function<CxResult(const ByteSink&)>& produce,
+                              HeldFile* held) {
+  if (!path || !*path || !produce || !held) return CX_E_INVALID_ARG;
   const std::string name = Native(path);
   int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (out < 0) return ErrnoResult();
-  const char* bytes = static_cast<const char*>(data);
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::write(out, bytes + done, size - done);
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
+  uint64_t put = 0;
+  bool writeFailed = false;
+  const ByteSink sink = [&](const uint8_t* bytes, size_t count) {
+    for (size_t done = 0; done < count;) {
+      ssize_t n = ::write(out, bytes + done, count - done);
+      if (n <= 0) {
+        writeFailed = true;
+        return false;
+      }
+      done += static_cast<size_t>(n);
+    }
+    put += count;
+    return true;
+  };
+  CxResult r = produce(sink);
+  if (writeFailed) r = CX_E_OPEN_FAILED;
+  if (r == CX_OK && put != size) r = CX_E_BAD_DATA;
   struct stat written;
-  bool ok = done == size && ::fstat(out, &written) == 0;
-  ok = ::close(out) == 0 && ok;
-  if (!ok) {
+  const bool statted = r == CX_OK && ::fstat(out, &written) == 0;
+  const bool closed = ::close(out) == 0;
+  if (r == CX_OK && (!statted || !closed)) r = CX_E_OPEN_FAILED;
+  if (r != CX_OK) {
     ::unlink(name.c_str());
-    return CX_E_OPEN_FAILED;
+    return r;
   }
   int reader = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (reader < 0) return ErrnoResult();

@@ -32,23 +32,45 @@ void HeldFile::Release() {
 }
 
 CxResult WriteNewHeldFile(const char16_t* path, const void* data, size_t size, HeldFile* held) {
-  if (!path || !*path || (!data && size) || !held || size > 0xFFFFFFFFu) return CX_E_INVALID_ARG;
+  if (!data && size) return CX_E_INVALID_ARG;
+  const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  return WriteNewHeldFileFrom(
+      path, size,
+      [bytes, size](const ByteSink& sink) { return !size || sink(bytes, size) ? CX_OK : CX_E_FAIL; },
+      held);
+}
+
+CxResult WriteNewHeldFileFrom(const char16_t* path, uint64_t size,
+                              const std::function<CxResult(const ByteSink&)>& produce,
+                              HeldFile* held) {
+  if (!path || !*path || !produce || !held || size > 0xFFFFFFFFu) return CX_E_INVALID_ARG;
   // CREATE_NEW fails on any existing name, a link's included: nothing of
   // someone else's is opened, let alone written through.
   ScopedFileHandle out(::CreateFileW(AsWide(path), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out) return LastError();
-  const uint8_t* bytes = static_cast<const uint8_t*>(data);
-  constexpr size_t kPiece = 8u << 20;  // bounds what the system buffers per call
-  for (size_t done = 0; done < size;) {
-    const DWORD piece = static_cast<DWORD>(size - done < kPiece ? size - done : kPiece);
-    DWORD put = 0;
-    if (!::WriteFile(out.Get(), bytes + done, piece, &put, nullptr) || put != piece) {
-      const CxResult r = LastError();
-      DeleteOnClose(out.Get());
-      return r;
+  uint64_t put = 0;
+  CxResult writeError = CX_OK;
+  const ByteSink sink = [&](const uint8_t* bytes, size_t count) {
+    constexpr size_t kPiece = 8u << 20;  // bounds what the system buffers per call
+    for (size_t done = 0; done < count;) {
+      const DWORD piece = static_cast<DWORD>(count - done < kPiece ? count - done : kPiece);
+      DWORD wrote = 0;
+      if (!::WriteFile(out.Get(), bytes + done, piece, &wrote, nullptr) || wrote != piece) {
+        writeError = LastError();
+        return false;
+      }
+      done += piece;
     }
-    done += piece;
+    put += count;
+    return true;
+  };
+  CxResult r = produce(sink);
+  if (writeError != CX_OK) r = writeError;
+  if (r == CX_OK && put != size) r = CX_E_BAD_DATA;
+  if (r != CX_OK) {
+    DeleteOnClose(out.Get());
+    return r;
   }
   BY_HANDLE_FILE_INFORMATION written;
   if (!::GetFileInformationByHandle(out.Get(), &written)) {

@@ -1,6 +1,6 @@
 // Package store: which folder a path brings onto disk, what a File copy may
-// still take from the archive, and that bytes the store did not write
-// itself are never used.
+// still take from the package, and that bytes the store did not write
+// itself are never used; for both kinds of package.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "common/codepage.h"
+#include "authoring/compressed_package_writer.h"
 #include "package/package_store.h"
 #include "authoring/package_writer.h"
 
@@ -21,8 +22,9 @@ PackNode Folder(const std::string& name, std::vector<PackNode> children) {
 }
 
 // PackageFiles\ {SetupScript.xml, run.exe, Bin\ {tool.exe, tool.dll, Plug\p.dat},
-// Data\ {d.txt, Empty\}}
-std::string SampleArchive() {
+// Data\ {d.txt, Empty\}}; compressed, in frames of 2 bytes, so files span
+// frames.
+std::string SamplePackage(PackageKind kind) {
   std::string bytes, error;
   std::vector<PackNode> top = {Folder(
       "PackageFiles",
@@ -30,19 +32,32 @@ std::string SampleArchive() {
        Folder("Bin", {File("tool.exe", "EXE"), File("tool.dll", "DLL"),
                       Folder("Plug", {File("p.dat", "PLUG")})}),
        Folder("Data", {File("d.txt", "DATA"), Folder("Empty", {})})})};
-  EXPECT_EQ(BuildPackageArchive(top, &bytes, &error), CX_OK) << error;
+  CompressOptions small;
+  small.frameBytes = 2;
+  EXPECT_EQ(kind == PackageKind::kArchive ? BuildPackageArchive(top, &bytes, &error)
+                                          : BuildCompressedPackage(top, small, &bytes, &error),
+            CX_OK)
+      << error;
   return bytes;
 }
 
-class PackageStoreTest : public ::testing::Test {
+class PackageStoreTest : public ::testing::TestWithParam<PackageKind> {
  protected:
   void SetUp() override {
     std::string pattern = (fs::temp_directory_path() / "cx_store_XXXXXX").string();
     ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
     dir_ = pattern;
     folder_ = Utf8ToUtf16(dir_.string() + "/");
-    bytes_ = SampleArchive();
-    ASSERT_TRUE(store_.Open(bytes_.data(), bytes_.size(), CX_CP_UTF8, folder_));
+    bytes_ = SamplePackage(GetParam());
+    ASSERT_TRUE(store_.Open(bytes_.data(), bytes_.size(), CX_CP_UTF8, folder_, nullptr, GetParam()));
+  }
+  std::string Read(const PackageStore::ArchiveFile& file) {
+    std::string out;
+    EXPECT_EQ(store_.Stream(file, [&out](const uint8_t* p, size_t n) {
+      out.append(reinterpret_cast<const char*>(p), n);
+      return true;
+    }), CX_OK);
+    return out;
   }
   void TearDown() override { fs::remove_all(dir_); }
 
@@ -55,7 +70,7 @@ class PackageStoreTest : public ::testing::Test {
   PackageStore store_;
 };
 
-TEST_F(PackageStoreTest, APathBringsItsWholeFolderAndNothingElse) {
+TEST_P(PackageStoreTest, APathBringsItsWholeFolderAndNothingElse) {
   // Written as a script writes it: a doubled separator after the folder,
   // mixed case, a ".." on the way.
   ASSERT_EQ(store_.EnsurePath(In(u"\\packagefiles\\BIN\\Plug\\..\\tool.exe")), CX_OK);
@@ -73,7 +88,7 @@ TEST_F(PackageStoreTest, APathBringsItsWholeFolderAndNothingElse) {
   EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
 }
 
-TEST_F(PackageStoreTest, CommandLinesNameTheirPackageFiles) {
+TEST_P(PackageStoreTest, CommandLinesNameTheirPackageFiles) {
   // Arguments after an unquoted path, and a quoted one.
   const std::u16string line = u"/s " + In(u"\\PackageFiles\\Bin\\tool.exe /q") + u" \"" +
                               In(u"\\PackageFiles\\Data\\d.txt") + u"\" /x";
@@ -83,10 +98,10 @@ TEST_F(PackageStoreTest, CommandLinesNameTheirPackageFiles) {
   EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
 }
 
-TEST_F(PackageStoreTest, FileCopiesReadTheArchiveUntilTheFileIsOnDisk) {
+TEST_P(PackageStoreTest, FileCopiesReadTheArchiveUntilTheFileIsOnDisk) {
   PackageStore::ArchiveFile file;
   ASSERT_TRUE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data), file.size), "DLL");
+  EXPECT_EQ(Read(file), "DLL");
   EXPECT_TRUE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file))
       << "serving extracts nothing, so a second copy is served too";
   EXPECT_FALSE(OnDisk("PackageFiles"));
@@ -97,7 +112,7 @@ TEST_F(PackageStoreTest, FileCopiesReadTheArchiveUntilTheFileIsOnDisk) {
   ASSERT_TRUE(store_.ListFolder(In(u"\\PackageFiles\\Data"), &items));
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].path, u"d.txt");
-  EXPECT_EQ(items[0].file.size, 4u);
+  EXPECT_EQ(Read(items[0].file), "DATA");
   EXPECT_EQ(items[1].path, u"Empty\\");
   EXPECT_FALSE(store_.ListFolder(In(u"\\PackageFiles\\run.exe"), &items)) << "a file";
 
@@ -111,7 +126,7 @@ std::string ReadText(const fs::path& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-TEST_F(PackageStoreTest, PlantedBytesNeverWin) {
+TEST_P(PackageStoreTest, PlantedBytesNeverWin) {
   // Someone else's files at package paths before the store extracts them:
   // a plain file, and a link to a file of theirs.
   fs::create_directories(dir_ / "PackageFiles/Bin");
@@ -121,7 +136,12 @@ TEST_F(PackageStoreTest, PlantedBytesNeverWin) {
   // File copies still get the archive's bytes...
   PackageStore::ArchiveFile file;
   ASSERT_TRUE(store_.FindUnextracted(In(u"\\PackageFiles\\Bin\\tool.dll"), &file));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.data), file.size), "DLL");
+  std::string bytes;
+  ASSERT_EQ(store_.Stream(file, [&bytes](const uint8_t* data, size_t size) {
+    bytes.append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }), CX_OK);
+  EXPECT_EQ(bytes, "DLL");
   // ...and anything that needs the files on disk stops the run.
   EXPECT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.exe")), CX_E_FAIL);
   EXPECT_EQ(store_.ExtractFile(In(u"\\PackageFiles\\run.exe")), CX_E_FAIL);
@@ -130,7 +150,7 @@ TEST_F(PackageStoreTest, PlantedBytesNeverWin) {
   EXPECT_EQ(ReadText(dir_ / "victim"), "VICTIM") << "written through the link";
 }
 
-TEST_F(PackageStoreTest, TheStoresOwnFilesAreKnownUntilClose) {
+TEST_P(PackageStoreTest, TheStoresOwnFilesAreKnownUntilClose) {
   ASSERT_EQ(store_.EnsurePath(In(u"\\PackageFiles\\Bin\\tool.exe")), CX_OK);
   EXPECT_TRUE(store_.IsExtractedFolder(In(u"\\PackageFiles\\Bin\\Plug")));
   EXPECT_EQ(ReadText(dir_ / "PackageFiles/Bin/tool.dll"), "DLL");
@@ -142,7 +162,7 @@ TEST_F(PackageStoreTest, TheStoresOwnFilesAreKnownUntilClose) {
   EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
 }
 
-TEST_F(PackageStoreTest, ScriptAloneAndFailures) {
+TEST_P(PackageStoreTest, ScriptAloneAndFailures) {
   ASSERT_EQ(store_.ExtractFile(u"\\PackageFiles\\setupscript.XML"), CX_OK);
   EXPECT_TRUE(OnDisk("PackageFiles/SetupScript.xml"));
   EXPECT_FALSE(OnDisk("PackageFiles/run.exe"));
@@ -157,10 +177,16 @@ TEST_F(PackageStoreTest, ScriptAloneAndFailures) {
   EXPECT_TRUE(OnDisk("PackageFiles/Data/d.txt"));
 
   PackageStore closed;
-  EXPECT_FALSE(closed.Open(bytes_.data(), bytes_.size() - 1, CX_CP_UTF8, folder_))
+  EXPECT_FALSE(closed.Open(bytes_.data(), bytes_.size() - 1, CX_CP_UTF8, folder_, nullptr, GetParam()))
       << "a damaged table fails at open";
-  EXPECT_FALSE(closed.Open(bytes_.data(), bytes_.size(), CX_CP_UTF8, u""));
+  EXPECT_FALSE(closed.Open(bytes_.data(), bytes_.size(), CX_CP_UTF8, u"", nullptr, GetParam()));
   EXPECT_EQ(closed.EnsurePath(In(u"\\PackageFiles\\run.exe")), CX_OK) << "nothing to do";
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PackageStoreTest,
+                         ::testing::Values(PackageKind::kArchive, PackageKind::kCompressed),
+                         [](const ::testing::TestParamInfo<PackageKind>& info) {
+                           return info.param == PackageKind::kArchive ? "Archive" : "Compressed";
+                         });
 
 }  // namespace

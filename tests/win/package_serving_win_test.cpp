@@ -1,8 +1,9 @@
 // Actions over a package that is extracted on demand: programs started from
 // the package find what lies beside them, File copies are written straight
-// from the archive under ReplaceFile's rules, and the package folder only
-// receives what something other than a File copy needs: a .reg file to
-// import, a certificate to add, the Firefox step's tools.
+// from the package (decoded on the way, for a compressed one) under
+// ReplaceFile's rules, and the package folder only receives what something
+// other than a File copy needs: a .reg file to import, a certificate to
+// add, the Firefox step's tools.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -16,6 +17,7 @@
 #include "common/crypt32_api.h"
 #include "common/win_handles.h"
 #include "engine/install_context.h"
+#include "authoring/compressed_package_writer.h"
 #include "package/package_store.h"
 #include "authoring/package_writer.h"
 #include "platform/file_system.h"
@@ -38,11 +40,11 @@ std::string FileBytes(const std::wstring& path) {
 }
 std::string HelperBytes(const wchar_t* name) { return FileBytes(TestHelperPath(name)); }
 
-// A package folder under a test folder, backed by an archive of
-// PackageFiles\ {Tools\ {runner.exe, cx_version_dll.dll},
-//                Files\ {a.txt, Sub\ {b.txt, c.bin}, Empty\},
-//                Lib\ {older.dll, newer.dll}}.
-class ServedPackage : public ::testing::Test {
+// A package folder under a test folder, backed by a package of either kind
+// holding PackageFiles\ {Tools\ {runner.exe, cx_version_dll.dll},
+//                         Files\ {a.txt, Sub\ {b.txt, c.bin}, Empty\},
+//                         Lib\ {older.dll, newer.dll}}.
+class ServedPackage : public ::testing::TestWithParam<PackageKind> {
  protected:
   void SetUp() override {
     folder_ = dir_.File(L"pkg\\");
@@ -59,8 +61,15 @@ class ServedPackage : public ::testing::Test {
          Folder("Lib", {File("older.dll", HelperBytes(L"cx_version_dll_older.dll")),
                         File("newer.dll", HelperBytes(L"cx_version_dll_newer.dll"))})})};
     std::string error;
-    ASSERT_EQ(BuildPackageArchive(top, &archive_, &error), CX_OK) << error;
-    ASSERT_TRUE(store_.Open(archive_.data(), archive_.size(), CX_CP_ANSI, AsU16(folder_.c_str())));
+    CompressOptions fast;
+    fast.level = 3;
+    ASSERT_EQ(GetParam() == PackageKind::kArchive ? BuildPackageArchive(top, &archive_, &error)
+                                                  : BuildCompressedPackage(top, fast, &archive_, &error),
+              CX_OK)
+        << error;
+    ASSERT_TRUE(store_.Open(archive_.data(), archive_.size(), CX_CP_ANSI, AsU16(folder_.c_str()),
+                            nullptr, GetParam()));
+    big_ = big;
     context_.packageFolder.Assign(AsU16(folder_.c_str()));
     context_.package = &store_;
   }
@@ -75,11 +84,12 @@ class ServedPackage : public ::testing::Test {
   TestFolder dir_;
   std::wstring folder_;
   std::string archive_;
+  std::string big_;  // c.bin's bytes
   PackageStore store_;
   InstallContext context_;
 };
 
-TEST_F(ServedPackage, AProgramFromThePackageLoadsTheDllBesideIt) {
+TEST_P(ServedPackage, AProgramFromThePackageLoadsTheDllBesideIt) {
   const std::wstring out = dir_.File(L"verdict.txt");
   TestElement start(L"<StartProcess Src='" + Pkg(L"\\PackageFiles\\Tools\\runner.exe") +
                 L"' CmdLine='loaddll cx_version_dll.dll \"" + out + L"\"'/>");
@@ -103,7 +113,7 @@ TEST_F(ServedPackage, AProgramFromThePackageLoadsTheDllBesideIt) {
   EXPECT_TRUE(MoveFileW(exe.c_str(), (exe + L"_swapped").c_str())) << "the run let go";
 }
 
-TEST_F(ServedPackage, PlantedBytesAreNeverCopiedNorRun) {
+TEST_P(ServedPackage, PlantedBytesAreNeverCopiedNorRun) {
   // Someone else's file at a package path before the store extracts it.
   ASSERT_TRUE(CreateDirectoryW(Pkg(L"PackageFiles").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW(Pkg(L"PackageFiles\\Files").c_str(), nullptr));
@@ -120,7 +130,7 @@ TEST_F(ServedPackage, PlantedBytesAreNeverCopiedNorRun) {
   EXPECT_EQ(ReadFileText(planted), L"planted");
 }
 
-TEST_F(ServedPackage, FileCopiesNeverTouchThePackageFolder) {
+TEST_P(ServedPackage, FileCopiesNeverTouchThePackageFolder) {
   // One source, two destinations: both land.
   ASSERT_EQ(Copy(Pkg(L"\\PackageFiles\\Files\\a.txt"), dir_.File(L"one\\a.txt")), CX_OK);
   ASSERT_EQ(Copy(Pkg(L"\\PackageFiles\\Files\\a.txt"), dir_.File(L"two\\a.txt")), CX_OK);
@@ -134,9 +144,7 @@ TEST_F(ServedPackage, FileCopiesNeverTouchThePackageFolder) {
   EXPECT_EQ(ReadFileText(app + L"\\Sub\\b.txt"), L"beta");
   std::string copied;
   ASSERT_EQ(ReadWholeFile(AsU16((app + L"\\Sub\\c.bin").c_str()), &copied), CX_OK);
-  PackageStore::ArchiveFile original;
-  ASSERT_TRUE(store_.FindUnextracted(AsU16(Pkg(L"PackageFiles\\Files\\Sub\\c.bin").c_str()), &original));
-  EXPECT_EQ(copied, std::string(reinterpret_cast<const char*>(original.data), original.size));
+  EXPECT_EQ(copied, big_);
   EXPECT_TRUE(GetFileAttributesW((app + L"\\Empty").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_FALSE(FileExists(Pkg(L"PackageFiles"))) << "nothing was extracted";
 
@@ -145,7 +153,7 @@ TEST_F(ServedPackage, FileCopiesNeverTouchThePackageFolder) {
             CX_WIN_ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(ServedPackage, VersionsAreComparedAgainstTheExtractedSource) {
+TEST_P(ServedPackage, VersionsAreComparedAgainstTheExtractedSource) {
   const std::wstring installed = dir_.File(L"bin\\lib.dll");
   ASSERT_EQ(Copy(Pkg(L"\\PackageFiles\\Lib\\newer.dll"), installed), CX_OK);
   // An older package file never replaces a newer installed one...
@@ -160,7 +168,7 @@ TEST_F(ServedPackage, VersionsAreComparedAgainstTheExtractedSource) {
   EXPECT_EQ(v[3], 3u);
 }
 
-TEST_F(ServedPackage, AnInUseDestinationIsReplacedAtRestart) {
+TEST_P(ServedPackage, AnInUseDestinationIsReplacedAtRestart) {
   PendingRenamesGuard pending(dir_.Path());
   const std::wstring dst = dir_.Write(L"held.txt", "old");
   HelperProcess holder(L"hold \"" + dst + L"\" none 60000");
@@ -175,6 +183,12 @@ TEST_F(ServedPackage, AnInUseDestinationIsReplacedAtRestart) {
   move.replaceExisting = true;
   EXPECT_EQ(pending.Mine(), (std::vector<PendingRename>{remove, move}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ServedPackage,
+                         ::testing::Values(PackageKind::kArchive, PackageKind::kCompressed),
+                         [](const ::testing::TestParamInfo<PackageKind>& info) {
+                           return info.param == PackageKind::kArchive ? "Archive" : "Compressed";
+                         });
 
 // Packages whose files are read from disk by someone else: regedit, the
 // certificate store's file reader, certutil. The package's folders are

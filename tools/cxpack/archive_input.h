@@ -1,11 +1,13 @@
-// What list, extract and plan read: a package archive, or the package
-// inside a setup program, mapped rather than read (packages run to hundreds
+// What list, extract and plan read: a package of either kind (the archive
+// or the compressed package), or the package inside a setup program, mapped rather than read (packages run to hundreds
 // of MiB).
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/file_io.h"
+#include "package/compressed_package.h"
 #include "package/package_archive.h"
 
 struct ArchiveInput {
@@ -13,6 +15,7 @@ struct ArchiveInput {
   size_t base = 0;  // where the archive starts in the file
   size_t size = 0;  // and its length
   PackageArchive archive;
+  std::unique_ptr<CompressedPackage> compressed;  // set for a compressed package
   std::vector<PackageEntry> entries;
   bool isSetup = false;
 };

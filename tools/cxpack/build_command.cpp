@@ -23,6 +23,7 @@
 #include "authoring/pe_image.h"
 #include "package/script_vocabulary.h"
 #include "authoring/setup_image.h"
+#include "authoring/compressed_package_writer.h"
 #include "package/setup_script.h"
 
 namespace fs = std::filesystem;
@@ -41,6 +42,7 @@ struct BuildOptions {
   std::string stub;
   uint32_t codePage = kPackAsciiOnly;
   bool lint = true;  // --no-lint: for test packages that are faulty on purpose
+  bool compress = false;
 };
 
 std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions* o) {
@@ -60,8 +62,10 @@ std::string ParseBuildOptions(const std::vector<std::string>& args, BuildOptions
       }
     } else if (a == "--no-lint") {
       o->lint = false;
+    } else if (a == "--compress") {
+      o->compress = true;
     } else if (a.size() > 1 && a[0] == '-') {
-      return "unknown option " + a + " (options: -o, --stub, --codepage, --no-lint)";
+      return "unknown option " + a + " (options: -o, --stub, --codepage, --no-lint, --compress)";
     } else if (o->packageDir.empty()) {
       o->packageDir = a;
     } else {
@@ -116,7 +120,7 @@ std::string ProgramFolder() {
 // as a setup program carrying `package`, and only then renames it into
 // place, so that `output` is either a whole new program or untouched.
 bool WriteInPlace(const fs::path& output, const std::string& bytes, const std::string& package,
-                  std::string* reason) {
+                  uint16_t packageType, std::string* reason) {
   fs::path partial = output;
   partial += u".cxpack-partial";
   const std::u16string partialName = partial.u16string();
@@ -129,7 +133,8 @@ bool WriteInPlace(const fs::path& output, const std::string& bytes, const std::s
     MappedFile written;
     std::string why;
     if (written.Open(partialName.c_str()) != CX_OK ||
-        VerifySetupImage(ByteSpan(written.Data(), written.Size()), ByteSpan(package), &why) != CX_OK) {
+        VerifySetupImage(ByteSpan(written.Data(), written.Size()), ByteSpan(package), &why,
+                         packageType) != CX_OK) {
       fs::remove(partial, ec);
       return *reason = "the written program does not read back" + (why.empty() ? "" : ": " + why),
              false;
@@ -212,18 +217,23 @@ int RunBuild(const std::vector<std::string>& args) {
   if (!ReadSetupTexts(scriptPath, &texts, &reason)) return Failed(scriptPath, reason);
 
   std::string image, archive;
+  const uint16_t packageType =
+      o.compress ? kSetupCompressedPackageResourceType : kSetupPackageResourceType;
   {
     // Unmapped before the output is written: the stub may be the output.
     MappedFile stub;
     if (stub.Open(Utf8ToUtf16(o.stub).c_str()) != CX_OK) return Failed(o.stub, "cannot read");
     if (stub.Size() > kPeMaxFileBytes) return Failed(o.stub, "larger than a setup program can be");
-    const CxResult packed = PackFolder(Utf8ToUtf16(o.packageDir), o.codePage, &archive, &reason);
+    const CxResult packed =
+        o.compress ? PackFolderCompressed(Utf8ToUtf16(o.packageDir), o.codePage, CompressOptions(),
+                                          &archive, &reason)
+                   : PackFolder(Utf8ToUtf16(o.packageDir), o.codePage, &archive, &reason);
     if (packed != CX_OK) return FailedInFolder(o.packageDir, reason);
     const CxResult built = BuildSetupImage(ByteSpan(stub.Data(), stub.Size()), ByteSpan(archive),
-                                           texts, &image, &reason);
+                                           texts, &image, &reason, packageType);
     if (built == CX_E_DEST_TOO_SMALL) return Failed(o.packageDir, reason);
     if (built != CX_OK) return Failed(o.stub, reason);
   }
-  if (!WriteInPlace(output, image, archive, &reason)) return Failed(o.output, reason);
+  if (!WriteInPlace(output, image, archive, packageType, &reason)) return Failed(o.output, reason);
   return 0;
 }

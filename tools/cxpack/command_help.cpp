@@ -33,7 +33,9 @@ const Help kHelp[] = {
      "64). SETUP is a setup program cxpack build wrote: its own script is planned.\n"},
     {"build",
      "usage: cxpack build PACKAGE_DIR -o FILE [--stub PATH] [--codepage 1252|936] [--no-lint]\n"
-     "writes a setup program: the stub with the package folder embedded and a\n"
+     "                    [--compress]\n"
+     "writes a setup program: the stub with the package folder embedded (with\n"
+     "--compress: the compressed package, Zstandard) and a\n"
      "version record from its SetupInfo; the same inputs give the same bytes. Lint\n"
      "runs first and an error stops the build. Without --stub the stub\n"
      "cxsetup_stub.exe is looked for beside cxpack, then in share/cxsetup/ of its\n"
@@ -45,9 +47,10 @@ const Help kHelp[] = {
      "write (same options), for Group Policy and Configuration Manager. The MSI's\n"
      "runner, cxsetup_msi_runner.dll, is looked for beside the stub.\n"},
     {"pack",
-     "usage: cxpack pack DIR -o FILE [--codepage 1252|936]\n"
-     "stores the contents of DIR as a package archive's top level; names must be\n"
-     "ASCII unless a code page is given.\n"},
+     "usage: cxpack pack DIR -o FILE [--codepage 1252|936] [--compress]\n"
+     "stores the contents of DIR as a package archive's top level (with\n"
+     "--compress: the compressed package, Zstandard); names must be ASCII unless\n"
+     "a code page is given.\n"},
     {"list",
      "usage: cxpack list ARCHIVE|SETUP [--codepage 1252|936]\n"
      "prints PATH<TAB>SIZE per entry, in reading order, of a package archive or of\n"

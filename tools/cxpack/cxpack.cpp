@@ -15,7 +15,9 @@
 //
 // Exit status: 0 done, 1 failed (message "cxpack: FILE: reason"), 2 usage.
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "archive_input.h"
@@ -27,6 +29,7 @@
 #include "init_command.h"
 #include "lint_command.h"
 #include "msi_command.h"
+#include "authoring/compressed_package_writer.h"
 #include "authoring/package_writer.h"
 #include "authoring/script_reference.h"
 #include "plan_command.h"
@@ -40,12 +43,24 @@ uint32_t CodePageOf(const CliArgs& a) {
 
 int Pack(const std::vector<std::string>& args) {
   CliArgs a;
-  std::string problem = ParseCliArgs(args, {{"-o", true, nullptr}, {"--codepage", true, kCodePageChoices}}, &a);
+  std::string problem = ParseCliArgs(
+      args, {{"-o", true, nullptr}, {"--codepage", true, kCodePageChoices}, {"--compress", false, nullptr}}, &a);
   if (problem.empty() && (a.positional.size() != 1 || !a.Has("-o"))) problem = "takes DIR and -o FILE";
   if (!problem.empty()) return UsageError("pack", problem);
   std::string error;
   const std::string& dir = a.positional[0];
-  CxResult r = PackFolderToFile(Utf8ToUtf16(dir), CodePageOf(a), Utf8ToUtf16(a.Value("-o")), &error);
+  CxResult r = CX_OK;
+  if (a.Has("--compress")) {
+    std::string package;
+    r = PackFolderCompressed(Utf8ToUtf16(dir), CodePageOf(a), CompressOptions(), &package, &error);
+    if (r == CX_OK && WriteWholeFile(Utf8ToUtf16(a.Value("-o")).c_str(), package.data(), package.size()) != CX_OK) {
+      std::error_code ec;
+      std::filesystem::remove(std::filesystem::u8path(a.Value("-o")), ec);  // no half package
+      return Failed(a.Value("-o"), "cannot write");
+    }
+  } else {
+    r = PackFolderToFile(Utf8ToUtf16(dir), CodePageOf(a), Utf8ToUtf16(a.Value("-o")), &error);
+  }
   if (r == CX_E_OPEN_FAILED) return Failed(a.Value("-o"), error);
   if (r != CX_OK) return FailedInFolder(dir, error);
   return 0;
@@ -96,6 +111,10 @@ int ExtractCommand(const std::vector<std::string>& args) {
   const std::u16string dest = Utf8ToUtf16(destination);
   CxResult rc = CreateFolder(dest.c_str());
   if (rc != CX_OK && rc != CX_WIN_ERROR_ALREADY_EXISTS) return Failed(destination, "cannot create the folder");
+  if (in.compressed) {
+    if (!in.compressed->Extract(in.entries, filter, dest, &reason)) return Failed(file, reason);
+    return 0;
+  }
   const size_t base = in.base;
   const MappedFile& bytes = in.file;
   in.archive.SetEntryFileWriter([&bytes, base](const std::u16string& path, uint32_t offset, uint32_t size) {

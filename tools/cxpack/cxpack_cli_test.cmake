@@ -68,7 +68,7 @@ check("pack of a missing folder: [${err}]" rc EQUAL 1 AND err MATCHES "^cxpack: 
 # Usage errors exit with 2, in one line; a bad value names the valid ones.
 expect_usage("." "" "pack,${tree}" "extract,${WORK}/a.bin" "frobnicate")
 expect_usage("^cxpack: list: --codepage takes 1252 or 936, not \"850\"" "list,a,--codepage,850" "list,a,--codepage=850")
-expect_usage("^cxpack: pack: unknown option --fast \\(options: -o, --codepage\\)" "pack,${tree},--fast")
+expect_usage("^cxpack: pack: unknown option --fast \\(options: -o, --codepage, --compress\\)" "pack,${tree},--fast")
 cxpack(help)
 check("help lists the commands: [${out}]" rc EQUAL 0 AND out MATCHES "init DIR" AND out MATCHES "cxpack help COMMAND")
 cxpack(extract --help)

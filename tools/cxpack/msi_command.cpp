@@ -26,10 +26,6 @@ constexpr char kStubName[] = "cxsetup_stub.exe";
 constexpr char kRunnerName[] = "cxsetup_msi_runner.dll";
 constexpr char kScriptPath[] = "PackageFiles/SetupScript.xml";
 
-// Whether `cxpack build` takes --compress in this tree. The MSI hands the
-// option on unchanged; until the build has it, it is refused here.
-constexpr bool kBuildTakesCompress = false;
-
 int Usage(const std::string& problem) { return UsageError("msi", problem); }
 
 fs::path PathOf(const std::string& utf8) { return fs::path(Utf8ToUtf16(utf8)); }
@@ -102,8 +98,6 @@ int RunMsi(const std::vector<std::string>& args) {
   if (!problem.empty()) return Usage(problem);
   std::string reason;
   if (!MsibuildAvailable(&reason)) return Failed(o.output, reason);
-  if (o.compress && !kBuildTakesCompress)
-    return Failed(o.packageDir, "--compress is not supported yet: cxpack build cannot compress a package");
   std::error_code ec;
   if (!fs::is_directory(PathOf(o.packageDir), ec)) return Failed(o.packageDir, "not a folder");
   const fs::path output = PathOf(o.output);

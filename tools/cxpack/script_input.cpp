@@ -17,10 +17,16 @@ namespace {
 
 const std::string kScriptInPackage = std::string(kPackageFilesFolder) + "/" + kScriptFileName;
 
-// Mapped, not read: a setup may be large and only its start is wanted.
-bool IsSetupProgram(const std::string& arg) {
+// A setup program, or a package file of either kind: mapped, not read, as
+// they may be large and only their ends are looked at.
+bool IsSetupOrPackage(const std::string& arg) {
   MappedFile file;
-  return file.Open(Utf8ToUtf16(arg).c_str()) == CX_OK && IsProgramFile(ByteSpan(file.Data(), file.Size()));
+  if (file.Open(Utf8ToUtf16(arg).c_str()) != CX_OK) return false;
+  const ByteSpan bytes(file.Data(), file.Size());
+  if (IsProgramFile(bytes) || LooksCompressed(bytes.data, bytes.size)) return true;
+  PackageArchive archive;
+  std::vector<PackageEntry> entries;
+  return archive.Attach(bytes.data, bytes.size) && archive.ReadFileTable(&entries, nullptr);
 }
 
 bool ReadFromSetup(const std::string& arg, ScriptInput* in, std::string* problem) {
@@ -49,7 +55,7 @@ bool ReadScriptInput(const std::string& arg, ScriptInput* out, std::string* prob
       return false;
     }
   } else if (fs::is_regular_file(given, ec)) {
-    if (IsSetupProgram(arg)) {
+    if (IsSetupOrPackage(arg)) {
       if (!ReadFromSetup(arg, &in, problem)) return false;
       *out = std::move(in);
       return true;

@@ -1,0 +1,99 @@
+// The compressed package: the same folder tree as the archive of
+// package_archive.h, its files' bytes compressed with Zstandard. It travels
+// in a resource of its own (type 257), so a program that only knows the
+// archive never takes it for one. docs/compressed-format.md describes every
+// field and why it is so; in short:
+//
+//   header    "CXPKZST1", then where the table frame lies and its size
+//   frames    zstd frames, each with its content size and checksum; their
+//             contents, one after the other in table order, make the
+//             package's content, and a file is a range of it
+//   table     a zstd frame too: the frame list, then the entries (folders
+//             and files, each naming its parent folder)
+//
+// Reading is as strict as the archive's: the whole table is read and checked
+// when the package opens (every frame inside the package, frames and the
+// table apart, every header and block structure sound, every file inside
+// the content, no two files sharing content bytes, names safe, folders at
+// most kPackageMaxFolderDepth deep, parents before children), and Verify
+// decodes every frame once, checking each one's size and checksum, before
+// anything of the package is used. An entry's `offset` is its position in
+// the content, so PackageEntry lists look the same for both kinds.
+//
+// Decoding keeps one zstd window of at most 2^kZstdMaxWindowLog bytes per
+// decoder (zstd_frame_reader.h). Reads go through a ContentReadAhead, which
+// decodes on a thread of its own a little ahead: reads in content order
+// continue where the last one stopped, so extracting a folder or copying a
+// tree decodes each frame once, while the caller writes. Not thread-safe
+// (Verify and the read-ahead use threads of their own).
+// Portable: extraction writes through file_io.h.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/codepage.h"
+#include "common/result_codes.h"
+#include "package/content_read_ahead.h"
+#include "package/package_archive.h"
+#include "package/zstd_frame_reader.h"
+
+constexpr uint32_t kCompressedPackageResourceType = 257;
+constexpr char kCompressedPackageMagic[] = "CXPKZST1";  // 8 bytes, no terminator
+constexpr size_t kCompressedHeaderBytes = 20;
+constexpr uint32_t kCompressedNoParent = 0xFFFFFFFF;
+constexpr uint32_t kCompressedMaxTableBytes = 64u << 20;
+// Verify decodes on at most this many threads: each decoder holds a window.
+constexpr unsigned kCompressedMaxDecoders = 2;
+
+// True when `bytes` start like a compressed package (its magic).
+bool LooksCompressed(const void* bytes, size_t size);
+
+class CompressedPackage {
+ public:
+  // One frame of the content, as the table gives it.
+  struct Frame {
+    uint32_t offset = 0;       // in the package
+    uint32_t size = 0;         // compressed bytes
+    uint32_t contentSize = 0;  // decoded bytes
+    uint32_t contentStart = 0; // where its content begins in the package's content
+  };
+
+  // Views `size` bytes at `data` (not copied: they must outlive the reads).
+  // False for null or empty bytes or 4 GiB and more.
+  bool Attach(const void* data, size_t size);
+  void SetNameCodePage(uint32_t codePage) { codePage_ = codePage; }
+
+  // Reads and checks the whole table (see the top) and lists the entries as
+  // PackageArchive::ReadFileTable does, in table order. On failure returns
+  // false, leaves `entries` untouched and says why in `reason`.
+  bool ReadFileTable(std::vector<PackageEntry>* entries, std::string* reason = nullptr);
+  // Decodes every frame once, on up to `threads` threads (at most
+  // kCompressedMaxDecoders), checking sizes and checksums; after
+  // ReadFileTable. Later reads skip the checksums.
+  bool Verify(unsigned threads, std::string* reason = nullptr);
+
+  // Hands the content bytes [offset, offset+size) to `sink` in order.
+  // CX_E_BAD_DATA for a range outside the content or a damaged frame,
+  // CX_E_FAIL when the sink said stop.
+  CxResult Stream(uint32_t offset, uint32_t size, const ByteSink& sink);
+  // PackageArchive::Extract for this kind: the same paths, folders,
+  // filter and refusals.
+  bool Extract(const std::vector<PackageEntry>& entries, const std::u16string& filter,
+               const std::u16string& destination, std::string* reason = nullptr);
+
+  const std::vector<Frame>& Frames() const { return frames_; }
+
+ private:
+  ByteSpan FrameBytes(size_t index) const { return {data_ + frames_[index].offset, frames_[index].size}; }
+
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  uint32_t codePage_ = CX_CP_ANSI;
+  std::vector<Frame> frames_;
+  uint64_t contentSize_ = 0;
+  bool verified_ = false;
+  std::unique_ptr<ContentReadAhead> ahead_;  // made by the first Stream
+};
