@@ -54,7 +54,11 @@ for point in $points; do
   else
     trigger="lines=${action_lines[$((point - 1))]}@C:\\e2e\\kill.log"
   fi
-  out=$(wine "$CX_UIAUTO" killrun 300000 "$trigger" "$SETUP" /QUIET '/LOG=C:\e2e\kill.log' 2>>"$WINEPREFIX/e2e-programs.log" | tr -d '\r')
+  # Into a file, not a pipe: a program the killed setup started, or a debugger
+  # Wine starts for it, would hold a pipe open, and reading it would never end.
+  wine "$CX_UIAUTO" killrun 300000 "$trigger" "$SETUP" /QUIET '/LOG=C:\e2e\kill.log' \
+    >"$WINEPREFIX/killrun.out" 2>>"$WINEPREFIX/e2e-programs.log" </dev/null
+  out=$(tr -d '\r' <"$WINEPREFIX/killrun.out")
   [ "$out" = killed ] || fail "point $point: the setup was not killed: $out"
   # The last action whose result was logged: its number, name and the end
   # of its description.
