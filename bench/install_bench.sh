@@ -27,13 +27,16 @@
 # Knobs: BENCH_MIB (generated tree size), BENCH_HUGE_MIB (0: no huge
 # package), BENCH_ROUNDS, BENCH_TREES ("generated dlls"), BENCH_DLLS (the
 # folder of real binaries), BENCH_WORK (work folder, kept between runs for
-# its prefix).
+# its prefix), BENCH_QUICK=1 (only cxsetup, NSIS without compression and
+# cp -r: for trying a change, without the slow peers' builds; the size and
+# build targets are then not judged).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 full=${BENCH_FULL:-0}
 mib=${BENCH_MIB:-$([ "$full" = 1 ] && echo 256 || echo 64)}
 huge_mib=${BENCH_HUGE_MIB:-$([ "$full" = 1 ] && echo 1024 || echo 0)}
 rounds=${BENCH_ROUNDS:-3}
+quick=${BENCH_QUICK:-0}
 trees=${BENCH_TREES:-generated dlls}
 dlls=${BENCH_DLLS:-/usr/lib/i386-linux-gnu/wine/i386-windows}
 work=${BENCH_WORK:-$root/build/bench-install}
@@ -314,6 +317,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 size_mib() { awk -v s="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", s / 1048576 }'; }
 # verdict VALUE OP LIMIT -> "met" or "NOT met"
 verdict() {
+  [ "$1" = - ] && { echo "not judged (BENCH_QUICK)"; return; }
   awk -v v="$1" -v l="$3" -v op="$2" 'BEGIN { ok = op == "<=" ? v <= l : v < l; print ok ? "met" : "NOT met" }'
 }
 
@@ -339,16 +343,21 @@ bench_tree() {  # NAME
   builds[0]=$(build_cxsetup "$work/pkg-main" "$work/cxsetup.exe")
   builds[1]=$(build_cxsetup "$work/pkg-main" "$work/cxsetup-z.exe" --compress)
   builds[2]=$(build_nsis "$tree" "$work/nsis-none.exe" off)
-  builds[3]=$(build_nsis "$tree" "$work/nsis-zlib.exe" zlib)
-  builds[4]=$(build_nsis "$tree" "$work/nsis-lzma.exe" lzma)
-  builds[5]=$(seconds build_msi "$tree" "$work/bench.msi")
+  local run=(0 1 2 3 4 5 6)
+  if [ "$quick" = 1 ]; then
+    run=(0 1 2 6)
+  else
+    builds[3]=$(build_nsis "$tree" "$work/nsis-zlib.exe" zlib)
+    builds[4]=$(build_nsis "$tree" "$work/nsis-lzma.exe" lzma)
+    builds[5]=$(seconds build_msi "$tree" "$work/bench.msi")
+  fi
   say "  built in ${builds[*]} s"
 
   local -A times=() peaks=()
   local welcome_z=() welcome_tiny=() r i out
   for r in $(seq "$rounds"); do
     say "$name: round $r of $rounds"
-    for i in "${!names[@]}"; do
+    for i in "${run[@]}"; do
       case $i in
         0) out=$(run_install "${names[0]}" cxsetup.exe CxBench 'C:\bench\cxsetup.exe' /QUIET) ;;
         1) out=$(run_install "${names[1]}" cxsetup-z.exe CxBench 'C:\bench\cxsetup-z.exe' /QUIET) ;;
@@ -373,7 +382,7 @@ bench_tree() {  # NAME
   printf '\nTree %s; %s interleaved rounds, fresh prefix each.\n\n' "$describe" "$rounds"
   printf '| Installer | Median s (range) | vs cxsetup | Peak RssAnon | File | Build s |\n'
   printf '|---|---|---|---|---|---|\n'
-  for i in "${!names[@]}"; do
+  for i in "${run[@]}"; do
     local m file=- peak=-
     m=$(median ${times[$i]})
     [ "${files[$i]}" != - ] && file="$(size_mib "$work/${files[$i]}") MiB"
@@ -391,12 +400,16 @@ bench_tree() {  # NAME
   z=$(median ${times[1]})
   none=$(median ${times[2]})
   copy=$(median ${times[6]})
-  size=$(ratio "$(stat -c %s "$work/cxsetup-z.exe")" "$(stat -c %s "$work/nsis-lzma.exe")")
+  size=-
+  build=-
+  if [ "$quick" != 1 ]; then
+    size=$(ratio "$(stat -c %s "$work/cxsetup-z.exe")" "$(stat -c %s "$work/nsis-lzma.exe")")
+    build=$(ratio "${builds[1]}" "${builds[4]}")
+  fi
   speed=$(ratio "$z" "$none")
   floor=$(ratio "$z" "$copy")
   memory=$(( (${peaks[0]} > ${peaks[1]} ? ${peaks[0]} : ${peaks[1]}) / 1024 ))
   welcome=$(ratio "$wz" "$wt")
-  build=$(ratio "${builds[1]}" "${builds[4]}")
   printf '\nTargets (%s):\n' "$name"
   printf '  size:    compressed cxsetup / NSIS solid LZMA = %s (<= 1.05): %s\n' "$size" "$(verdict "$size" '<=' 1.05)"
   printf '  speed:   compressed cxsetup /QUIET / NSIS without compression = %s (<= 0.6): %s\n' \

@@ -199,7 +199,7 @@ CxResult VerifySetupImage(ByteSpan image, ByteSpan package, std::string* error,
                           uint16_t packageType) {
   PeImage pe;
   std::string why;
-  if (ReadPeImage(image, &pe, &why) != CX_OK) return Fail(error, why);
+  if (ReadPeImage(image, &pe, &why, kSetupMaxImageBytes) != CX_OK) return Fail(error, why);
   if (pe.directories.size() <= kPeDirResource) return Fail(error, "has no resource section");
   const int index = pe.SectionOfRva(pe.directories[kPeDirResource].rva);
   if (index < 0) return Fail(error, "resource directory lies in no section");

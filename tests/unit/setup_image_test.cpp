@@ -232,6 +232,14 @@ TEST(SetupImage, ResourcesLastAndPageAlignedFiles) {
   EXPECT_EQ(out.size() % 0x1000, 0u);
 }
 
+// A package may make the setup larger than any stub may be: the rebuilt
+// program is read back with the setup's own limit.
+TEST(SetupImage, PackagesLargerThanAStubReadBack) {
+  const std::string package((size_t(kPeMaxFileBytes) + (1u << 20)), 'p');
+  const std::string out = Build(MakeStub(DefaultShape()), package);
+  EXPECT_GT(out.size(), kPeMaxFileBytes);
+}
+
 // The PE checksum: 16-bit sums folded, the checksum field skipped, an odd
 // final byte counted as a word, plus the length.
 TEST(SetupImage, Checksum) {
