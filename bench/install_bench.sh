@@ -163,16 +163,18 @@ seconds() {
 # seconds `cxpack build` took.
 cxpack="$root/build/bench/tools/cxpack/cxpack"
 stub="$work/cmake/cxsetup_stub.exe"
+# Both are brought up to date with the tree before the first build.
+built_tools=0
 build_cxsetup() {  # PACKAGE_DIR OUT [--compress]
-  if [ ! -x "$cxpack" ]; then
-    cmake --preset bench -S "$root" >/dev/null
+  if [ "$built_tools" = 0 ]; then
+    [ -f "$root/build/bench/CMakeCache.txt" ] || cmake --preset bench -S "$root" >/dev/null
     cmake --build "$root/build/bench" --target cxpack >/dev/null
-  fi
-  if [ ! -f "$stub" ]; then
-    cmake -S "$root" -B "$work/cmake" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
-      -DCX_HOST_CXPACK="$cxpack" >/dev/null
+    [ -f "$work/cmake/CMakeCache.txt" ] ||
+      cmake -S "$root" -B "$work/cmake" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF \
+        -DCX_HOST_CXPACK="$cxpack" >/dev/null
     cmake --build "$work/cmake" --target cxsetup_stub >/dev/null
+    built_tools=1
   fi
   seconds "$cxpack" build "$1" -o "$2" --stub "$stub" ${3:-}
 }
