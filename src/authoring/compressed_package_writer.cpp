@@ -12,6 +12,7 @@
 
 #include "common/codepage.h"
 #include "common/scoped_resource.h"
+#include "common/xxh32.h"
 #include "package/byte_reader.h"
 #include "package/compressed_package.h"
 #include "package/zstd_frame_reader.h"
@@ -35,6 +36,7 @@ struct FrameJob {
   std::vector<Piece> pieces;
   uint32_t contentSize = 0;
   std::string compressed;
+  uint32_t checksum = 0;  // of `compressed`
 };
 
 // Table entries in the archive reader's order, with their parents.
@@ -109,7 +111,7 @@ class FrameCompressor {
     if (ZSTD_isError(ZSTD_CCtx_reset(c, ZSTD_reset_session_and_parameters)) ||
         ZSTD_isError(ZSTD_CCtx_setParameter(c, ZSTD_c_compressionLevel, level_)) ||
         ZSTD_isError(ZSTD_CCtx_setParameter(c, ZSTD_c_windowLog, kZstdMaxWindowLog)) ||
-        ZSTD_isError(ZSTD_CCtx_setParameter(c, ZSTD_c_checksumFlag, 1)) ||
+        ZSTD_isError(ZSTD_CCtx_setParameter(c, ZSTD_c_checksumFlag, 0)) ||
         ZSTD_isError(ZSTD_CCtx_setParameter(c, ZSTD_c_contentSizeFlag, 1)))
       return false;
     job->compressed.resize(ZSTD_compressBound(content_.size()));
@@ -118,6 +120,7 @@ class FrameCompressor {
     if (ZSTD_isError(n)) return false;
     job->compressed.resize(n);
     job->compressed.shrink_to_fit();
+    job->checksum = Xxh32(job->compressed.data(), n);
     return true;
   }
 
@@ -158,6 +161,7 @@ std::string BuildTable(const std::vector<Flat>& flat, const std::vector<FrameJob
     PutU32(&table, frameOffsets[i]);
     PutU32(&table, uint32_t(jobs[i].compressed.size()));
     PutU32(&table, jobs[i].contentSize);
+    PutU32(&table, jobs[i].checksum);
   }
   for (const Flat& f : flat) {
     PutU32(&table, f.parent);
@@ -255,6 +259,7 @@ CxResult BuildCompressedPackage(const std::vector<PackNode>& topLevel, const Com
   PutU32(&out, uint32_t(at));
   PutU32(&out, uint32_t(table.compressed.size()));
   PutU32(&out, table.contentSize);
+  PutU32(&out, table.checksum);
   for (FrameJob& job : jobs) {
     out += job.compressed;
     std::string().swap(job.compressed);

@@ -4,20 +4,24 @@
 // archive never takes it for one. docs/compressed-format.md describes every
 // field and why it is so; in short:
 //
-//   header    "CXPKZST1", then where the table frame lies and its size
-//   frames    zstd frames, each with its content size and checksum; their
-//             contents, one after the other in table order, make the
-//             package's content, and a file is a range of it
-//   table     a zstd frame too: the frame list, then the entries (folders
-//             and files, each naming its parent folder)
+//   header    "CXPKZST1", then where the table frame lies, its size and
+//             its checksum
+//   frames    zstd frames, each declaring its content size; their contents,
+//             one after the other in table order, make the package's
+//             content, and a file is a range of it
+//   table     a zstd frame too: the frame list (each frame with the XXH32
+//             of its stored bytes), then the entries (folders and files,
+//             each naming its parent folder)
 //
 // Reading is as strict as the archive's: the whole table is read and checked
 // when the package opens (every frame inside the package, frames and the
 // table apart, every header and block structure sound, every file inside
 // the content, no two files sharing content bytes, names safe, folders at
 // most kPackageMaxFolderDepth deep, parents before children), and Verify
-// decodes every frame once, checking each one's size and checksum, before
-// anything of the package is used. An entry's `offset` is its position in
+// hashes every frame's stored bytes against its checksum before anything of
+// the package is used: damage anywhere is found without decoding. A frame
+// that still decodes to other than it declares (made so on purpose) is
+// stopped where its declaration ends, by the reads. An entry's `offset` is its position in
 // the content, so PackageEntry lists look the same for both kinds.
 //
 // Decoding keeps one zstd window of at most 2^kZstdMaxWindowLog bytes per
@@ -42,11 +46,9 @@
 
 constexpr uint32_t kCompressedPackageResourceType = 257;
 constexpr char kCompressedPackageMagic[] = "CXPKZST1";  // 8 bytes, no terminator
-constexpr size_t kCompressedHeaderBytes = 20;
+constexpr size_t kCompressedHeaderBytes = 24;
 constexpr uint32_t kCompressedNoParent = 0xFFFFFFFF;
 constexpr uint32_t kCompressedMaxTableBytes = 64u << 20;
-// Verify decodes on at most this many threads: each decoder holds a window.
-constexpr unsigned kCompressedMaxDecoders = 2;
 
 // True when `bytes` start like a compressed package (its magic).
 bool LooksCompressed(const void* bytes, size_t size);
@@ -58,6 +60,7 @@ class CompressedPackage {
     uint32_t offset = 0;       // in the package
     uint32_t size = 0;         // compressed bytes
     uint32_t contentSize = 0;  // decoded bytes
+    uint32_t checksum = 0;     // XXH32 of its stored bytes
     uint32_t contentStart = 0; // where its content begins in the package's content
   };
 
@@ -70,9 +73,8 @@ class CompressedPackage {
   // PackageArchive::ReadFileTable does, in table order. On failure returns
   // false, leaves `entries` untouched and says why in `reason`.
   bool ReadFileTable(std::vector<PackageEntry>* entries, std::string* reason = nullptr);
-  // Decodes every frame once, on up to `threads` threads (at most
-  // kCompressedMaxDecoders), checking sizes and checksums; after
-  // ReadFileTable. Later reads skip the checksums.
+  // Checks every frame's stored bytes against its checksum, on up to
+  // `threads` threads; after ReadFileTable.
   bool Verify(unsigned threads, std::string* reason = nullptr);
 
   // Hands the content bytes [offset, offset+size) to `sink` in order.
@@ -94,6 +96,5 @@ class CompressedPackage {
   uint32_t codePage_ = CX_CP_ANSI;
   std::vector<Frame> frames_;
   uint64_t contentSize_ = 0;
-  bool verified_ = false;
   std::unique_ptr<ContentReadAhead> ahead_;  // made by the first Stream
 };

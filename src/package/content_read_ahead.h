@@ -1,17 +1,21 @@
-// ContentReadAhead: a compressed package's content decoded in order on a
-// thread of its own, a little ahead of the reads, so that decoding the next
-// bytes and writing the last ones (a tree copy, a folder's extraction) use
-// two processors instead of taking turns on one. A read that starts where
-// the previous one ended takes what was decoded ahead; any other read
-// starts the decoding over at its offset (from the start of its frame).
+// ContentReadAhead: a compressed package's content decoded in order on
+// threads of their own, a little ahead of the reads. Frames decode
+// independently, so kReadAheadDecoders threads each take the next frame
+// while the caller writes what the last ones gave: a tree copy or a
+// folder's extraction keeps every processor busy instead of decoding and
+// writing by turns on one. A read that starts where the previous one ended
+// takes what was decoded ahead; any other read starts the decoding over at
+// its offset (from the start of its frame).
 //
-// At most kReadAheadBytes wait decoded, besides the decoder's own window.
-// One reader at a time (the package is not shared between threads); the
-// frames must stay as they are while the object lives.
+// Memory: each decoding thread holds one zstd window (zstd_frame_reader.h)
+// and at most kReadAheadBytes decoded for its frame. One reader at a time
+// (the package is not shared between threads); the frames must stay as they
+// are while the object lives.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,7 +24,8 @@
 #include "common/result_codes.h"
 #include "package/byte_reader.h"
 
-constexpr size_t kReadAheadBytes = 4u << 20;
+constexpr size_t kReadAheadBytes = 2u << 20;
+constexpr unsigned kReadAheadDecoders = 2;
 
 class ContentReadAhead {
  public:
@@ -29,9 +34,8 @@ class ContentReadAhead {
     uint32_t contentStart;
     uint32_t contentSize;
   };
-  // `frames` in content order, their contents one after the other; `checkSum`
-  // false skips the frames' checksums (already checked).
-  ContentReadAhead(std::vector<Frame> frames, bool checkSum);
+  // `frames` in content order, their contents one after the other.
+  explicit ContentReadAhead(std::vector<Frame> frames);
   ~ContentReadAhead();
   ContentReadAhead(const ContentReadAhead&) = delete;
   ContentReadAhead& operator=(const ContentReadAhead&) = delete;
@@ -48,18 +52,25 @@ class ContentReadAhead {
     size_t used;     // bytes already handed out
     CxResult error;  // set: the decoding stopped after `bytes`
   };
-  void Produce();
+  // One frame being decoded, from where the reads need it on.
+  struct Job {
+    std::deque<Piece> ready;
+    size_t readyBytes = 0;
+    bool done = false;  // its last piece is in `ready`
+  };
+  void Decode();
+  // The frame holding content position `at`, or frames_.size() past the end.
+  size_t FrameAt(uint32_t at) const;
 
   std::vector<Frame> frames_;
-  bool checkSum_;
   std::mutex lock_;
   std::condition_variable changed_;
-  std::deque<Piece> ready_;
-  size_t readyBytes_ = 0;
-  uint64_t generation_ = 0;   // bumped at each restart; older pieces are stale
-  uint32_t restartAt_ = 0;    // where the producer starts for generation_
-  uint32_t expected_ = 0;     // where the next read continues without a restart
-  bool started_ = false;      // a generation is running
+  std::list<Job> jobs_;     // the frames claimed, in content order
+  size_t nextFrame_ = 0;    // the next frame to claim
+  uint32_t nextFrom_ = 0;   // where in it decoding starts
+  uint64_t generation_ = 0; // bumped at each restart; jobs of older ones are gone
+  uint32_t expected_ = 0;   // where the next read continues without a restart
+  bool started_ = false;    // a generation is running
   bool stop_ = false;
-  std::thread producer_;
+  std::vector<std::thread> decoders_;
 };

@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#define ZSTD_STATIC_LINKING_ONLY  // ZSTD_d_forceIgnoreChecksum
+#define ZSTD_STATIC_LINKING_ONLY  // ZSTD_d_forceIgnoreChecksum, ZSTD_getFrameHeader
 #include <zstd.h>
 
 #include "common/scoped_resource.h"
@@ -31,8 +31,7 @@ CxResult CheckZstdFrame(ByteSpan frame, uint64_t contentSize) {
   if (!frame.data || frame.size == 0) return CX_E_BAD_DATA;
   ZSTD_frameHeader header;
   if (ZSTD_getFrameHeader(&header, frame.data, frame.size) != 0) return CX_E_BAD_DATA;
-  if (header.frameType != ZSTD_frame || header.frameContentSize != contentSize ||
-      !header.checksumFlag || header.dictID != 0 ||
+  if (header.frameType != ZSTD_frame || header.frameContentSize != contentSize || header.dictID != 0 ||
       header.windowSize > (1ull << kZstdMaxWindowLog))
     return CX_E_BAD_DATA;
   // Walks the block headers: a cut frame, or bytes after its end, show here.
@@ -49,7 +48,7 @@ CxResult ZstdFrameReader::Fail(CxResult code) {
   return code;
 }
 
-CxResult ZstdFrameReader::Begin(ByteSpan frame, uint64_t contentSize, bool checkSum) {
+CxResult ZstdFrameReader::Begin(ByteSpan frame, uint64_t contentSize) {
   active_ = false;
   if (CheckZstdFrame(frame, contentSize) != CX_OK) return CX_E_BAD_DATA;
   if (!decoder_) {
@@ -63,9 +62,7 @@ CxResult ZstdFrameReader::Begin(ByteSpan frame, uint64_t contentSize, bool check
   ZSTD_DCtx* d = decoder_->context.Get();
   if (ZSTD_isError(ZSTD_DCtx_reset(d, ZSTD_reset_session_and_parameters)) ||
       ZSTD_isError(ZSTD_DCtx_setParameter(d, ZSTD_d_windowLogMax, kZstdMaxWindowLog)) ||
-      ZSTD_isError(ZSTD_DCtx_setParameter(d, ZSTD_d_forceIgnoreChecksum,
-                                          checkSum ? ZSTD_d_validateChecksum
-                                                   : ZSTD_d_ignoreChecksum)))
+      ZSTD_isError(ZSTD_DCtx_setParameter(d, ZSTD_d_forceIgnoreChecksum, ZSTD_d_ignoreChecksum)))
     return CX_E_FAIL;
   frame_ = frame;
   consumed_ = 0;
@@ -78,23 +75,36 @@ CxResult ZstdFrameReader::Begin(ByteSpan frame, uint64_t contentSize, bool check
 
 CxResult ZstdFrameReader::Read(uint64_t count, const ByteSink* sink) {
   if (!active_ || count > size_ - position_) return Fail(CX_E_INVALID_ARG);
-  ZSTD_DCtx* d = decoder_->context.Get();
   uint8_t* piece = decoder_->piece.data();
   while (count > 0) {
+    const size_t n = size_t(count < kPieceBytes ? count : kPieceBytes);
+    const CxResult r = Decode(piece, n);
+    if (r != CX_OK) return r;
+    if (sink && !(*sink)(piece, n)) return Fail(CX_E_FAIL);
+    count -= n;
+  }
+  return CX_OK;
+}
+
+CxResult ZstdFrameReader::ReadTo(uint8_t* out, size_t count) {
+  if (!active_ || count > size_ - position_) return Fail(CX_E_INVALID_ARG);
+  return Decode(out, count);
+}
+
+CxResult ZstdFrameReader::Decode(uint8_t* out, size_t count) {
+  ZSTD_DCtx* d = decoder_->context.Get();
+  // Never more than asked for: the output ends where the request does.
+  ZSTD_outBuffer buffer = {out, count, 0};
+  while (buffer.pos < count) {
     if (ended_) return Fail(CX_E_BAD_DATA);  // fewer bytes than declared
-    // Never more than asked for: the output ends where the request does.
-    ZSTD_outBuffer out = {piece, size_t(count < kPieceBytes ? count : kPieceBytes), 0};
     ZSTD_inBuffer in = {frame_.data, frame_.size, consumed_};
-    const size_t hint = ZSTD_decompressStream(d, &out, &in);
+    const size_t before = buffer.pos;
+    const size_t hint = ZSTD_decompressStream(d, &buffer, &in);
     if (ZSTD_isError(hint)) return Fail(CX_E_BAD_DATA);
-    const bool progressed = out.pos > 0 || in.pos > consumed_;
+    const bool progressed = buffer.pos > before || in.pos > consumed_;
     consumed_ = in.pos;
     ended_ = hint == 0;
-    if (out.pos > 0) {
-      if (sink && !(*sink)(piece, out.pos)) return Fail(CX_E_FAIL);
-      position_ += out.pos;
-      count -= out.pos;
-    }
+    position_ += buffer.pos - before;
     if (!progressed) return Fail(CX_E_BAD_DATA);  // the input ran out mid-frame
   }
   return CX_OK;
@@ -104,8 +114,8 @@ CxResult ZstdFrameReader::Finish() {
   if (!active_) return CX_E_INVALID_ARG;
   CxResult r = Read(size_ - position_, nullptr);
   if (r != CX_OK) return r;
-  // All declared bytes are out; the frame must now end (its checksum read
-  // and matched) without giving one byte more.
+  // All declared bytes are out; the frame must now end without giving one
+  // byte more.
   ZSTD_DCtx* d = decoder_->context.Get();
   while (!ended_) {
     uint8_t extra = 0;

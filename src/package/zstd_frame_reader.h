@@ -1,10 +1,11 @@
 // Zstandard frames decoded as a stream: the one place that talks to the zstd
 // library's decoder. A compressed package's bytes come from a file a user
 // may have tampered with, so a frame is taken only when its header declares
-// its content size, a checksum and a window of at most kZstdMaxWindowLog;
-// decoding never hands out more than the declared size and checks, at the
-// end, that the frame gave exactly that size, its checksum matched and no
-// byte of it was left over.
+// its content size and a window of at most kZstdMaxWindowLog; decoding never
+// hands out more than the declared size and checks, at the end, that the
+// frame gave exactly that size and no byte of it was left over. Damage is
+// the package's checksums' business (compressed_package.h): a checksum a
+// frame carries is not checked here.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -20,9 +21,8 @@
 constexpr int kZstdMaxWindowLog = 24;
 
 // The header checks alone, without decoding: `frame` must be exactly one
-// zstd frame (its blocks end at its last byte) declaring `contentSize`, a
-// checksum, no dictionary and a window within the limit. CX_E_BAD_DATA
-// otherwise.
+// zstd frame (its blocks end at its last byte) declaring `contentSize`, no
+// dictionary and a window within the limit. CX_E_BAD_DATA otherwise.
 CxResult CheckZstdFrame(ByteSpan frame, uint64_t contentSize);
 
 class ZstdFrameReader {
@@ -33,16 +33,17 @@ class ZstdFrameReader {
   ZstdFrameReader& operator=(const ZstdFrameReader&) = delete;
 
   // Starts decoding `frame` (which must outlive the decoding) from its first
-  // content byte. `checkSum` false skips the checksum, for a frame already
-  // decoded whole once. CX_E_BAD_DATA when CheckZstdFrame refuses it,
+  // content byte. CX_E_BAD_DATA when CheckZstdFrame refuses it,
   // CX_E_OUT_OF_MEMORY when no decoder can be made.
-  CxResult Begin(ByteSpan frame, uint64_t contentSize, bool checkSum = true);
+  CxResult Begin(ByteSpan frame, uint64_t contentSize);
   // Decodes the next `count` content bytes to `sink` (dropped when `sink` is
   // null). CX_E_BAD_DATA when the frame is damaged or ends before them,
   // CX_E_FAIL when the sink said stop, CX_E_INVALID_ARG past the declared
   // size or before Begin. The reader is unusable after a failure until the
   // next Begin.
   CxResult Read(uint64_t count, const ByteSink* sink);
+  // Read, decoding the next `count` bytes straight into `out`.
+  CxResult ReadTo(uint8_t* out, size_t count);
   // Decodes what is left, dropping it, and checks the frame's end (see the
   // top). The reader is then idle.
   CxResult Finish();
@@ -56,6 +57,8 @@ class ZstdFrameReader {
  private:
   struct Decoder;
   CxResult Fail(CxResult code);
+  // Decodes exactly `count` bytes to `out`.
+  CxResult Decode(uint8_t* out, size_t count);
 
   std::unique_ptr<Decoder> decoder_;
   ByteSpan frame_;

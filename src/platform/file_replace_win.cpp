@@ -6,11 +6,14 @@
 //
 // A fresh file is marked for deletion until it is complete, so a run that
 // is killed half way loses it with its handle. One that a power cut leaves
-// behind is removed by the next replacement of the same destination.
+// behind is removed when the next run (the next process) first writes into
+// its folder.
 #include <windows.h>
 
 #include <algorithm>
 #include <functional>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -121,26 +124,33 @@ CxResult CopyAll(HANDLE from, HANDLE to) {
   }
 }
 
-// True for "<destination name><kFreshMark><8 hex digits>".
-bool IsFreshNameOf(const U16& name, const U16& destinationName) {
-  const U16 prefix = destinationName + kFreshMark;
-  if (name.size() != prefix.size() + kFreshDigits) return false;
-  if (name.compare(0, prefix.size(), prefix) != 0) return false;
-  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+// True for "<a name><kFreshMark><8 hex digits>".
+bool IsFreshName(const U16& name) {
+  const size_t mark = name.size() < kFreshDigits + 4 ? U16::npos : name.size() - kFreshDigits - 4;
+  if (mark == U16::npos || mark == 0 || name.compare(mark, 4, kFreshMark) != 0) return false;
+  return std::all_of(name.end() - kFreshDigits, name.end(),
                      [](char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); });
 }
 
-// Deletes fresh files of `destination` that an earlier run left behind (two
-// runs of one product never overlap: the instance lock sees to that).
+// Deletes the fresh files an earlier run left in `destination`'s folder,
+// once per folder and process: listing a folder costs as much as its
+// entries, once per file it would make a large folder's copy quadratic.
+// Two runs of one product never overlap (the instance lock sees to that),
+// and this run's own fresh files exist only while it writes them.
 void RemoveLeftFreshFiles(const U16& destination) {
+  static std::mutex lock;
+  static std::set<U16> swept;
   const U16 folder = FolderOf(destination);
-  const U16 ownName = destination.substr(folder.size());
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    if (!swept.insert(folder).second) return;
+  }
   WIN32_FIND_DATAW found;
-  ScopedFindHandle find(::FindFirstFileW(W(destination + kFreshMark + u"*"), &found));
+  ScopedFindHandle find(::FindFirstFileW(W(folder + u"*" + kFreshMark + u"*"), &found));
   if (!find) return;
   do {
     const U16 name = AsU16(found.cFileName);
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsFreshNameOf(name, ownName))
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsFreshName(name))
       ::DeleteFileW(W(folder + name));
   } while (::FindNextFileW(find.Get(), &found));
 }

@@ -36,6 +36,26 @@ for kind in checksum truncated size bomb table; do
     fail "the log does not say why: $(cat "$DRIVE_C/e2e/damaged-$kind.log")"
 done
 
+# Built to lie, with checksums to match: the decoding stops the copy where
+# the frame's declaration ends, and the run fails.
+for kind in lying-size lying-bomb; do
+  log "package built to lie: $kind"
+  wine "$CX_DAMAGE_SETUP" "$stub" "Z:$CX_COMPRESSED_PACKAGE" $kind "C:\\e2e\\Damaged-$kind.exe" ||
+    fail "cx_damage_setup $kind failed"
+  run_quiet 120 "C:\\e2e\\Damaged-$kind.exe" /QUIET "/LOG=C:\\e2e\\damaged-$kind.log"
+  [ "$EXIT_CODE" != 0 ] || fail "$kind: the run succeeded"
+  echo "  exit code $EXIT_CODE"
+  expect_no_package_folder
+  if [ -d "$dir/Files" ]; then
+    diff -r "$files" "$dir/Files" >/dev/null 2>&1 && fail "$kind: a lying frame's file was installed whole"
+    find "$dir/Files" -type f | while read -r f; do
+      want="$files/${f#"$dir/Files/"}"
+      [ ! -f "$want" ] || [ "$(stat -c %s "$f")" -le "$(stat -c %s "$want")" ] || fail "$kind: $f grew past its size"
+    done
+  fi
+  rm -rf "$dir"
+done
+
 log "the sound package"
 setup=$(install_setup "$CX_COMPRESSED_SETUP" CompressedSetup.exe)
 run_quiet 180 "$setup" /QUIET '/LOG=C:\e2e\compressed.log'

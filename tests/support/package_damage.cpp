@@ -6,6 +6,7 @@
 
 #include <zstd.h>
 
+#include "common/xxh32.h"
 #include "package/byte_reader.h"
 #include "package/compressed_package.h"
 
@@ -15,17 +16,20 @@ struct Parts {
   std::vector<std::string> frames;
   std::string table;       // decoded
   std::string tableFrame;  // as stored
+  uint32_t tableChecksum;  // as the header gives it
 };
 
 bool Split(const std::string& package, Parts* parts) {
   ByteReader r{ByteSpan(package)};
   ByteSpan magic;
-  uint32_t tableOffset = 0, tableFrameSize = 0, tableSize = 0;
+  uint32_t tableOffset = 0, tableFrameSize = 0, tableSize = 0, tableChecksum = 0;
   if (!r.ReadSpan(8, &magic) || std::memcmp(magic.data, kCompressedPackageMagic, 8) != 0 ||
       !r.ReadU32(&tableOffset) || !r.ReadU32(&tableFrameSize) || !r.ReadU32(&tableSize) ||
+      !r.ReadU32(&tableChecksum) ||
       uint64_t(tableOffset) + tableFrameSize > package.size())
     return false;
   parts->tableFrame = package.substr(tableOffset, tableFrameSize);
+  parts->tableChecksum = tableChecksum;
   parts->table.resize(tableSize);
   if (ZSTD_decompress(&parts->table[0], tableSize, parts->tableFrame.data(), tableFrameSize) != tableSize)
     return false;
@@ -33,8 +37,8 @@ bool Split(const std::string& package, Parts* parts) {
   uint32_t count = 0, entries = 0;
   if (!t.ReadU32(&count) || !t.ReadU32(&entries)) return false;
   for (uint32_t i = 0; i < count; ++i) {
-    uint32_t offset = 0, size = 0, content = 0;
-    if (!t.ReadU32(&offset) || !t.ReadU32(&size) || !t.ReadU32(&content) ||
+    uint32_t offset = 0, size = 0, content = 0, checksum = 0;
+    if (!t.ReadU32(&offset) || !t.ReadU32(&size) || !t.ReadU32(&content) || !t.ReadU32(&checksum) ||
         uint64_t(offset) + size > package.size())
       return false;
     parts->frames.push_back(package.substr(offset, size));
@@ -42,10 +46,9 @@ bool Split(const std::string& package, Parts* parts) {
   return true;
 }
 
-// The table as the writer stores it: a frame with its checksum.
+// The table as the writer stores it: a frame declaring its size.
 std::string EncodeTable(const std::string& table) {
   ZSTD_CCtx* c = ZSTD_createCCtx();
-  ZSTD_CCtx_setParameter(c, ZSTD_c_checksumFlag, 1);
   std::string frame(ZSTD_compressBound(table.size()), '\0');
   const size_t n = ZSTD_compress2(c, &frame[0], frame.size(), table.data(), table.size());
   ZSTD_freeCCtx(c);
@@ -53,20 +56,27 @@ std::string EncodeTable(const std::string& table) {
   return frame;
 }
 
+constexpr size_t kRecordBytes = 16;
+
 // Header, frames in order, then the table frame (re-encoded when the table
-// changed), each frame's record following its bytes.
-std::string Join(Parts* parts, bool encodeTable) {
+// changed), each frame's record following its bytes; `reseal` makes the
+// frames' checksums right as well.
+std::string Join(Parts* parts, bool encodeTable, bool reseal) {
   uint32_t at = kCompressedHeaderBytes;
   for (size_t i = 0; i < parts->frames.size(); ++i) {
-    SetU32At(&parts->table, 8 + 12 * i, at);
-    SetU32At(&parts->table, 8 + 12 * i + 4, uint32_t(parts->frames[i].size()));
-    at += uint32_t(parts->frames[i].size());
+    const std::string& frame = parts->frames[i];
+    SetU32At(&parts->table, 8 + kRecordBytes * i, at);
+    SetU32At(&parts->table, 8 + kRecordBytes * i + 4, uint32_t(frame.size()));
+    if (reseal) SetU32At(&parts->table, 8 + kRecordBytes * i + 12, Xxh32(frame.data(), frame.size()));
+    at += uint32_t(frame.size());
   }
   if (encodeTable) parts->tableFrame = EncodeTable(parts->table);
   std::string out(kCompressedPackageMagic, 8);
   PutU32(&out, at);
   PutU32(&out, uint32_t(parts->tableFrame.size()));
   PutU32(&out, uint32_t(parts->table.size()));
+  // Damage to the table's own bytes leaves the checksum it had.
+  PutU32(&out, encodeTable ? Xxh32(parts->tableFrame.data(), parts->tableFrame.size()) : parts->tableChecksum);
   for (const std::string& f : parts->frames) out += f;
   return out + parts->tableFrame;
 }
@@ -74,7 +84,6 @@ std::string Join(Parts* parts, bool encodeTable) {
 // A frame of `content` whose header declares `declared` bytes instead.
 bool LyingFrame(const std::string& content, uint64_t declared, std::string* frame) {
   ZSTD_CCtx* c = ZSTD_createCCtx();
-  ZSTD_CCtx_setParameter(c, ZSTD_c_checksumFlag, 1);
   ZSTD_CCtx_setParameter(c, ZSTD_c_windowLog, kZstdMaxWindowLog);
   ZSTD_CCtx_setPledgedSrcSize(c, content.size());
   std::string out(ZSTD_compressBound(content.size()), '\0');
@@ -114,7 +123,8 @@ bool WidenWindow(std::string* frame, int windowLog) {
 
 }  // namespace
 
-CxResult DamageCompressedPackage(const std::string& package, PackageDamage damage, std::string* out) {
+CxResult DamageCompressedPackage(const std::string& package, PackageDamage damage, std::string* out,
+                                 bool reseal) {
   Parts parts;
   if (!out || !Split(package, &parts) || parts.frames.empty()) return CX_E_BAD_DATA;
   size_t k = 0;
@@ -128,10 +138,10 @@ CxResult DamageCompressedPackage(const std::string& package, PackageDamage damag
     return CX_E_BAD_DATA;
   switch (damage) {
     case PackageDamage::kChecksum:
-      frame.back() = char(frame.back() ^ 1);
+      parts.table[8 + kRecordBytes * k + 12] ^= 1;
       break;
     case PackageDamage::kTruncatedFrame:
-      frame.erase(frame.size() - 9, 5);  // five bytes before the checksum
+      frame.erase(frame.size() - 5, 5);  // the last block cut short
       break;
     case PackageDamage::kSizeMismatch:
       if (!LyingFrame(content.substr(0, content.size() - 1024), declared, &frame)) return CX_E_BAD_DATA;
@@ -146,7 +156,7 @@ CxResult DamageCompressedPackage(const std::string& package, PackageDamage damag
       parts.tableFrame.back() = char(parts.tableFrame.back() ^ 1);
       break;
   }
-  *out = Join(&parts, damage != PackageDamage::kTable);
+  *out = Join(&parts, damage != PackageDamage::kTable, reseal);
   return CX_OK;
 }
 
@@ -162,6 +172,7 @@ CxResult EditCompressedTable(const std::string& package, const std::function<voi
   SetU32At(&rebuilt, 8, uint32_t(rebuilt.size()));
   SetU32At(&rebuilt, 12, uint32_t(frame.size()));
   SetU32At(&rebuilt, 16, uint32_t(table.size()));
+  SetU32At(&rebuilt, 20, Xxh32(frame.data(), frame.size()));
   *out = rebuilt + frame;
   return CX_OK;
 }

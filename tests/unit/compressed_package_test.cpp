@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "common/codepage.h"
 #include "package/compressed_package.h"
@@ -135,6 +136,18 @@ TEST(CompressedPackage, FramesFollowTheScriptTheFoldersAndTheFrameSize) {
   // The script; A.txt and b.txt up to 1000 bytes, b.txt's rest in frames of
   // 1000; Sub's files in a frame of their own.
   EXPECT_EQ(sizes, (std::vector<uint32_t>{9, 1000, 1000, 800, 30}));
+  // In table order, backwards, and from inside a frame to inside another,
+  // the reads give the same bytes: the decoders take the frames by turns,
+  // and a read elsewhere starts the decoding over.
+  const std::map<std::u16string, std::string> want = {
+      {u"\\PackageFiles\\A.txt", Varied(300, 1)}, {u"\\PackageFiles\\SetupScript.xml", "<Config/>"},
+      {u"\\PackageFiles\\b.txt", Varied(2500, 2)}, {u"\\PackageFiles\\Sub\\c.txt", Varied(10, 3)},
+      {u"\\PackageFiles\\Sub\\d.txt", Varied(20, 4)}};
+  for (const PackageEntry& e : r.entries) EXPECT_EQ(Content(&package, e), want.at(e.path));
+  for (auto e = r.entries.rbegin(); e != r.entries.rend(); ++e) EXPECT_EQ(Content(&package, *e), want.at(e->path));
+  const PackageEntry& b = r.entries[2];
+  ASSERT_EQ(b.path, u"\\PackageFiles\\b.txt");
+  EXPECT_EQ(Content(&package, {b.name, b.path, 1500, b.offset + 500, 0}), want.at(b.path).substr(500, 1500));
   CompressOptions one = options;
   one.threads = 1;
   const std::vector<PackNode> tree = {Folder("PackageFiles", {File("x", Varied(30000, 9))})};
@@ -159,7 +172,7 @@ TEST(CompressedPackage, RefusesEveryDamage) {
   // One frame of 100 bytes: the file "f" at the top level.
   const std::string good = Compress({File("f", Varied(100, 5))});
   std::string frameRecord, ignored;
-  ASSERT_EQ(EditCompressedTable(good, [&](std::string* t) { frameRecord = t->substr(8, 12); }, &ignored),
+  ASSERT_EQ(EditCompressedTable(good, [&](std::string* t) { frameRecord = t->substr(8, 16); }, &ignored),
             CX_OK);
   auto tableOf = [&](uint32_t count, const std::string& entries) {
     return U32(1) + U32(count) + frameRecord + entries;
@@ -168,13 +181,16 @@ TEST(CompressedPackage, RefusesEveryDamage) {
   std::string deep;
   for (uint32_t i = 0; i < 65; ++i) deep += FolderEntry(i == 0 ? kTop : i - 1, "d");
   const std::string record = frameRecord;
-  auto withRecord = [&](uint32_t offset, uint32_t size, uint32_t content) {
-    return U32(1) + U32(1) + U32(offset) + U32(size) + U32(content) + FileEntry(kTop, "f", 0, 100);
-  };
   ByteReader rr{ByteSpan(record)};
-  uint32_t frameOffset = 0, frameSize = 0;
+  uint32_t frameOffset = 0, frameSize = 0, frameContent = 0, frameChecksum = 0;
   rr.ReadU32(&frameOffset);
   rr.ReadU32(&frameSize);
+  rr.ReadU32(&frameContent);
+  rr.ReadU32(&frameChecksum);
+  auto withRecord = [&](uint32_t offset, uint32_t size, uint32_t content) {
+    return U32(1) + U32(1) + U32(offset) + U32(size) + U32(content) + U32(frameChecksum) +
+           FileEntry(kTop, "f", 0, 100);
+  };
 
   const struct {
     std::string table;
@@ -215,11 +231,14 @@ TEST(CompressedPackage, RefusesEveryDamage) {
   SetU32At(&beyond, 8, uint32_t(good.size()));
   std::string bigger = good;
   SetU32At(&bigger, 16, 1000);
+  std::string sum = good;
+  sum[20] = char(sum[20] ^ 1);
   const std::pair<std::string, const char*> headers[] = {
       {header, "no compressed package header"},
-      {good.substr(0, 19), "header truncated"},
+      {good.substr(0, 23), "header truncated"},
       {beyond, "table outside the package"},
       {bigger, "table frame damaged"},  // it declares fewer bytes
+      {sum, "table frame damaged"},     // its checksum
   };
   for (const auto& c : headers) {
     CompressedPackage package;
@@ -229,34 +248,48 @@ TEST(CompressedPackage, RefusesEveryDamage) {
   }
 }
 
+// Damage is found when the package opens, by hashing; a package built to
+// lie, with checksums to match, is stopped by its decoding where its
+// declaration ends.
 TEST(CompressedPackage, DamagedFramesFailTheCheckNeverTheReader) {
   const std::string good = Compress({Folder("PackageFiles", {File("big.bin", Varied(300000, 11))})});
   const struct {
     PackageDamage damage;
-    bool tableRead;  // caught already by the table and frame headers
+    bool reseal;
+    bool tableRead;  // not caught already by the table and frame headers
+    bool verified;   // not caught by the checksums either
   } cases[] = {
-      {PackageDamage::kChecksum, true},
-      {PackageDamage::kTruncatedFrame, false},
-      {PackageDamage::kSizeMismatch, true},
-      {PackageDamage::kBomb, true},
-      {PackageDamage::kTable, false},
-      {PackageDamage::kWideWindow, false},
+      {PackageDamage::kChecksum, false, true, false},
+      {PackageDamage::kTruncatedFrame, false, false, false},
+      {PackageDamage::kTruncatedFrame, true, false, false},  // the blocks go on past the frame
+      {PackageDamage::kSizeMismatch, false, true, false},
+      {PackageDamage::kSizeMismatch, true, true, true},
+      {PackageDamage::kBomb, false, true, false},
+      {PackageDamage::kBomb, true, true, true},
+      {PackageDamage::kTable, false, false, false},
+      {PackageDamage::kWideWindow, false, false, false},
   };
   for (const auto& c : cases) {
+    const std::string what = std::to_string(int(c.damage)) + (c.reseal ? " resealed" : "");
     std::string bytes;
-    ASSERT_EQ(DamageCompressedPackage(good, c.damage, &bytes), CX_OK) << int(c.damage);
+    ASSERT_EQ(DamageCompressedPackage(good, c.damage, &bytes, c.reseal), CX_OK) << what;
     CompressedPackage package;
     Read r = ReadBack(bytes, &package);
-    EXPECT_EQ(r.tableRead, c.tableRead) << int(c.damage) << ": " << r.reason;
-    EXPECT_FALSE(r.verified) << int(c.damage);
+    EXPECT_EQ(r.tableRead, c.tableRead) << what << ": " << r.reason;
+    EXPECT_EQ(r.verified, c.verified) << what << ": " << r.reason;
     if (!r.tableRead) continue;
-    // Streamed anyway, the file never yields more than its size.
+    // Streamed anyway, the file never yields more than its size, and a
+    // lying frame fails.
     uint64_t served = 0;
-    package.Stream(r.entries[0].offset, r.entries[0].size, [&](const uint8_t*, size_t n) {
-      served += n;
-      return true;
-    });
-    EXPECT_LE(served, r.entries[0].size) << int(c.damage);
+    const CxResult streamed =
+        package.Stream(r.entries[0].offset, r.entries[0].size, [&](const uint8_t*, size_t n) {
+          served += n;
+          return true;
+        });
+    EXPECT_LE(served, r.entries[0].size) << what;
+    if (c.verified) {
+      EXPECT_EQ(streamed, CX_E_BAD_DATA) << what;  // built to lie
+    }
   }
 }
 

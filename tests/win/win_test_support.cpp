@@ -40,7 +40,10 @@ void RemoveTree(const std::wstring& dir) {
 TestFolder::TestFolder() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  for (unsigned n = GetTickCount() ^ (GetCurrentProcessId() << 16);; ++n) {
+  // Never the path of an earlier folder of this process, even one already
+  // removed: the file replacement sweeps a folder once per process.
+  static unsigned made = 0;
+  for (unsigned n = (GetTickCount() ^ (GetCurrentProcessId() << 16)) + (++made << 22);; ++n) {
     wchar_t name[MAX_PATH];
     swprintf(name, MAX_PATH, L"%lscxtest_%08X\\", temp, n);
     if (CreateDirectoryW(name, nullptr)) {
