@@ -276,8 +276,11 @@ run_install() {
   fresh_prefix "$WINEPREFIX"
   mkdir -p "$WINEPREFIX/drive_c/bench"
   cp "$work/$file" "$WINEPREFIX/drive_c/bench/"
-  # Wine's server and services up before the clock starts.
+  # Wine's server and services up before the clock starts, and nothing of
+  # the last run or the prefix's copy still waiting to be written (as for
+  # cp -r): the disk's backlog would weigh on whichever installer came next.
   wine cmd.exe /c exit >/dev/null 2>&1 || true
+  sync
   local match=$file
   [ "${file##*.}" = msi ] && match=msiexec
   local line
@@ -303,6 +306,7 @@ welcome() {
   mkdir -p "$WINEPREFIX/drive_c/bench"
   cp "$work/$1" "$WINEPREFIX/drive_c/bench/"
   wine cmd.exe /c exit >/dev/null 2>&1 || true
+  sync
   local line
   line=$(python3 "$watch" --match "$1" --window "$title" --timeout 120 -- wine "C:\\bench\\$1") ||
     die "$1 showed no welcome page"

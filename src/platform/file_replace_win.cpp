@@ -2,7 +2,9 @@
 // the new one, whole. The new content is written to a fresh name beside the
 // destination and flushed to the disk; only then does one rename put it in
 // the destination's place. A destination in use is moved aside first, or
-// its replacement is left to the next restart.
+// its replacement is left to the next restart. A file that is new (nothing
+// there yet) is written under its own name, marked for deletion until it
+// is complete.
 //
 // A fresh file is marked for deletion until it is complete, so a run that
 // is killed half way loses it with its handle. One that a power cut leaves
@@ -159,6 +161,7 @@ void RemoveLeftFreshFiles(const U16& destination) {
 // until Keep() is called.
 class FreshFile {
  public:
+  // Under a fresh name beside `destination`.
   CxResult Create(const U16& destination) {
     static LONG counter = 0;
     for (int i = 0; i < kFreshNameTries; ++i) {
@@ -166,26 +169,26 @@ class FreshFile {
                          static_cast<DWORD>(::InterlockedIncrement(&counter));
       wchar_t digits[kFreshDigits + 1];
       wsprintfW(digits, L"%08X", draw);
-      const U16 name = destination + kFreshMark + AsU16(digits);
-      // Write and delete access only; others may delete but not change it.
-      ScopedFileHandle file(::CreateFileW(W(name), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
-                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (!file) {
-        const CxResult r = LastError();
-        if (r == ERROR_FILE_EXISTS || r == ERROR_ALREADY_EXISTS) continue;
-        return r;
-      }
-      file_ = std::move(file);
-      path_ = name;
-      if (!SetDeleteMark(true)) {
-        const CxResult r = LastError();
-        file_.Reset();
-        ::DeleteFileW(W(name));
-        return r;
-      }
-      return CX_OK;
+      const CxResult r = CreateNamed(destination + kFreshMark + AsU16(digits));
+      if (r != ERROR_FILE_EXISTS && r != ERROR_ALREADY_EXISTS) return r;
     }
     return CX_WIN_ERROR_ALREADY_EXISTS;
+  }
+  // Under `name` itself, which must not exist.
+  CxResult CreateNamed(const U16& name) {
+    // Write and delete access only; others may delete but not change it.
+    ScopedFileHandle file(::CreateFileW(W(name), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
+    file_ = std::move(file);
+    path_ = name;
+    if (!SetDeleteMark(true)) {
+      const CxResult r = LastError();
+      file_.Reset();
+      ::DeleteFileW(W(name));
+      return r;
+    }
+    return CX_OK;
   }
   HANDLE Handle() const { return file_.Get(); }
   const U16& Path() const { return path_; }
@@ -276,9 +279,10 @@ CxResult ReplaceInUse(FreshFile* fresh, const U16& destination, uint32_t* restar
   return CX_OK;
 }
 
-// Puts the complete fresh file in the destination's place.
-CxResult PutInPlace(FreshFile* fresh, const U16& destination, uint32_t* restartFlag) {
-  const DWORD oldAttributes = ::GetFileAttributesW(W(destination));
+// Puts the complete fresh file in the destination's place; `oldAttributes`
+// are the destination's as they were before the writing.
+CxResult PutInPlace(FreshFile* fresh, const U16& destination, DWORD oldAttributes,
+                    uint32_t* restartFlag) {
   if (oldAttributes != INVALID_FILE_ATTRIBUTES) {
     // A read-only file cannot be renamed over.
     ::SetFileAttributesW(W(destination), FILE_ATTRIBUTE_NORMAL);
@@ -296,9 +300,18 @@ CxResult PutInPlace(FreshFile* fresh, const U16& destination, uint32_t* restartF
   return r;
 }
 
-// Writes `content` whole under a fresh name, flushes it when it replaces a
-// file, and puts it in the destination's place.
-CxResult ReplaceWith(const Content& content, const U16& destination, uint32_t* restartFlag) {
+// Writes `content` whole and puts it in the destination's place: a new file
+// under its own name when `newInPlace` allows it and nothing is there yet,
+// else under a fresh name, flushed when it replaces a file, then renamed.
+//
+// A new file needs no fresh name. It is marked for deletion until complete
+// as a fresh file is, so a run killed half way leaves nothing; and every
+// caller that allows it writes the file again whatever it finds there, so
+// even one that a power cut left half written is made whole by the next
+// run. Under Wine every lookup of a name that does not exist lists its
+// folder, so a new file made this way costs one listing instead of three.
+CxResult ReplaceWith(const Content& content, const U16& destination, bool newInPlace,
+                     uint32_t* restartFlag) {
   RemoveLeftFreshFiles(destination);
   // Asking costs as much as writing a small file; a small one that does not
   // fit fails its write just as soon.
@@ -309,21 +322,41 @@ CxResult ReplaceWith(const Content& content, const U16& destination, uint32_t* r
       return ERROR_DISK_FULL;
     }
   }
+  CxResult r;
+  if (newInPlace) {
+    {
+      FreshFile fresh;
+      r = fresh.CreateNamed(destination);
+      if (r == CX_OK) {
+        r = content.write(fresh.Handle());
+        if (r == CX_OK) r = fresh.Keep();
+        if (r == CX_OK) return CX_OK;
+        // The unfinished file goes with its handle, so the room counted is
+        // what the destination's volume really has.
+      } else if (r == ERROR_FILE_EXISTS || r == ERROR_ALREADY_EXISTS || r == ERROR_ACCESS_DENIED) {
+        r = CX_OK;  // something is there already: replaced below
+      }
+    }
+    if (r != CX_OK) {
+      if (IsDiskFull(r)) NoteNoRoom(destination, content.size, FreeSpace(destination));
+      return r;
+    }
+  }
+  const DWORD oldAttributes = ::GetFileAttributesW(W(destination));
+  if (oldAttributes != INVALID_FILE_ATTRIBUTES && (oldAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return CX_E_INVALID_ARG;
   // Only a file that replaces another waits for the disk: with no old file
   // there is nothing a power cut could take, and the next run writes a new
   // file again, while a flush per file would slow a whole install down.
-  const bool replacing = ::GetFileAttributesW(W(destination)) != INVALID_FILE_ATTRIBUTES;
-  CxResult r;
+  const bool replacing = oldAttributes != INVALID_FILE_ATTRIBUTES;
   {
     FreshFile fresh;
     r = fresh.Create(destination);
     if (r == CX_OK) r = content.write(fresh.Handle());
     if (r == CX_OK && replacing && !::FlushFileBuffers(fresh.Handle())) r = LastError();
     if (r == CX_OK) r = fresh.Keep();
-    if (r == CX_OK) return PutInPlace(&fresh, destination, restartFlag);
+    if (r == CX_OK) return PutInPlace(&fresh, destination, oldAttributes, restartFlag);
   }
-  // The unfinished fresh file went with its handle, so the room counted is
-  // what the destination's volume really has.
   if (IsDiskFull(r)) NoteNoRoom(destination, content.size, FreeSpace(destination));
   return r;
 }
@@ -335,8 +368,9 @@ CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int co
   if (restartFlag) *restartFlag = 0;
   if (!source || !*source || !destination || !*destination) return CX_E_INVALID_ARG;
   const U16 src = source, dst = destination;
-  if (::GetFileAttributesW(W(src)) == INVALID_FILE_ATTRIBUTES) return CX_WIN_ERROR_FILE_NOT_FOUND;
-  if (IsDirectoryPath(source) || IsDirectoryPath(destination)) return CX_E_INVALID_ARG;
+  const DWORD sourceAttributes = ::GetFileAttributesW(W(src));
+  if (sourceAttributes == INVALID_FILE_ATTRIBUTES) return CX_WIN_ERROR_FILE_NOT_FOUND;
+  if (sourceAttributes & FILE_ATTRIBUTE_DIRECTORY) return CX_E_INVALID_ARG;
   if (compareVersion == 1 && ::GetFileAttributesW(W(dst)) != INVALID_FILE_ATTRIBUTES) {
     uint32_t a[4], b[4];
     if (GetFileVersionNumbers(source, a) == CX_OK &&
@@ -351,14 +385,15 @@ CxResult ReplaceFile(const char16_t* source, const char16_t* destination, int co
   const HANDLE from = in.Get();
   const Content content{static_cast<uint64_t>(size.QuadPart),
                         [from](HANDLE to) { return CopyAll(from, to); }};
-  return ReplaceWith(content, dst, restartFlag);
+  // A copy that compares versions may keep what it finds, so it never
+  // writes a new file in place (see ReplaceWith).
+  return ReplaceWith(content, dst, compareVersion != 1, restartFlag);
 }
 
 CxResult ReplaceFileWithContent(const FileContent& content, const char16_t* destination,
                                 uint32_t* restartFlag) {
   if (restartFlag) *restartFlag = 0;
   if (!content.write || !destination || !*destination) return CX_E_INVALID_ARG;
-  if (IsDirectoryPath(destination)) return CX_E_INVALID_ARG;
   const Content written{content.size, [&content](HANDLE to) {
                           // Never more than the declared size is written.
                           uint64_t done = 0;
@@ -374,15 +409,14 @@ CxResult ReplaceFileWithContent(const FileContent& content, const char16_t* dest
                           if (r == CX_OK && done != content.size) r = CX_E_BAD_DATA;
                           return r;
                         }};
-  return ReplaceWith(written, destination, restartFlag);
+  return ReplaceWith(written, destination, true, restartFlag);
 }
 
 CxResult ReplaceFileWithBytes(const void* bytes, uint32_t size, const char16_t* destination,
                               uint32_t* restartFlag) {
   if (restartFlag) *restartFlag = 0;
   if ((!bytes && size) || !destination || !*destination) return CX_E_INVALID_ARG;
-  if (IsDirectoryPath(destination)) return CX_E_INVALID_ARG;
   const uint8_t* data = static_cast<const uint8_t*>(bytes);
   const Content content{size, [data, size](HANDLE to) { return WriteAll(to, data, size); }};
-  return ReplaceWith(content, destination, restartFlag);
+  return ReplaceWith(content, destination, true, restartFlag);
 }
