@@ -2,6 +2,12 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
 #include "actions/file_actions.h"
 #include "engine/package_paths.h"
 #include "package/package_store.h"
@@ -29,17 +35,71 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& rest
 
 // A file of the package as new content for a file, read from the package
 // (decoded, for a compressed one) while it is written.
-FileContent PackageContent(PackageStore* package, const PackageStore::ArchiveFile& file) {
+template <typename Source>
+FileContent PackageContent(Source* package, const PackageStore::ArchiveFile& file) {
   FileContent content;
   content.size = file.size;
   content.write = [package, file](const ByteSink& sink) { return package->Stream(file, sink); };
   return content;
 }
 
+// Threads that write a tree's files at once. Two keep both processors of a
+// small machine busy: one decodes and writes while the other waits on the
+// system, and each decoder holds a window of memory.
+constexpr unsigned kTreeWriters = 2;
+
+// Writes the files (indexes into `items`, in package order) on up to
+// kTreeWriters threads, each with a reader of its own. The files go in runs
+// that start where a reader can begin without decoding anything before
+// (a compressed package's frames), each run written in order by one thread;
+// a failure stops every thread after its current file and the earliest
+// failing file's result is returned.
+CxResult WriteTreeFiles(PackageStore* package, const std::vector<PackageStore::TreeItem>& items,
+                        const std::vector<size_t>& files, const std::u16string& destination) {
+  std::vector<size_t> runs;  // where each run begins, in `files`
+  for (size_t i = 0; i < files.size(); ++i)
+    if (i == 0 || package->ReadsFreshAt(items[files[i]].file)) runs.push_back(i);
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex lock;
+  size_t failedAt = files.size();
+  CxResult failure = CX_OK;
+  auto work = [&] {
+    std::unique_ptr<PackageStore::Reader> reader = package->NewReader();
+    for (size_t run = next++; run < runs.size() && !stop; run = next++) {
+      const size_t end = run + 1 < runs.size() ? runs[run + 1] : files.size();
+      for (size_t i = runs[run]; i < end && !stop; ++i) {
+        const PackageStore::TreeItem& item = items[files[i]];
+        const std::u16string to = JoinPath(destination, item.path);
+        const CxResult r = reader ? ReplaceFileWithContent(PackageContent(reader.get(), item.file), to.c_str(),
+                                                           nullptr)
+                                  : CX_E_OUT_OF_MEMORY;
+        if (r == CX_OK) continue;
+        std::lock_guard<std::mutex> hold(lock);
+        if (i < failedAt) {
+          failedAt = i;
+          failure = r;
+        }
+        stop = true;
+      }
+    }
+  };
+  std::vector<std::thread> helpers;
+  try {
+    for (unsigned t = 1; t < kTreeWriters && t < runs.size(); ++t) helpers.emplace_back(work);
+  } catch (const std::system_error&) {
+    // Fewer threads, the same files.
+  }
+  work();
+  for (std::thread& t : helpers) t.join();
+  return failure;
+}
+
 // A tree copy from a package folder that is only in the archive: the same
 // result as CopyDirectoryTree of the extracted folder (folders created
-// whatever their names, every file through ReplaceFile's rules, stop at the
-// first failure), without the folder ever touching the disk.
+// whatever their names, every file through ReplaceFile's rules, stop at a
+// failure), without the folder ever touching the disk. The folders are
+// made first, then the files written on several threads.
 CxResult CopyTreeFromArchive(PackageStore* package, const std::vector<PackageStore::TreeItem>& items,
                              const std::u16string& destination) {
   if (!IsDirectoryPath(destination.c_str())) {
@@ -47,7 +107,9 @@ CxResult CopyTreeFromArchive(PackageStore* package, const std::vector<PackageSto
     if (r != CX_OK) return r;
   }
   std::u16string made;  // the last folder known to exist
-  for (const PackageStore::TreeItem& item : items) {
+  std::vector<size_t> files;
+  for (size_t i = 0; i < items.size(); ++i) {
+    const PackageStore::TreeItem& item = items[i];
     const bool isFolder = item.path.back() == u'\\';
     const size_t cut = isFolder ? item.path.size() - 1 : item.path.rfind(u'\\');
     if (cut != std::u16string::npos && cut > 0) {
@@ -60,12 +122,9 @@ CxResult CopyTreeFromArchive(PackageStore* package, const std::vector<PackageSto
         made = folder;
       }
     }
-    if (isFolder) continue;
-    std::u16string to = JoinPath(destination, item.path);
-    CxResult r = ReplaceFileWithContent(PackageContent(package, item.file), to.c_str(), nullptr);
-    if (r != CX_OK) return r;
+    if (!isFolder) files.push_back(i);
   }
-  return CX_OK;
+  return WriteTreeFiles(package, items, files, destination);
 }
 }  // namespace
 

@@ -206,13 +206,21 @@ bool CompressedPackage::Verify(unsigned threads, std::string* reason) {
 
 CxResult CompressedPackage::Stream(uint32_t offset, uint32_t size, const ByteSink& sink) {
   if (uint64_t(offset) + size > contentSize_) return CX_E_BAD_DATA;
-  if (!ahead_) {
-    std::vector<ContentReadAhead::Frame> frames;
-    for (size_t i = 0; i < frames_.size(); ++i)
-      frames.push_back({FrameBytes(i), frames_[i].contentStart, frames_[i].contentSize});
-    ahead_ = std::make_unique<ContentReadAhead>(std::move(frames));
-  }
+  if (!ahead_) ahead_ = NewReader(kReadAheadMaxDecoders);
   return ahead_->Read(offset, size, sink);
+}
+
+bool CompressedPackage::FrameStartsAt(uint32_t offset) const {
+  auto it = std::lower_bound(frames_.begin(), frames_.end(), offset,
+                             [](const Frame& f, uint32_t v) { return f.contentStart < v; });
+  return it != frames_.end() && it->contentStart == offset;
+}
+
+std::unique_ptr<ContentReadAhead> CompressedPackage::NewReader(unsigned decoders) const {
+  std::vector<ContentReadAhead::Frame> frames;
+  for (size_t i = 0; i < frames_.size(); ++i)
+    frames.push_back({FrameBytes(i), frames_[i].contentStart, frames_[i].contentSize});
+  return std::make_unique<ContentReadAhead>(std::move(frames), decoders);
 }
 
 bool CompressedPackage::Extract(const std::vector<PackageEntry>& entries, const std::u16string& filter,

@@ -26,10 +26,11 @@
 //
 // Decoding keeps one zstd window of at most 2^kZstdMaxWindowLog bytes per
 // decoder (zstd_frame_reader.h). Reads go through a ContentReadAhead, which
-// decodes on a thread of its own a little ahead: reads in content order
+// decodes on threads of its own a little ahead: reads in content order
 // continue where the last one stopped, so extracting a folder or copying a
 // tree decodes each frame once, while the caller writes. Not thread-safe
-// (Verify and the read-ahead use threads of their own).
+// (Verify and the read-ahead use threads of their own); NewReader gives
+// other threads readers of their own.
 // Portable: extraction writes through file_io.h.
 #pragma once
 #include <cstddef>
@@ -87,6 +88,15 @@ class CompressedPackage {
                const std::u16string& destination, std::string* reason = nullptr);
 
   const std::vector<Frame>& Frames() const { return frames_; }
+  uint64_t ContentSize() const { return contentSize_; }
+  // True when decoding can start at content `offset` without decoding bytes
+  // before it: where a frame's content begins.
+  bool FrameStartsAt(uint32_t offset) const;
+  // A reader of the content of its own, decoding on `decoders` threads, for
+  // reading in several places at once (a Stream per thread); after
+  // ReadFileTable, and not beyond the package's life. Its reads must lie
+  // inside the content.
+  std::unique_ptr<ContentReadAhead> NewReader(unsigned decoders) const;
 
  private:
   ByteSpan FrameBytes(size_t index) const { return {data_ + frames_[index].offset, frames_[index].size}; }

@@ -1,5 +1,5 @@
 // Decoding a compressed package's content ahead of its reads, a frame per
-// thread.
+// decoding thread.
 #include "package/content_read_ahead.h"
 
 #include <algorithm>
@@ -13,7 +13,8 @@ namespace {
 constexpr uint32_t kPieceBytes = 256 * 1024;
 }  // namespace
 
-ContentReadAhead::ContentReadAhead(std::vector<Frame> frames) : frames_(std::move(frames)) {}
+ContentReadAhead::ContentReadAhead(std::vector<Frame> frames, unsigned decoders)
+    : frames_(std::move(frames)), decoderCount_(std::min(std::max(decoders, 1u), kReadAheadMaxDecoders)) {}
 
 ContentReadAhead::~ContentReadAhead() {
   {
@@ -44,13 +45,13 @@ void ContentReadAhead::Decode() {
     uint32_t at = 0;   // the content position within it decoded next
     {
       std::unique_lock<std::mutex> hold(lock_);
-      // A frame to claim, while fewer than kReadAheadDecoders are being
-      // decoded and the reader's current one is at most one more.
+      // A frame to claim, while fewer than all decoders are busy and the
+      // reader's current one is at most one more.
       auto claimable = [&] {
-        if (!started_ || nextFrame_ >= frames_.size() || jobs_.size() > kReadAheadDecoders) return false;
+        if (!started_ || nextFrame_ >= frames_.size() || jobs_.size() > decoderCount_) return false;
         size_t decoding = 0;
         for (const Job& j : jobs_) decoding += !j.done;
-        return decoding < kReadAheadDecoders;
+        return decoding < decoderCount_;
       };
       changed_.wait(hold, [&] { return stop_ || claimable(); });
       if (stop_) return;
@@ -111,7 +112,7 @@ void ContentReadAhead::Decode() {
 CxResult ContentReadAhead::Read(uint32_t offset, uint32_t size, const ByteSink& sink) {
   if (size == 0) return CX_OK;
   std::unique_lock<std::mutex> hold(lock_);
-  for (unsigned i = unsigned(decoders_.size()); i < kReadAheadDecoders; ++i) {
+  for (unsigned i = unsigned(decoders_.size()); i < decoderCount_; ++i) {
     try {
       decoders_.emplace_back(&ContentReadAhead::Decode, this);
     } catch (const std::system_error&) {

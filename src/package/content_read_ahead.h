@@ -1,10 +1,9 @@
 // ContentReadAhead: a compressed package's content decoded in order on
 // threads of their own, a little ahead of the reads. Frames decode
-// independently, so kReadAheadDecoders threads each take the next frame
-// while the caller writes what the last ones gave: a tree copy or a
-// folder's extraction keeps every processor busy instead of decoding and
-// writing by turns on one. A read that starts where the previous one ended
-// takes what was decoded ahead; any other read starts the decoding over at
+// independently, so with two decoders one takes the next frame while the
+// other finishes the one being read. A read that starts where the previous
+// one ended takes what was decoded ahead, so decoding and the caller's
+// writing use two processors; any other read starts the decoding over at
 // its offset (from the start of its frame).
 //
 // Memory: each decoding thread holds one zstd window (zstd_frame_reader.h)
@@ -25,7 +24,7 @@
 #include "package/byte_reader.h"
 
 constexpr size_t kReadAheadBytes = 2u << 20;
-constexpr unsigned kReadAheadDecoders = 2;
+constexpr unsigned kReadAheadMaxDecoders = 2;
 
 class ContentReadAhead {
  public:
@@ -34,8 +33,9 @@ class ContentReadAhead {
     uint32_t contentStart;
     uint32_t contentSize;
   };
-  // `frames` in content order, their contents one after the other.
-  explicit ContentReadAhead(std::vector<Frame> frames);
+  // `frames` in content order, their contents one after the other, decoded
+  // on `decoders` threads (1 to kReadAheadMaxDecoders).
+  ContentReadAhead(std::vector<Frame> frames, unsigned decoders);
   ~ContentReadAhead();
   ContentReadAhead(const ContentReadAhead&) = delete;
   ContentReadAhead& operator=(const ContentReadAhead&) = delete;
@@ -63,6 +63,7 @@ class ContentReadAhead {
   size_t FrameAt(uint32_t at) const;
 
   std::vector<Frame> frames_;
+  unsigned decoderCount_;
   std::mutex lock_;
   std::condition_variable changed_;
   std::list<Job> jobs_;     // the frames claimed, in content order

@@ -201,6 +201,32 @@ CxResult PackageStore::Stream(const ArchiveFile& file, const ByteSink& sink) {
   return sink(data_ + file.offset, file.size) ? CX_OK : CX_E_FAIL;
 }
 
+CxResult PackageStore::Reader::Stream(const ArchiveFile& file, const ByteSink& sink) {
+  if (content_) {
+    if (uint64_t(file.offset) + file.size > contentSize_) return CX_E_BAD_DATA;
+    return content_->Read(file.offset, file.size, sink);
+  }
+  if (file.offset > size_ || file.size > size_ - file.offset) return CX_E_BAD_DATA;
+  return sink(data_ + file.offset, file.size) ? CX_OK : CX_E_FAIL;
+}
+
+std::unique_ptr<PackageStore::Reader> PackageStore::NewReader() const {
+  if (!open_) return nullptr;
+  std::unique_ptr<Reader> reader(new Reader);
+  if (compressed_) {
+    reader->content_ = compressed_->NewReader(1);
+    reader->contentSize_ = compressed_->ContentSize();
+  } else {
+    reader->data_ = data_;
+    reader->size_ = size_;
+  }
+  return reader;
+}
+
+bool PackageStore::ReadsFreshAt(const ArchiveFile& file) const {
+  return !compressed_ || compressed_->FrameStartsAt(file.offset);
+}
+
 CxResult PackageStore::ExtractFile(const std::u16string& path) {
   if (!open_) return CX_E_MISSING;
   std::u16string relative;

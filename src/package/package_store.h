@@ -3,9 +3,8 @@
 // program's own read-only resource, never copied), and its whole table is
 // read and checked when the store opens, so a damaged package still fails
 // before any action runs. It is an archive (package_archive.h) or a
-// compressed package (compressed_package.h), whose frames are moreover all
-// decoded once at open, on two processors, to check their sizes and
-// checksums; its files are decoded again on their way to disk.
+// compressed package (compressed_package.h), whose frames' checksums are
+// moreover all checked at open; its files are decoded on their way to disk.
 //
 // What lands on disk, and when:
 //   - the script, when the package loads (ExtractFile);
@@ -59,7 +58,7 @@ class PackageStore {
 
   // Views `size` bytes at `data` (not copied: they must outlive the store),
   // a package of the given kind with names in `codePage`, and reads the
-  // whole table (and decodes a compressed package once, to check it). `folder` is the
+  // whole table (and checks a compressed package's checksums). `folder` is the
   // package folder (absolute, existing). False with `reason` on a damaged
   // archive or an empty folder; the store is then left as it was. Opening
   // the same bytes on the same folder again keeps what was extracted.
@@ -92,6 +91,28 @@ class PackageStore {
   // Hands a file's bytes to `sink` in order: 0, CX_E_BAD_DATA when they are
   // not the package's to give, CX_E_FAIL when the sink said stop.
   CxResult Stream(const ArchiveFile& file, const ByteSink& sink);
+
+  // A way to the package's files of its own, for a thread that writes some
+  // of them while others write the rest: a compressed package's reader
+  // decodes on one thread of its own. It must not outlive the store, and
+  // the store must stay as it is meanwhile.
+  class Reader {
+   public:
+    // As PackageStore::Stream.
+    CxResult Stream(const ArchiveFile& file, const ByteSink& sink);
+
+   private:
+    friend class PackageStore;
+    const uint8_t* data_ = nullptr;  // an archive's bytes
+    size_t size_ = 0;
+    std::unique_ptr<ContentReadAhead> content_;  // a compressed package's
+    uint64_t contentSize_ = 0;
+  };
+  // Null when the store is closed.
+  std::unique_ptr<Reader> NewReader() const;
+  // True when a Reader starts at `file` without decoding anything before
+  // it: any file of an archive, the first of a compressed frame.
+  bool ReadsFreshAt(const ArchiveFile& file) const;
   // True when `path` names a folder of the archive.
   bool IsArchiveFolder(const std::u16string& path) const;
   // The files and empty folders below the archive folder `path`, in archive

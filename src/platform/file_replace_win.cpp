@@ -283,7 +283,13 @@ CxResult ReplaceInUse(FreshFile* fresh, const U16& destination, uint32_t* restar
 // are the destination's as they were before the writing.
 CxResult PutInPlace(FreshFile* fresh, const U16& destination, DWORD oldAttributes,
                     uint32_t* restartFlag) {
+  // Files may be written on several threads. Replacing one may end
+  // processes (which turns a privilege on and off) and edit the restart
+  // operations (read, changed, written back): one replacement at a time.
+  static std::mutex replacing;
+  std::unique_lock<std::mutex> hold(replacing, std::defer_lock);
   if (oldAttributes != INVALID_FILE_ATTRIBUTES) {
+    hold.lock();
     // A read-only file cannot be renamed over.
     ::SetFileAttributesW(W(destination), FILE_ATTRIBUTE_NORMAL);
     if (HasExeExtension(destination)) KillProcessesByImage(destination.c_str());

@@ -66,6 +66,7 @@ struct FileContent {
 // straight from the package) and no version check: the same in-use
 // handling, side names, restart operations and running-".exe" check. The
 // new file gets the security its folder hands down, as a copy does.
+// Several threads may write files at once.
 // CX_E_INVALID_ARG for an empty destination, a folder or no content.
 CxResult ReplaceFileWithContent(const FileContent& content, const char16_t* destination,
                                 uint32_t* restartFlag);
