@@ -64,15 +64,16 @@ CxResult WriteTreeFiles(PackageStore* package, const std::vector<PackageStore::T
   std::mutex lock;
   size_t failedAt = files.size();
   CxResult failure = CX_OK;
-  auto work = [&] {
-    std::unique_ptr<PackageStore::Reader> reader = package->NewReader();
+  // The readers are made here: the store is one thread's.
+  std::vector<std::unique_ptr<PackageStore::Reader>> readers;
+  for (unsigned t = 0; t < kTreeWriters && t < runs.size(); ++t) readers.push_back(package->NewReader());
+  auto work = [&](PackageStore::Reader* reader) {
     for (size_t run = next++; run < runs.size() && !stop; run = next++) {
       const size_t end = run + 1 < runs.size() ? runs[run + 1] : files.size();
       for (size_t i = runs[run]; i < end && !stop; ++i) {
         const PackageStore::TreeItem& item = items[files[i]];
         const std::u16string to = JoinPath(destination, item.path);
-        const CxResult r = reader ? ReplaceFileWithContent(PackageContent(reader.get(), item.file), to.c_str(),
-                                                           nullptr)
+        const CxResult r = reader ? ReplaceFileWithContent(PackageContent(reader, item.file), to.c_str(), nullptr)
                                   : CX_E_OUT_OF_MEMORY;
         if (r == CX_OK) continue;
         std::lock_guard<std::mutex> hold(lock);
@@ -84,13 +85,14 @@ CxResult WriteTreeFiles(PackageStore* package, const std::vector<PackageStore::T
       }
     }
   };
+  if (readers.empty()) return CX_OK;  // no files
   std::vector<std::thread> helpers;
   try {
-    for (unsigned t = 1; t < kTreeWriters && t < runs.size(); ++t) helpers.emplace_back(work);
+    for (size_t t = 1; t < readers.size(); ++t) helpers.emplace_back(work, readers[t].get());
   } catch (const std::system_error&) {
     // Fewer threads, the same files.
   }
-  work();
+  work(readers[0].get());
   for (std::thread& t : helpers) t.join();
   return failure;
 }

@@ -203,7 +203,10 @@ CxResult BuildCompressedPackage(const std::vector<PackNode>& topLevel, const Com
   }
 
   // The frames: the script's own first, then the other files in table
-  // order, a new frame with each folder and at each frameBytes.
+  // order, a new frame with each folder and with the first file after a
+  // frame holds frameBytes, so that frames begin where files do (a setup
+  // writes from several frames at once, each from its start). A file larger
+  // than frameBytes begins a frame and spans frames of frameBytes.
   const size_t script = FindScript(flat);
   std::vector<size_t> order;
   if (script < flat.size()) order.push_back(script);
@@ -215,18 +218,21 @@ CxResult BuildCompressedPackage(const std::vector<PackNode>& topLevel, const Com
   uint32_t lastParent = kCompressedNoParent;
   for (size_t i : order) {
     Flat& f = flat[i];
-    if (i == script || f.parent != lastParent) startFrame = true;
+    const bool large = f.size > options.frameBytes;
+    if (i == script || f.parent != lastParent || large ||
+        (!jobs.empty() && jobs.back().contentSize >= options.frameBytes))
+      startFrame = true;
     lastParent = f.parent;
     if (content + f.size >= 0xFFFFFFFFull) return fail("content would reach 4 GiB");
     f.offset = uint32_t(content);
     for (uint64_t from = 0; from < f.size;) {
-      if (startFrame || jobs.back().contentSize >= options.frameBytes) {
+      if (startFrame || (large && jobs.back().contentSize >= options.frameBytes)) {
         jobs.emplace_back();
         startFrame = false;
       }
       FrameJob& job = jobs.back();
-      const uint32_t take =
-          uint32_t(std::min<uint64_t>(f.size - from, options.frameBytes - job.contentSize));
+      const uint32_t take = uint32_t(
+          large ? std::min<uint64_t>(f.size - from, options.frameBytes - job.contentSize) : f.size);
       job.pieces.push_back({f.node, from, take});
       job.contentSize += take;
       from += take;

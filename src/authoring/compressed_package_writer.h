@@ -9,9 +9,11 @@
 // setup script, when there is one, has a frame of its own, first, so the
 // script is decoded without anything else when the package loads. The other
 // files follow in table order; a new frame begins with every folder and
-// whenever the frame holds options.frameBytes, so a folder is decoded
-// without its neighbours and one file never costs more than one frame
-// before it. A larger file spans frames of that size.
+// with the first file after a frame holds options.frameBytes, so a folder
+// is decoded without its neighbours, frames begin where files do (a setup
+// writes from several frames at once) and one file never costs more than
+// about two frames' bytes before it. A file larger than frameBytes begins a
+// frame and spans frames of that size.
 #pragma once
 #include <cstddef>
 #include <cstdint>

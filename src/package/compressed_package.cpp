@@ -206,7 +206,7 @@ bool CompressedPackage::Verify(unsigned threads, std::string* reason) {
 
 CxResult CompressedPackage::Stream(uint32_t offset, uint32_t size, const ByteSink& sink) {
   if (uint64_t(offset) + size > contentSize_) return CX_E_BAD_DATA;
-  if (!ahead_) ahead_ = NewReader(kReadAheadMaxDecoders);
+  if (!ahead_) ahead_ = MakeReader();
   return ahead_->Read(offset, size, sink);
 }
 
@@ -216,11 +216,16 @@ bool CompressedPackage::FrameStartsAt(uint32_t offset) const {
   return it != frames_.end() && it->contentStart == offset;
 }
 
-std::unique_ptr<ContentReadAhead> CompressedPackage::NewReader(unsigned decoders) const {
+std::unique_ptr<ContentReadAhead> CompressedPackage::NewReader() {
+  ahead_.reset();
+  return MakeReader();
+}
+
+std::unique_ptr<ContentReadAhead> CompressedPackage::MakeReader() const {
   std::vector<ContentReadAhead::Frame> frames;
   for (size_t i = 0; i < frames_.size(); ++i)
     frames.push_back({FrameBytes(i), frames_[i].contentStart, frames_[i].contentSize});
-  return std::make_unique<ContentReadAhead>(std::move(frames), decoders);
+  return std::make_unique<ContentReadAhead>(std::move(frames));
 }
 
 bool CompressedPackage::Extract(const std::vector<PackageEntry>& entries, const std::u16string& filter,

@@ -26,7 +26,7 @@
 //
 // Decoding keeps one zstd window of at most 2^kZstdMaxWindowLog bytes per
 // decoder (zstd_frame_reader.h). Reads go through a ContentReadAhead, which
-// decodes on threads of its own a little ahead: reads in content order
+// decodes on a thread of its own a little ahead: reads in content order
 // continue where the last one stopped, so extracting a folder or copying a
 // tree decodes each frame once, while the caller writes. Not thread-safe
 // (Verify and the read-ahead use threads of their own); NewReader gives
@@ -92,14 +92,16 @@ class CompressedPackage {
   // True when decoding can start at content `offset` without decoding bytes
   // before it: where a frame's content begins.
   bool FrameStartsAt(uint32_t offset) const;
-  // A reader of the content of its own, decoding on `decoders` threads, for
-  // reading in several places at once (a Stream per thread); after
-  // ReadFileTable, and not beyond the package's life. Its reads must lie
-  // inside the content.
-  std::unique_ptr<ContentReadAhead> NewReader(unsigned decoders) const;
+  // A reader of the content of its own, for reading in several places at
+  // once (a reader per thread); after ReadFileTable, and not beyond the
+  // package's life. Its reads must lie inside the content. Stream's own
+  // reader is let go meanwhile (the next Stream starts over), so that the
+  // decoders' memory stays one window per reading thread.
+  std::unique_ptr<ContentReadAhead> NewReader();
 
  private:
   ByteSpan FrameBytes(size_t index) const { return {data_ + frames_[index].offset, frames_[index].size}; }
+  std::unique_ptr<ContentReadAhead> MakeReader() const;
 
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;

@@ -1,5 +1,4 @@
-// Decoding a compressed package's content ahead of its reads, a frame per
-// decoding thread.
+// Decoding a compressed package's content ahead of its reads.
 #include "package/content_read_ahead.h"
 
 #include <algorithm>
@@ -13,8 +12,7 @@ namespace {
 constexpr uint32_t kPieceBytes = 256 * 1024;
 }  // namespace
 
-ContentReadAhead::ContentReadAhead(std::vector<Frame> frames, unsigned decoders)
-    : frames_(std::move(frames)), decoderCount_(std::min(std::max(decoders, 1u), kReadAheadMaxDecoders)) {}
+ContentReadAhead::ContentReadAhead(std::vector<Frame> frames) : frames_(std::move(frames)) {}
 
 ContentReadAhead::~ContentReadAhead() {
   {
@@ -22,7 +20,7 @@ ContentReadAhead::~ContentReadAhead() {
     stop_ = true;
   }
   changed_.notify_all();
-  for (std::thread& t : decoders_) t.join();
+  if (decoder_.joinable()) decoder_.join();
 }
 
 size_t ContentReadAhead::FrameAt(uint32_t at) const {
@@ -45,13 +43,11 @@ void ContentReadAhead::Decode() {
     uint32_t at = 0;   // the content position within it decoded next
     {
       std::unique_lock<std::mutex> hold(lock_);
-      // A frame to claim, while fewer than all decoders are busy and the
-      // reader's current one is at most one more.
+      // The next frame, once the one before is decoded and at most the
+      // reader's current one waits besides.
       auto claimable = [&] {
-        if (!started_ || nextFrame_ >= frames_.size() || jobs_.size() > decoderCount_) return false;
-        size_t decoding = 0;
-        for (const Job& j : jobs_) decoding += !j.done;
-        return decoding < decoderCount_;
+        return started_ && nextFrame_ < frames_.size() && jobs_.size() <= 1 &&
+               (jobs_.empty() || jobs_.back().done);
       };
       changed_.wait(hold, [&] { return stop_ || claimable(); });
       if (stop_) return;
@@ -112,12 +108,11 @@ void ContentReadAhead::Decode() {
 CxResult ContentReadAhead::Read(uint32_t offset, uint32_t size, const ByteSink& sink) {
   if (size == 0) return CX_OK;
   std::unique_lock<std::mutex> hold(lock_);
-  for (unsigned i = unsigned(decoders_.size()); i < decoderCount_; ++i) {
+  if (!decoder_.joinable()) {
     try {
-      decoders_.emplace_back(&ContentReadAhead::Decode, this);
+      decoder_ = std::thread(&ContentReadAhead::Decode, this);
     } catch (const std::system_error&) {
-      if (decoders_.empty()) return CX_E_OUT_OF_MEMORY;
-      break;  // fewer threads, the same bytes
+      return CX_E_OUT_OF_MEMORY;
     }
   }
   if (!started_ || offset != expected_) {

@@ -1,15 +1,16 @@
-// ContentReadAhead: a compressed package's content decoded in order on
-// threads of their own, a little ahead of the reads. Frames decode
-// independently, so with two decoders one takes the next frame while the
-// other finishes the one being read. A read that starts where the previous
-// one ended takes what was decoded ahead, so decoding and the caller's
-// writing use two processors; any other read starts the decoding over at
-// its offset (from the start of its frame).
+// ContentReadAhead: a compressed package's content decoded in order on a
+// thread of its own, a little ahead of the reads, so that decoding and the
+// caller's writing use two processors. Frames decode independently, so the
+// thread goes on to the next frame while the caller still reads the last
+// one's bytes. A read that starts where the previous one ended takes what
+// was decoded ahead; any other read starts the decoding over at its offset
+// (from the start of its frame).
 //
-// Memory: each decoding thread holds one zstd window (zstd_frame_reader.h)
-// and at most kReadAheadBytes decoded for its frame. One reader at a time
-// (the package is not shared between threads); the frames must stay as they
-// are while the object lives.
+// Memory: the decoding thread holds one zstd window (zstd_frame_reader.h),
+// and at most kReadAheadBytes wait decoded for each of the (at most two)
+// frames being read. One reader at a time (readers of one package in other
+// threads are objects of their own); the frames must stay as they are
+// while the object lives.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -24,7 +25,6 @@
 #include "package/byte_reader.h"
 
 constexpr size_t kReadAheadBytes = 2u << 20;
-constexpr unsigned kReadAheadMaxDecoders = 2;
 
 class ContentReadAhead {
  public:
@@ -33,9 +33,8 @@ class ContentReadAhead {
     uint32_t contentStart;
     uint32_t contentSize;
   };
-  // `frames` in content order, their contents one after the other, decoded
-  // on `decoders` threads (1 to kReadAheadMaxDecoders).
-  ContentReadAhead(std::vector<Frame> frames, unsigned decoders);
+  // `frames` in content order, their contents one after the other.
+  explicit ContentReadAhead(std::vector<Frame> frames);
   ~ContentReadAhead();
   ContentReadAhead(const ContentReadAhead&) = delete;
   ContentReadAhead& operator=(const ContentReadAhead&) = delete;
@@ -63,7 +62,6 @@ class ContentReadAhead {
   size_t FrameAt(uint32_t at) const;
 
   std::vector<Frame> frames_;
-  unsigned decoderCount_;
   std::mutex lock_;
   std::condition_variable changed_;
   std::list<Job> jobs_;     // the frames claimed, in content order
@@ -73,5 +71,5 @@ class ContentReadAhead {
   uint32_t expected_ = 0;   // where the next read continues without a restart
   bool started_ = false;    // a generation is running
   bool stop_ = false;
-  std::vector<std::thread> decoders_;
+  std::thread decoder_;
 };

@@ -210,11 +210,11 @@ CxResult PackageStore::Reader::Stream(const ArchiveFile& file, const ByteSink& s
   return sink(data_ + file.offset, file.size) ? CX_OK : CX_E_FAIL;
 }
 
-std::unique_ptr<PackageStore::Reader> PackageStore::NewReader() const {
+std::unique_ptr<PackageStore::Reader> PackageStore::NewReader() {
   if (!open_) return nullptr;
   std::unique_ptr<Reader> reader(new Reader);
   if (compressed_) {
-    reader->content_ = compressed_->NewReader(1);
+    reader->content_ = compressed_->NewReader();
     reader->contentSize_ = compressed_->ContentSize();
   } else {
     reader->data_ = data_;

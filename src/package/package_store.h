@@ -108,8 +108,8 @@ class PackageStore {
     std::unique_ptr<ContentReadAhead> content_;  // a compressed package's
     uint64_t contentSize_ = 0;
   };
-  // Null when the store is closed.
-  std::unique_ptr<Reader> NewReader() const;
+  // Null when the store is closed. Stream's own decoding starts over after.
+  std::unique_ptr<Reader> NewReader();
   // True when a Reader starts at `file` without decoding anything before
   // it: any file of an archive, the first of a compressed frame.
   bool ReadsFreshAt(const ArchiveFile& file) const;

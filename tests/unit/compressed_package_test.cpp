@@ -125,7 +125,8 @@ TEST(CompressedPackage, FramesFollowTheScriptTheFoldersAndTheFrameSize) {
   options.threads = 3;
   const std::string bytes = Compress(
       {Folder("PackageFiles", {File("A.txt", Varied(300, 1)), File("SetupScript.xml", "<Config/>"),
-                               File("b.txt", Varied(2500, 2)),
+                               File("b.txt", Varied(2500, 2)), File("e.txt", Varied(600, 5)),
+                               File("f.txt", Varied(600, 6)),
                                Folder("Sub", {File("c.txt", Varied(10, 3)), File("d.txt", Varied(20, 4))})})},
       options);
   CompressedPackage package;
@@ -133,15 +134,17 @@ TEST(CompressedPackage, FramesFollowTheScriptTheFoldersAndTheFrameSize) {
   ASSERT_TRUE(r.verified) << r.reason;
   std::vector<uint32_t> sizes;
   for (const CompressedPackage::Frame& f : package.Frames()) sizes.push_back(f.contentSize);
-  // The script; A.txt and b.txt up to 1000 bytes, b.txt's rest in frames of
-  // 1000; Sub's files in a frame of their own.
-  EXPECT_EQ(sizes, (std::vector<uint32_t>{9, 1000, 1000, 800, 30}));
+  // The script; A.txt; b.txt, larger than a frame, from a frame of its own
+  // in frames of 1000, e.txt whole after its last 500; f.txt after a frame
+  // that holds 1000 and more; Sub's files in a frame of their own.
+  EXPECT_EQ(sizes, (std::vector<uint32_t>{9, 300, 1000, 1000, 1100, 600, 30}));
   // In table order, backwards, and from inside a frame to inside another,
   // the reads give the same bytes: the decoders take the frames by turns,
   // and a read elsewhere starts the decoding over.
   const std::map<std::u16string, std::string> want = {
       {u"\\PackageFiles\\A.txt", Varied(300, 1)}, {u"\\PackageFiles\\SetupScript.xml", "<Config/>"},
-      {u"\\PackageFiles\\b.txt", Varied(2500, 2)}, {u"\\PackageFiles\\Sub\\c.txt", Varied(10, 3)},
+      {u"\\PackageFiles\\b.txt", Varied(2500, 2)}, {u"\\PackageFiles\\e.txt", Varied(600, 5)},
+      {u"\\PackageFiles\\f.txt", Varied(600, 6)}, {u"\\PackageFiles\\Sub\\c.txt", Varied(10, 3)},
       {u"\\PackageFiles\\Sub\\d.txt", Varied(20, 4)}};
   for (const PackageEntry& e : r.entries) EXPECT_EQ(Content(&package, e), want.at(e.path));
   for (auto e = r.entries.rbegin(); e != r.entries.rend(); ++e) EXPECT_EQ(Content(&package, *e), want.at(e->path));
