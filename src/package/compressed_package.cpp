@@ -53,7 +53,7 @@ bool CompressedPackage::Attach(const void* data, size_t size) {
   size_ = size;
   frames_.clear();
   contentSize_ = 0;
-  ahead_.reset();
+  reader_.reset();
   return true;
 }
 
@@ -181,7 +181,7 @@ bool CompressedPackage::ReadFileTable(std::vector<PackageEntry>* entries, std::s
   }
   frames_.swap(frames);
   contentSize_ = content;
-  ahead_.reset();  // it read the frames of the old table
+  reader_.reset();  // it read the frames of the old table
   entries->swap(found);
   return true;
 }
@@ -206,8 +206,8 @@ bool CompressedPackage::Verify(unsigned threads, std::string* reason) {
 
 CxResult CompressedPackage::Stream(uint32_t offset, uint32_t size, const ByteSink& sink) {
   if (uint64_t(offset) + size > contentSize_) return CX_E_BAD_DATA;
-  if (!ahead_) ahead_ = MakeReader();
-  return ahead_->Read(offset, size, sink);
+  if (!reader_) reader_ = MakeReader();
+  return reader_->Read(offset, size, sink);
 }
 
 bool CompressedPackage::FrameStartsAt(uint32_t offset) const {
@@ -216,16 +216,16 @@ bool CompressedPackage::FrameStartsAt(uint32_t offset) const {
   return it != frames_.end() && it->contentStart == offset;
 }
 
-std::unique_ptr<ContentReadAhead> CompressedPackage::NewReader() {
-  ahead_.reset();
+std::unique_ptr<ContentReader> CompressedPackage::NewReader() {
+  reader_.reset();
   return MakeReader();
 }
 
-std::unique_ptr<ContentReadAhead> CompressedPackage::MakeReader() const {
-  std::vector<ContentReadAhead::Frame> frames;
+std::unique_ptr<ContentReader> CompressedPackage::MakeReader() const {
+  std::vector<ContentReader::Frame> frames;
   for (size_t i = 0; i < frames_.size(); ++i)
     frames.push_back({FrameBytes(i), frames_[i].contentStart, frames_[i].contentSize});
-  return std::make_unique<ContentReadAhead>(std::move(frames));
+  return std::make_unique<ContentReader>(std::move(frames));
 }
 
 bool CompressedPackage::Extract(const std::vector<PackageEntry>& entries, const std::u16string& filter,

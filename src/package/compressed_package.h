@@ -25,12 +25,11 @@
 // the content, so PackageEntry lists look the same for both kinds.
 //
 // Decoding keeps one zstd window of at most 2^kZstdMaxWindowLog bytes per
-// decoder (zstd_frame_reader.h). Reads go through a ContentReadAhead, which
-// decodes on a thread of its own a little ahead: reads in content order
-// continue where the last one stopped, so extracting a folder or copying a
-// tree decodes each frame once, while the caller writes. Not thread-safe
-// (Verify and the read-ahead use threads of their own); NewReader gives
-// other threads readers of their own.
+// reader (zstd_frame_reader.h). Stream reads through a ContentReader of its
+// own: reads in content order continue where the last one stopped, so
+// extracting a folder or copying a tree decodes each frame once. Not
+// thread-safe (Verify uses threads of its own); NewReader gives other
+// threads readers of their own.
 // Portable: extraction writes through file_io.h.
 #pragma once
 #include <cstddef>
@@ -41,7 +40,7 @@
 
 #include "common/codepage.h"
 #include "common/result_codes.h"
-#include "package/content_read_ahead.h"
+#include "package/content_reader.h"
 #include "package/package_archive.h"
 #include "package/zstd_frame_reader.h"
 
@@ -97,16 +96,16 @@ class CompressedPackage {
   // package's life. Its reads must lie inside the content. Stream's own
   // reader is let go meanwhile (the next Stream starts over), so that the
   // decoders' memory stays one window per reading thread.
-  std::unique_ptr<ContentReadAhead> NewReader();
+  std::unique_ptr<ContentReader> NewReader();
 
  private:
   ByteSpan FrameBytes(size_t index) const { return {data_ + frames_[index].offset, frames_[index].size}; }
-  std::unique_ptr<ContentReadAhead> MakeReader() const;
+  std::unique_ptr<ContentReader> MakeReader() const;
 
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
   uint32_t codePage_ = CX_CP_ANSI;
   std::vector<Frame> frames_;
   uint64_t contentSize_ = 0;
-  std::unique_ptr<ContentReadAhead> ahead_;  // made by the first Stream
+  std::unique_ptr<ContentReader> reader_;  // Stream's, made by the first Stream
 };

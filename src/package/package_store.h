@@ -94,7 +94,7 @@ class PackageStore {
 
   // A way to the package's files of its own, for a thread that writes some
   // of them while others write the rest: a compressed package's reader
-  // decodes on one thread of its own. It must not outlive the store, and
+  // decodes with a window of its own. It must not outlive the store, and
   // the store must stay as it is meanwhile.
   class Reader {
    public:
@@ -105,7 +105,7 @@ class PackageStore {
     friend class PackageStore;
     const uint8_t* data_ = nullptr;  // an archive's bytes
     size_t size_ = 0;
-    std::unique_ptr<ContentReadAhead> content_;  // a compressed package's
+    std::unique_ptr<ContentReader> content_;  // a compressed package's
     uint64_t contentSize_ = 0;
   };
   // Null when the store is closed. Stream's own decoding starts over after.

@@ -86,11 +86,6 @@ CxResult ZstdFrameReader::Read(uint64_t count, const ByteSink* sink) {
   return CX_OK;
 }
 
-CxResult ZstdFrameReader::ReadTo(uint8_t* out, size_t count) {
-  if (!active_ || count > size_ - position_) return Fail(CX_E_INVALID_ARG);
-  return Decode(out, count);
-}
-
 CxResult ZstdFrameReader::Decode(uint8_t* out, size_t count) {
   ZSTD_DCtx* d = decoder_->context.Get();
   // Never more than asked for: the output ends where the request does.

@@ -42,8 +42,6 @@ class ZstdFrameReader {
   // size or before Begin. The reader is unusable after a failure until the
   // next Begin.
   CxResult Read(uint64_t count, const ByteSink* sink);
-  // Read, decoding the next `count` bytes straight into `out`.
-  CxResult ReadTo(uint8_t* out, size_t count);
   // Decodes what is left, dropping it, and checks the frame's end (see the
   // top). The reader is then idle.
   CxResult Finish();

@@ -3,8 +3,8 @@
 // destination and flushed to the disk; only then does one rename put it in
 // the destination's place. A destination in use is moved aside first, or
 // its replacement is left to the next restart. A file that is new (nothing
-// there yet) is written under its own name, marked for deletion until it
-// is complete.
+// there yet) is written under its own name; a failed write deletes it, and
+// a run killed half way leaves it for the next run to write again.
 //
 // A fresh file is marked for deletion until it is complete, so a run that
 // is killed half way loses it with its handle. One that a power cut leaves
@@ -174,15 +174,16 @@ class FreshFile {
     }
     return CX_WIN_ERROR_ALREADY_EXISTS;
   }
-  // Under `name` itself, which must not exist.
-  CxResult CreateNamed(const U16& name) {
+  // Under `name` itself, which must not exist; `marked` false leaves the
+  // deletion mark to a failure (Drop).
+  CxResult CreateNamed(const U16& name, bool marked = true) {
     // Write and delete access only; others may delete but not change it.
     ScopedFileHandle file(::CreateFileW(W(name), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastError();
     file_ = std::move(file);
     path_ = name;
-    if (!SetDeleteMark(true)) {
+    if (marked && !SetDeleteMark(true)) {
       const CxResult r = LastError();
       file_.Reset();
       ::DeleteFileW(W(name));
@@ -310,12 +311,13 @@ CxResult PutInPlace(FreshFile* fresh, const U16& destination, DWORD oldAttribute
 // under its own name when `newInPlace` allows it and nothing is there yet,
 // else under a fresh name, flushed when it replaces a file, then renamed.
 //
-// A new file needs no fresh name. It is marked for deletion until complete
-// as a fresh file is, so a run killed half way leaves nothing; and every
-// caller that allows it writes the file again whatever it finds there, so
-// even one that a power cut left half written is made whole by the next
-// run. Under Wine every lookup of a name that does not exist lists its
-// folder, so a new file made this way costs one listing instead of three.
+// A new file needs no fresh name and no mark: a failed write deletes it,
+// and every caller that allows it writes the file again whatever it finds
+// there, so one that a killed run or a power cut left half written is made
+// whole by the next run (no old content is at stake). Under Wine every
+// lookup of a name that does not exist lists its folder, and every mark is
+// a call to its server, so a new file made this way costs one listing and
+// two calls fewer than a fresh one.
 CxResult ReplaceWith(const Content& content, const U16& destination, bool newInPlace,
                      uint32_t* restartFlag) {
   RemoveLeftFreshFiles(destination);
@@ -332,13 +334,13 @@ CxResult ReplaceWith(const Content& content, const U16& destination, bool newInP
   if (newInPlace) {
     {
       FreshFile fresh;
-      r = fresh.CreateNamed(destination);
+      r = fresh.CreateNamed(destination, false);
       if (r == CX_OK) {
         r = content.write(fresh.Handle());
-        if (r == CX_OK) r = fresh.Keep();
         if (r == CX_OK) return CX_OK;
         // The unfinished file goes with its handle, so the room counted is
         // what the destination's volume really has.
+        fresh.Drop();
       } else if (r == ERROR_FILE_EXISTS || r == ERROR_ALREADY_EXISTS || r == ERROR_ACCESS_DENIED) {
         r = CX_OK;  // something is there already: replaced below
       }
