@@ -148,6 +148,14 @@ TEST_P(ServedPackage, FileCopiesNeverTouchThePackageFolder) {
   EXPECT_TRUE(GetFileAttributesW((app + L"\\Empty").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_FALSE(FileExists(Pkg(L"PackageFiles"))) << "nothing was extracted";
 
+  // A tree whose file has a folder in its place: the copy fails with that
+  // file's result, whichever thread wrote it, and the files before it land.
+  const std::wstring blocked = dir_.File(L"blocked");
+  for (const wchar_t* made : {L"", L"\\Sub", L"\\Sub\\b.txt"})
+    ASSERT_TRUE(CreateDirectoryW((blocked + made).c_str(), nullptr));
+  EXPECT_EQ(Copy(Pkg(L"\\PackageFiles\\Files\\*"), blocked + L"\\*"), CX_E_INVALID_ARG);
+  EXPECT_EQ(ReadFileText(blocked + L"\\a.txt"), L"alpha");
+
   // A source neither on disk nor in the archive fails as a missing file.
   EXPECT_EQ(Copy(Pkg(L"\\PackageFiles\\Files\\none.txt"), dir_.File(L"one\\none.txt")),
             CX_WIN_ERROR_FILE_NOT_FOUND);
