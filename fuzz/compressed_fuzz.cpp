@@ -44,13 +44,15 @@ std::string Assemble(const uint8_t* data, size_t size) {
   ByteReader t{ByteSpan(records)};
   uint32_t count = 0;
   t.ReadU32(&count);
-  for (uint32_t i = 0; i < count && 8 + 16 * uint64_t(i) + 16 <= records.size(); ++i) {
-    ByteReader record{ByteSpan(records), 8 + 16 * size_t(i)};
+  for (uint32_t i = 0; i < count; ++i) {
+    const size_t at = kCompressedTableHeadBytes + kCompressedFrameRecordBytes * size_t(i);
+    if (at + kCompressedFrameRecordBytes > records.size()) break;
+    ByteReader record{ByteSpan(records), at};
     uint32_t offset = 0, length = 0;
     record.ReadU32(&offset);
     record.ReadU32(&length);
     if (uint64_t(offset) + length <= package.size())
-      SetU32At(&records, 8 + 16 * size_t(i) + 12, Xxh32(package.data() + offset, length));
+      SetU32At(&records, at + 12, Xxh32(package.data() + offset, length));
   }
   std::string frame(ZSTD_compressBound(records.size()), '\0');
   const size_t n = ZSTD_compress(&frame[0], frame.size(), records.data(), records.size(), 1);

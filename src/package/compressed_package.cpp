@@ -28,7 +28,6 @@ struct RawEntry {
 
 // The smallest entry: parent, flags, name length and a 1-byte name.
 constexpr size_t kMinEntryBytes = 10;
-constexpr size_t kFrameRecordBytes = 16;
 
 // Hashes frames [next, count) handed out one at a time; the first mismatch
 // stops every thread.
@@ -91,7 +90,7 @@ bool CompressedPackage::ReadFileTable(std::vector<PackageEntry>* entries, std::s
   uint32_t frameCount = 0, entryCount = 0;
   if (!r.ReadU32(&frameCount) || !r.ReadU32(&entryCount)) return Fail(reason, "table truncated");
   const size_t left = table.size() - r.Position();
-  if (frameCount > left / kFrameRecordBytes) return Fail(reason, "frame count larger than the table");
+  if (frameCount > left / kCompressedFrameRecordBytes) return Fail(reason, "frame count larger than the table");
   std::vector<Frame> frames(frameCount);
   uint64_t content = 0;
   uint64_t end = kCompressedHeaderBytes;  // where the previous frame ended

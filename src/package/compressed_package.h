@@ -49,6 +49,10 @@ constexpr char kCompressedPackageMagic[] = "CXPKZST1";  // 8 bytes, no terminato
 constexpr size_t kCompressedHeaderBytes = 24;
 constexpr uint32_t kCompressedNoParent = 0xFFFFFFFF;
 constexpr uint32_t kCompressedMaxTableBytes = 64u << 20;
+// The table: frame count and entry count, then a record per frame (offset,
+// size, content size, checksum), then the entries.
+constexpr size_t kCompressedTableHeadBytes = 8;
+constexpr size_t kCompressedFrameRecordBytes = 16;
 
 // True when `bytes` start like a compressed package (its magic).
 bool LooksCompressed(const void* bytes, size_t size);

@@ -128,8 +128,11 @@ CxResult CopyAll(HANDLE from, HANDLE to) {
 
 // True for "<a name><kFreshMark><8 hex digits>".
 bool IsFreshName(const U16& name) {
-  const size_t mark = name.size() < kFreshDigits + 4 ? U16::npos : name.size() - kFreshDigits - 4;
-  if (mark == U16::npos || mark == 0 || name.compare(mark, 4, kFreshMark) != 0) return false;
+  constexpr size_t kMarkLength = sizeof kFreshMark / sizeof kFreshMark[0] - 1;
+  // A name before the mark, then the mark and the digits.
+  if (name.size() <= kMarkLength + kFreshDigits) return false;
+  const size_t mark = name.size() - kFreshDigits - kMarkLength;
+  if (name.compare(mark, kMarkLength, kFreshMark) != 0) return false;
   return std::all_of(name.end() - kFreshDigits, name.end(),
                      [](char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); });
 }

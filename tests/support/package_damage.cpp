@@ -56,8 +56,6 @@ std::string EncodeTable(const std::string& table) {
   return frame;
 }
 
-constexpr size_t kRecordBytes = 16;
-
 // Header, frames in order, then the table frame (re-encoded when the table
 // changed), each frame's record following its bytes; `reseal` makes the
 // frames' checksums right as well.
@@ -65,9 +63,10 @@ std::string Join(Parts* parts, bool encodeTable, bool reseal) {
   uint32_t at = kCompressedHeaderBytes;
   for (size_t i = 0; i < parts->frames.size(); ++i) {
     const std::string& frame = parts->frames[i];
-    SetU32At(&parts->table, 8 + kRecordBytes * i, at);
-    SetU32At(&parts->table, 8 + kRecordBytes * i + 4, uint32_t(frame.size()));
-    if (reseal) SetU32At(&parts->table, 8 + kRecordBytes * i + 12, Xxh32(frame.data(), frame.size()));
+    const size_t record = kCompressedTableHeadBytes + kCompressedFrameRecordBytes * i;
+    SetU32At(&parts->table, record, at);
+    SetU32At(&parts->table, record + 4, uint32_t(frame.size()));
+    if (reseal) SetU32At(&parts->table, record + 12, Xxh32(frame.data(), frame.size()));
     at += uint32_t(frame.size());
   }
   if (encodeTable) parts->tableFrame = EncodeTable(parts->table);
@@ -138,7 +137,7 @@ CxResult DamageCompressedPackage(const std::string& package, PackageDamage damag
     return CX_E_BAD_DATA;
   switch (damage) {
     case PackageDamage::kChecksum:
-      parts.table[8 + kRecordBytes * k + 12] ^= 1;
+      parts.table[kCompressedTableHeadBytes + kCompressedFrameRecordBytes * k + 12] ^= 1;
       break;
     case PackageDamage::kTruncatedFrame:
       frame.erase(frame.size() - 5, 5);  // the last block cut short
